@@ -1,0 +1,48 @@
+// The module-level values shared by the commands, with the front end and the program folder
+// they run against. Start-up sets VersionText, InertiaFactor and SensorMassRatio; only the graph
+// pass sets MinMassRPM and MaxMassRPM.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/frontend.h"
+
+namespace frixa {
+
+inline constexpr const char* kVersionText = "Version : 1.1.0";
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// Run file and host loss file, in the program folder.
+inline constexpr const char* kRunFileName = "Torvex2.000";
+inline constexpr const char* kHostLossFileName = "Torvex2.005";
+inline constexpr const char* kCalibrationFolderName = "Custom Cal";
+
+struct App {
+  explicit App(Frontend& frontend, std::string programFolder = ".")
+      : ui(frontend), AppPath(std::move(programFolder)) {}
+
+  Frontend& ui;
+  std::string AppPath;  // the program folder, without a trailing separator
+
+  std::string VersionText;
+  float InertiaFactor = 0.0f;
+  float SensorMassRatio = 0.0f;
+  float MinMassRPM = 0.0f;
+  float MaxMassRPM = 0.0f;
+
+  // A file in the program folder: AppPath, the separator, then the name.
+  std::string ProgramFile(std::string_view name) const {
+    std::string path = AppPath;
+    path += kPathSeparator;
+    path += name;
+    return path;
+  }
+};
+
+}  // namespace frixa

@@ -1,0 +1,63 @@
+// Errors raised inside the core. Each carries the number the system reports to the user
+// ("An ERROR ( 6) has occured") and the engine's or runtime's description, so that messages
+// built from either read the same as those of the Jet engine and the window runtime.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace frixa {
+
+// Runtime error numbers the commands report.
+namespace errnum {
+inline constexpr int kOverflow = 6;
+inline constexpr int kOutOfMemory = 7;
+inline constexpr int kSubscriptOutOfRange = 9;
+inline constexpr int kDivisionByZero = 11;
+inline constexpr int kTypeMismatch = 13;
+inline constexpr int kBadFileNameOrNumber = 52;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kBadFileMode = 54;
+inline constexpr int kDiskFull = 61;
+inline constexpr int kInputPastEnd = 62;
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathFileAccess = 75;
+inline constexpr int kPathNotFound = 76;
+inline constexpr int kInvalidProcedureCall = 5;
+inline constexpr int kResourceNotFound = 326;
+// Jet engine errors.
+inline constexpr int kJetUpdateWithoutAddNew = 3020;
+inline constexpr int kJetNoCurrentRecord = 3021;
+inline constexpr int kJetFileNotFound = 3024;
+inline constexpr int kJetReadOnly = 3027;
+inline constexpr int kJetCannotOpen = 3051;
+inline constexpr int kJetNoSuchTable = 3078;
+inline constexpr int kJetSyntax = 3075;
+inline constexpr int kJetTextTooLong = 3163;
+inline constexpr int kJetItemNotFound = 3265;
+inline constexpr int kJetZeroLengthNotAllowed = 3315;
+inline constexpr int kJetUnrecognisedFormat = 3343;
+inline constexpr int kJetCorrupt = 3049;
+}  // namespace errnum
+
+class Error : public std::exception {
+ public:
+  Error(int number, std::string description)
+      : number_(number), description_(std::move(description)) {}
+
+  int number() const noexcept { return number_; }
+  const std::string& description() const noexcept { return description_; }
+  const char* what() const noexcept override { return description_.c_str(); }
+
+ private:
+  int number_;
+  std::string description_;
+};
+
+// The runtime's own description of a runtime error number ("Overflow", "Division by zero").
+std::string RuntimeErrorDescription(int number);
+
+// Raises the runtime error `number` with its standard description.
+[[noreturn]] void RaiseRuntimeError(int number);
+
+}  // namespace frixa

@@ -1,0 +1,64 @@
+// A scripted Frontend for tests: answers come from queues, every call is recorded in order.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "common/frontend.h"
+
+namespace frixa::testing {
+
+struct RecordedMessage {
+  std::string text;
+  std::string title;
+  MessageIcon icon;
+  MessageButtons buttons;
+};
+
+struct RecordedPoint {
+  Graph graph;
+  double x;
+  double y;
+};
+
+class RecordingFrontend : public Frontend {
+ public:
+  // Answers, consumed in order; an empty queue answers Ok/Yes and "" (cancel) respectively.
+  std::deque<MessageAnswer> messageAnswers;
+  std::deque<std::string> fileNameAnswers;
+
+  // What the commands did.
+  std::vector<std::string> calls;        // every call, as a short text ("ClearStatus", ...)
+  std::string status;                    // the status log text, lines joined with CR LF
+  std::vector<RecordedMessage> messages;
+  std::vector<FileDialogSettings> dialogs;
+  std::vector<RecordedPoint> points;
+  std::vector<std::string> rpmShown;
+  std::string processCaption;
+  bool createEnabled = true;
+  bool keepRpmHistory = true;
+
+  // The status log split into lines (the final CR LF ends the last line).
+  std::vector<std::string> StatusLines() const;
+
+  void ClearStatus() override;
+  void AppendStatusLine(std::string_view text) override;
+  void StatusCaretToEnd() override;
+  void RepaintStatus() override;
+  MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageIcon icon,
+                            MessageButtons buttons) override;
+  std::string AskFileName(const FileDialogSettings& settings) override;
+  void SetProcessCaption(std::string_view caption) override;
+  void ShowRpm(std::string_view digits) override;
+  void RefreshRpm() override;
+  void GraphStartAfresh(Graph graph) override;
+  void GraphSetUp(Graph graph) override;
+  void GraphAddPoint(Graph graph, double x, double y) override;
+  void GraphFinish(Graph graph) override;
+  void SetCreateEnabled(bool enabled) override;
+  void DoEvents() override;
+  void RepaintMain() override;
+};
+
+}  // namespace frixa::testing
