@@ -1,0 +1,94 @@
+// The run file reader: see run_file.h.
+#include "run/run_file.h"
+
+#include <cassert>
+#include <cerrno>
+#include <cstring>
+
+#include "common/error.h"
+
+namespace frixa {
+
+RunRecord RunRecord::WithCount(std::uint32_t count, std::uint8_t marker) {
+  RunRecord r;
+  r.marker = marker;
+  r.countHigh = static_cast<std::uint8_t>(count >> 16);
+  r.countMiddle = static_cast<std::uint8_t>(count >> 8);
+  r.countLow = static_cast<std::uint8_t>(count);
+  return r;
+}
+
+RunRecord DecodeRunRecord(const std::uint8_t* bytes) {
+  RunRecord r;
+  r.marker = bytes[kMarkerOffset];
+  r.countHigh = bytes[kCountHighOffset];
+  r.countMiddle = bytes[kCountMiddleOffset];
+  r.countLow = bytes[kCountLowOffset];
+  std::memcpy(r.rest.data(), bytes + kRestOffset, kRestSize);
+  return r;
+}
+
+RunRecordBytes EncodeRunRecord(const RunRecord& record) {
+  RunRecordBytes bytes{};
+  bytes[kMarkerOffset] = record.marker;
+  bytes[kCountHighOffset] = record.countHigh;
+  bytes[kCountMiddleOffset] = record.countMiddle;
+  bytes[kCountLowOffset] = record.countLow;
+  std::memcpy(bytes.data() + kRestOffset, record.rest.data(), kRestSize);
+  return bytes;
+}
+
+void RunFileReader::Open(const std::string& path) {
+  Close();
+  begin_ = end_ = 0;
+  errno = 0;
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) {
+    // The host leaves no file when it recorded nothing: that is an empty run, not a failure.
+    if (errno == ENOENT) return;
+    RaiseRuntimeError(errnum::kPathFileAccess);
+  }
+  if (!buffer_) buffer_ = std::make_unique<std::uint8_t[]>(kBufferSize);
+  exhausted_ = false;
+}
+
+bool RunFileReader::Refill() {
+  // Keep the unread tail (less than one record) in front of the new bytes.
+  const std::size_t kept = end_ - begin_;
+  if (kept > 0 && begin_ > 0) std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
+  begin_ = 0;
+  end_ = kept;
+  while (!exhausted_ && end_ < kBufferSize) {
+    const std::size_t got = std::fread(buffer_.get() + end_, 1, kBufferSize - end_, file_);
+    end_ += got;
+    if (got == 0) {
+      if (std::ferror(file_)) RaiseRuntimeError(errnum::kPathFileAccess);
+      exhausted_ = true;
+    }
+  }
+  return end_ - begin_ >= kRunRecordSize;
+}
+
+bool RunFileReader::AtEnd() {
+  if (end_ - begin_ >= kRunRecordSize) return false;
+  if (exhausted_) return true;
+  return !Refill();
+}
+
+RunRecord RunFileReader::ReadRecord() {
+  assert(end_ - begin_ >= kRunRecordSize && "ReadRecord without a successful AtEnd()");
+  const RunRecord r = DecodeRunRecord(buffer_.get() + begin_);
+  begin_ += kRunRecordSize;
+  return r;
+}
+
+void RunFileReader::Close() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  exhausted_ = true;
+  begin_ = end_ = 0;
+}
+
+}  // namespace frixa
