@@ -20,10 +20,53 @@ std::string RuntimeErrorDescription(int number) {
     case errnum::kPathFileAccess: return "Path/File access error";
     case errnum::kPathNotFound: return "Path not found";
     case errnum::kResourceNotFound: return "Resource with identifier not found";
+    case errnum::kObjectNotSet: return "Object variable or With block variable not set";
     default: return "Application-defined or object-defined error";
   }
 }
 
 void RaiseRuntimeError(int number) { throw Error(number, RuntimeErrorDescription(number)); }
+
+std::string JetErrorDescription(int number, const std::string& item) {
+  switch (number) {
+    case errnum::kJetUpdateWithoutAddNew:
+      return "Update or CancelUpdate without AddNew or Edit.";
+    case errnum::kJetNoCurrentRecord: return "No current record.";
+    case errnum::kJetFileNotFound: return "Couldn't find file '" + item + "'.";
+    case errnum::kJetReadOnly: return "Can't update.  Database or object is read-only.";
+    case errnum::kJetInvalidPassword: return "Not a valid password.";
+    case errnum::kJetCorrupt:
+      return "Can't open database '" + item +
+             "'.  It may not be a database that your application recognizes, or the file may "
+             "be corrupt.";
+    case errnum::kJetCannotOpen:
+      return "The Microsoft Jet database engine cannot open the file '" + item +
+             "'.  It is already opened exclusively by another user, or you need permission "
+             "to view its data.";
+    case errnum::kJetTooFewParameters: return "Too few parameters. Expected " + item + ".";
+    case errnum::kJetSyntax:
+      return "Syntax error (missing operator) in query expression '" + item + "'.";
+    case errnum::kJetNoSuchTable:
+      return "The Microsoft Jet database engine cannot find the input table or query '" + item +
+             "'.  Make sure it exists and that its name is spelled correctly.";
+    case errnum::kJetInvalidStatement:
+      return "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
+             "'UPDATE'.";
+    case errnum::kJetSyntaxInFrom: return "Syntax error in FROM clause.";
+    case errnum::kJetTextTooLong:
+      return "The field is too small to accept the amount of data you attempted to add.  Try "
+             "inserting or pasting less data.";
+    case errnum::kJetItemNotFound: return "Item not found in this collection.";
+    case errnum::kJetZeroLengthNotAllowed:
+      return "Field '" + item + "' can't be a zero-length string.";
+    case errnum::kJetUnrecognisedFormat: return "Unrecognized database format '" + item + "'.";
+    case errnum::kJetCriteriaTypeMismatch: return "Data type mismatch in criteria expression.";
+    default: return "Reserved error (" + std::to_string(number) + "); there is no message for this error.";
+  }
+}
+
+void RaiseJetError(int number, const std::string& item) {
+  throw Error(number, JetErrorDescription(number, item));
+}
 
 }  // namespace frixa

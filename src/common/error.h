@@ -25,14 +25,20 @@ inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kResourceNotFound = 326;
+inline constexpr int kObjectNotSet = 91;
 // Jet engine errors.
 inline constexpr int kJetUpdateWithoutAddNew = 3020;
 inline constexpr int kJetNoCurrentRecord = 3021;
 inline constexpr int kJetFileNotFound = 3024;
 inline constexpr int kJetReadOnly = 3027;
+inline constexpr int kJetInvalidPassword = 3031;
 inline constexpr int kJetCannotOpen = 3051;
+inline constexpr int kJetTooFewParameters = 3061;
 inline constexpr int kJetNoSuchTable = 3078;
-inline constexpr int kJetSyntax = 3075;
+inline constexpr int kJetSyntax = 3075;  // "Syntax error (missing operator) in query expression"
+inline constexpr int kJetInvalidStatement = 3129;
+inline constexpr int kJetSyntaxInFrom = 3131;
+inline constexpr int kJetCriteriaTypeMismatch = 3464;
 inline constexpr int kJetTextTooLong = 3163;
 inline constexpr int kJetItemNotFound = 3265;
 inline constexpr int kJetZeroLengthNotAllowed = 3315;
@@ -59,5 +65,12 @@ std::string RuntimeErrorDescription(int number);
 
 // Raises the runtime error `number` with its standard description.
 [[noreturn]] void RaiseRuntimeError(int number);
+
+// The Jet engine's description of one of its error numbers, with `item` (a file, table or
+// field name, an expression, a count) put where the engine's text names it.
+std::string JetErrorDescription(int number, const std::string& item = {});
+
+// Raises the Jet error `number` with its description.
+[[noreturn]] void RaiseJetError(int number, const std::string& item = {});
 
 }  // namespace frixa

@@ -1,0 +1,77 @@
+// Data pages (type 1): the pages that hold rows. Table rows, usage maps and long values all
+// live on them; only the owner field tells them apart.
+//
+//   0    1    2..3         4..7             8..9         10 ..
+//  +----+----+------------+----------------+------------+--------------------------------+
+//  | 01 | 01 | free space | owner TDEF page| slot count | slot offsets, u16 each, slot 0 |
+//  +----+----+------------+----------------+------------+--------------------------------+
+//  | ... free ...                  | row n-1 | ... | row 1 | row 0 |  <- end of page (2048)
+//
+// Rows pack downward from the end of the page in slot order: row i runs from its own offset
+// up to the offset of row i - 1 (row 0 up to the end of the page). A slot's offset keeps the
+// row start in its low 13 bits and two flags above:
+//   0x4000  overflow: the row holds a 4-byte RowPointer to where the row now lives
+//   0x8000  deleted, or the new home of a moved row (reached only through its pointer)
+//   0xC000  both: a deleted row, shrunk to nothing
+#pragma once
+
+#include <cstdint>
+
+#include "jet/page.h"
+
+namespace frixa::jet {
+
+namespace data_page {
+inline constexpr std::size_t kTypeOffset = 0;        // PageType::kData
+inline constexpr std::size_t kFreeSpaceOffset = 2;   // u16
+inline constexpr std::size_t kOwnerOffset = 4;       // u32 TDEF page; 0 on usage-map pages
+inline constexpr std::size_t kSlotCountOffset = 8;   // u16
+inline constexpr std::size_t kSlotTableOffset = 10;  // u16 per slot
+inline constexpr std::size_t kSlotSize = 2;
+inline constexpr std::size_t kEmptyFreeSpace = kPageSize - kSlotTableOffset;  // 2038
+inline constexpr std::uint16_t kOffsetMask = 0x1FFF;
+inline constexpr std::uint16_t kOverflowFlag = 0x4000;
+inline constexpr std::uint16_t kDeletedFlag = 0x8000;
+inline constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
+// At most this many slots fit in the header part of a page.
+inline constexpr std::size_t kMaxSlots = (kPageSize - kSlotTableOffset) / kSlotSize;
+}  // namespace data_page
+
+// One entry of the slot table.
+struct RowSlot {
+  std::uint16_t raw = 0;
+
+  std::uint16_t Start() const { return raw & data_page::kOffsetMask; }
+  bool IsOverflow() const { return (raw & data_page::kOverflowFlag) != 0; }
+  bool IsDeletedFlag() const { return (raw & data_page::kDeletedFlag) != 0; }
+  // A deleted row: both flags.
+  bool IsDeleted() const { return IsOverflow() && IsDeletedFlag(); }
+  // A row moved here by an update; it is read through the overflow pointer that replaced it.
+  bool IsMovedTarget() const { return IsDeletedFlag() && !IsOverflow(); }
+  // A row a scan returns where it stands.
+  bool IsLive() const { return !IsOverflow() && !IsDeletedFlag(); }
+};
+
+// A checked view of a data page. Construction checks the page type and the slot table; row
+// bounds are checked when a row is asked for.
+class DataPageView {
+ public:
+  // Raises CorruptError when `page` is not a data page or its slot table does not fit.
+  explicit DataPageView(PageView page);
+
+  PageNumber Number() const { return page_.Number(); }
+  std::uint32_t Owner() const;
+  std::uint16_t FreeSpace() const;
+  std::uint16_t SlotCount() const { return slotCount_; }
+  RowSlot Slot(std::size_t index) const;
+
+  // The bytes of row `index` (its slot flags aside): [start, end of the previous row).
+  // Raises CorruptError when the offsets do not describe a row inside the page.
+  ByteSpan Row(std::size_t index) const;
+
+ private:
+  PageView page_;
+  std::uint16_t slotCount_;
+};
+
+}  // namespace frixa::jet

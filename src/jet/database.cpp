@@ -1,0 +1,88 @@
+// Database: opening a file, refusing what this engine does not read, and table lookup.
+#include "jet/database.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#include "jet/text.h"
+
+namespace frixa::jet {
+
+namespace {
+
+[[noreturn]] void NotADatabase(const std::string& name, const std::string& why = {}) {
+  std::string description = JetErrorDescription(errnum::kJetUnrecognisedFormat, name);
+  if (!why.empty()) description += "  " + why;
+  throw Error(errnum::kJetUnrecognisedFormat, description);
+}
+
+}  // namespace
+
+Database::Database(PageFile file, DatabaseHeader header, Catalog catalog)
+    : file_(std::move(file)), header_(header), catalog_(std::move(catalog)) {}
+
+Database Database::Open(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path fsPath(path);
+  if (path.empty() || !std::filesystem::exists(fsPath, ec)) {
+    RaiseJetError(errnum::kJetFileNotFound, path);
+  }
+  if (std::filesystem::is_directory(fsPath, ec)) RaiseJetError(errnum::kJetCannotOpen, path);
+  std::ifstream in(fsPath, std::ios::binary);
+  if (!in) RaiseJetError(errnum::kJetCannotOpen, path);
+  std::vector<std::uint8_t> bytes;
+  const auto size = std::filesystem::file_size(fsPath, ec);
+  if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+  char buffer[1 << 16];
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    bytes.insert(bytes.end(), buffer, buffer + in.gcount());
+  }
+  if (in.bad()) RaiseJetError(errnum::kJetCannotOpen, path);
+  return FromBytes(std::move(bytes), path);
+}
+
+Database Database::FromBytes(std::vector<std::uint8_t> bytes, const std::string& name) {
+  const HeaderReading reading = NameCorruption(name, [&] { return ReadDatabaseHeader(bytes); });
+  switch (reading.verdict) {
+    case HeaderVerdict::kNotJet: NotADatabase(name);
+    case HeaderVerdict::kOtherVersion:
+      NotADatabase(name, "It is not a Jet 3 (Access 95/97) database.");
+    case HeaderVerdict::kEncrypted:
+      NotADatabase(name, "It is encrypted, and encrypted databases cannot be read.");
+    case HeaderVerdict::kPassword: RaiseJetError(errnum::kJetInvalidPassword);
+    case HeaderVerdict::kJet3: break;
+  }
+  return NameCorruption(name, [&] {
+    PageFile file(std::move(bytes), name);
+    if (file.PageCount() < catalog::kCatalogDefinitionPage + 1) {
+      ThrowCorrupt("the file has " + std::to_string(file.PageCount()) +
+                   " pages, too few for a catalog");
+    }
+    if (!file.Page(0).Is(PageType::kDatabaseDefinition)) {
+      ThrowCorrupt("page 0 is not a database definition page");
+    }
+    Catalog catalog = ReadCatalog(file);
+    return Database(std::move(file), reading.header, std::move(catalog));
+  });
+}
+
+std::vector<std::string> Database::UserTableNames() const {
+  std::vector<std::string> names;
+  for (const CatalogEntry* e : catalog_.UserTables()) names.push_back(e->name);
+  return names;
+}
+
+TableDef Database::Table(std::string_view name) const {
+  const CatalogEntry* entry = catalog_.FindTable(name);
+  if (entry == nullptr) RaiseJetError(errnum::kJetNoSuchTable, std::string(name));
+  return TableAt(entry->DefinitionPage());
+}
+
+TableDef Database::TableAt(PageNumber definitionPage) const {
+  return ReadTableDef(file_, definitionPage);
+}
+
+}  // namespace frixa::jet

@@ -1,0 +1,65 @@
+// Reading a table's rows in stored order: the order in which the Jet engine returns them for
+// "Select * From" the table with no sort. That is the page order of the table's owned-pages
+// usage map, and on each page the slot order; deleted slots are skipped, and a slot that an
+// update turned into an overflow pointer yields the moved row in the slot's place.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/data_page.h"
+#include "jet/row_format.h"
+#include "jet/table_def.h"
+#include "jet/value.h"
+
+namespace frixa::jet {
+
+struct RowLocation {
+  PageNumber page = 0;
+  std::uint16_t slot = 0;
+  friend bool operator==(const RowLocation&, const RowLocation&) = default;
+};
+
+namespace table_scan {
+// A moved row may have moved again; more hops than this is taken for a loop.
+inline constexpr int kMaxOverflowHops = 8;
+}  // namespace table_scan
+
+// A forward cursor. `file` and `def` must outlive it. Every method may raise CorruptError.
+class TableScan {
+ public:
+  TableScan(const PageFile& file, const TableDef& def);
+
+  // Moves to the next row; false when there is none (the cursor then stays at the end).
+  bool Next();
+
+  // The slot that stands for the current row in stored order (for a moved row: the slot
+  // holding the overflow pointer) and the slot that holds its bytes.
+  RowLocation Location() const { return location_; }
+  RowLocation StorageLocation() const { return storage_; }
+  ByteSpan RowBytes() const { return row_; }
+  // The current row's fields, in the order of the definition's columns.
+  const std::vector<FieldBytes>& Fields() const { return fields_; }
+  Value ReadValue(std::size_t column) const;
+  std::vector<Value> ReadRow() const;
+
+ private:
+  bool Advance();
+  bool EnterPage();
+  void LoadRow(const DataPageView& page, std::uint16_t slot);
+
+  const PageFile* file_;
+  const TableDef* def_;
+  std::vector<PageNumber> pages_;
+  std::size_t pageIndex_ = 0;
+  std::optional<DataPageView> page_;
+  std::uint32_t nextSlot_ = 0;
+  RowLocation location_;
+  RowLocation storage_;
+  ByteSpan row_;
+  std::vector<FieldBytes> fields_;
+};
+
+}  // namespace frixa::jet
