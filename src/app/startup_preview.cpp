@@ -1,0 +1,19 @@
+// The start-up preview decision: see startup_preview.h.
+#include "app/startup_preview.h"
+
+#include "graphs/preview.h"
+
+namespace frixa {
+
+bool RunStartupPreview(App& app) {
+  if (app.InertiaFactor != 0.0f || app.SensorMassRatio != 0.0f) {
+    app.ui.ShowMessage(kRundownAssumptionText, kRundownAssumptionTitle, MessageIcon::Information,
+                       MessageButtons::Ok);
+    PreviewRun(app);
+    return true;
+  }
+  app.ui.SetCreateEnabled(false);
+  return false;
+}
+
+}  // namespace frixa

@@ -1,0 +1,174 @@
+// The start-up preview: the whole status log, the order of its work, and how it carries on past
+// the graph pass's failures and reports its own.
+#include "graphs/preview.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/error.h"
+#include "support/recording_frontend.h"
+#include "support/run_files.h"
+
+namespace frixa {
+namespace {
+
+using testing::RecordingFrontend;
+using testing::RecordsWithCounts;
+using testing::TempFolder;
+using testing::WriteRunFile;
+
+const std::string kStars(24, '*');
+
+std::vector<std::string> ParameterLines(const std::string& inertia, const std::string& ratio) {
+  return {"Loading Data from Torvex2", std::string(44, '-'),
+          "Inertia factor :" + inertia + " Kg/M^2", "Sensor / Mass Ratio " + ratio + ":1", ""};
+}
+
+std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+const std::vector<std::string> kGraphPassHeader = {"Graphing System", std::string(45, '-'),
+                                                   "Initialising Processor",
+                                                   "Initialising -  Done", "Processing"};
+
+std::vector<std::string> ClosingLines(const std::string& min, const std::string& max) {
+  return {"", "Minimum Mass RPM : " + min, "Maximium Mass RPM : " + max, "", kStars,
+          "Preview Completed", kStars};
+}
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  PreviewTest() : app(ui, dir.str()) {
+    app.VersionText = kVersionText;
+    app.InertiaFactor = 1.25f;
+    app.SensorMassRatio = 2.0f;
+  }
+  void Write(const std::vector<RunRecord>& records) { WriteRunFile(dir.File(kRunFileName), records); }
+
+  TempFolder dir;
+  RecordingFrontend ui;
+  App app;
+};
+
+TEST_F(PreviewTest, LogOfASmallRunReadsLineByLine) {
+  // Sensor counts of 50, 50 and 55 ms at a ratio of 2: mass periods 0.1, 0.1 and 0.11 s.
+  Write(RecordsWithCounts({50000, 50000, 55000}));
+  PreviewRun(app);
+  EXPECT_EQ(ui.StatusLines(),
+            Join({ParameterLines(" 1.25", " 2"), kGraphPassHeader,
+                  {"Rocessed  3 Revolutions", "Rundown Duration  .31 Seconds", ""},
+                  ClosingLines(" 598", " 598")}));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.createEnabled);
+  EXPECT_EQ(ui.points.size(), 2u);
+}
+
+TEST_F(PreviewTest, WorksInTheOrderTheWindowShowsIt) {
+  Write(RecordsWithCounts({50000, 50000, 55000}));
+  ui.AppendStatusLine("left over from before");
+  ui.calls.clear();
+  PreviewRun(app);
+
+  const std::vector<std::string> expectedStart = {
+      "ClearStatus",         "GraphStartAfresh:KWGraph", "GraphStartAfresh:NMGraph",
+      "DoEvents",            "GraphSetUp:KWGraph",       "GraphSetUp:NMGraph",
+      "ClearStatus",         "AppendStatusLine:Loading Data from Torvex2"};
+  ASSERT_GE(ui.calls.size(), expectedStart.size());
+  EXPECT_EQ(std::vector<std::string>(ui.calls.begin(), ui.calls.begin() + 8), expectedStart);
+  // The graphs are finished before the window is repainted, the repaint comes before the
+  // closing lines, and the caret goes to the end last.
+  std::vector<std::string> tail(ui.calls.end() - 11, ui.calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{
+                      "GraphFinish:KWGraph", "GraphFinish:NMGraph", "RepaintMain",
+                      "AppendStatusLine:", "AppendStatusLine:Minimum Mass RPM :  598",
+                      "AppendStatusLine:Maximium Mass RPM :  598", "AppendStatusLine:",
+                      "AppendStatusLine:" + kStars, "AppendStatusLine:Preview Completed",
+                      "AppendStatusLine:" + kStars, "StatusCaretToEnd"}));
+  EXPECT_EQ(ui.StatusLines().front(), "Loading Data from Torvex2");
+}
+
+TEST_F(PreviewTest, ParameterLinesShowTheValuesWithTheirSignPosition) {
+  app.InertiaFactor = 0.5f;
+  app.SensorMassRatio = -1.5f;
+  PreviewRun(app);
+  EXPECT_EQ(ui.StatusLines().at(2), "Inertia factor : .5 Kg/M^2");
+  EXPECT_EQ(ui.StatusLines().at(3), "Sensor / Mass Ratio -1.5:1");
+}
+
+TEST_F(PreviewTest, NoDataStillCompletesThePreviewWithCreateDisabled) {
+  Write(RecordsWithCounts({0, 50000, 50000}));
+  PreviewRun(app);
+  EXPECT_EQ(ui.StatusLines(),
+            Join({ParameterLines(" 1.25", " 2"), kGraphPassHeader, ClosingLines(" 0", " 0")}));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, "Frixa Graph Processor");
+  EXPECT_FALSE(ui.createEnabled);
+}
+
+TEST_F(PreviewTest, RunOfTwoRecordsShowsTheStartingExtremes) {
+  Write(RecordsWithCounts({50000, 55000}));
+  PreviewRun(app);
+  EXPECT_EQ(ui.StatusLines(),
+            Join({ParameterLines(" 1.25", " 2"), kGraphPassHeader,
+                  {"Rocessed  2 Revolutions", "Rundown Duration  .21 Seconds", ""},
+                  ClosingLines(" 100000", " 0")}));
+  EXPECT_TRUE(ui.points.empty());
+}
+
+TEST_F(PreviewTest, MissingRunFileIsAPreviewOfZeroRevolutions) {
+  PreviewRun(app);
+  EXPECT_EQ(ui.StatusLines(),
+            Join({ParameterLines(" 1.25", " 2"), kGraphPassHeader,
+                  {"Rocessed  0 Revolutions", "Rundown Duration  0 Seconds", ""},
+                  ClosingLines(" 100000", " 0")}));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.createEnabled);
+}
+
+TEST_F(PreviewTest, CorruptRecordInTheMiddleKeepsEarlierPointsAndCompletes) {
+  auto records = RecordsWithCounts({50000, 50000, 55000, 60000, 65000, 70000});
+  records[4] = RunRecord::WithCount(65000, 0);  // 0x00FDE8: count high is 0, so accepted...
+  records[5] = RunRecord::WithCount(0x010101, 'x');  // ...but this one is rejected
+  Write(records);
+  PreviewRun(app);
+  EXPECT_EQ(ui.StatusLines(),
+            Join({ParameterLines(" 1.25", " 2"), kGraphPassHeader, ClosingLines(" 0", " 0")}));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "The Runtime Data is corrupt and cannot be processed");
+  EXPECT_EQ(ui.points.size(), 6u);  // revolutions 3 to 5 on both graphs
+  EXPECT_TRUE(ui.createEnabled);
+}
+
+// A graph control that fails while it is being set up.
+class FailingGraphFrontend : public RecordingFrontend {
+ public:
+  void GraphSetUp(Graph graph) override {
+    RecordingFrontend::GraphSetUp(graph);
+    throw Error(errnum::kOutOfMemory, "Out of memory");
+  }
+};
+
+TEST(PreviewFailure, OwnFailureIsReportedAsStartupErrorAndEndsThePreview) {
+  TempFolder dir;
+  FailingGraphFrontend ui;
+  App app(ui, dir.str());
+  app.InertiaFactor = 1.25f;
+  app.SensorMassRatio = 1.0f;
+  PreviewRun(app);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "An ERROR ( 7) has occured");
+  EXPECT_EQ(ui.messages[0].title, "Frixa Startup");
+  EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
+  EXPECT_FALSE(ui.createEnabled);
+  EXPECT_TRUE(ui.StatusLines().empty());  // cleared before, and nothing logged after the failure
+  EXPECT_EQ(ui.calls.back(), "SetCreateEnabled:0");
+}
+
+}  // namespace
+}  // namespace frixa
