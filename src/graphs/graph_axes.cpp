@@ -1,0 +1,76 @@
+// Axis ranges, tick labels and value-to-pixel mapping for the loss graphs: see graph_axes.h.
+#include "graphs/graph_axes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace frixa {
+namespace {
+
+// The 1, 2, 2.5, 5 step nearest above `rough`.
+double NiceStep(double rough) {
+  const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+  for (double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    if (m * magnitude >= rough * (1 - 1e-9)) return m * magnitude;
+  }
+  return 10.0 * magnitude;
+}
+
+}  // namespace
+
+int AxisScale::Intervals() const { return static_cast<int>(std::lround((max - min) / step)); }
+
+double AxisScale::Tick(int i) const {
+  const double v = min + i * step;
+  // 0.1 * 3 is 0.30000000000000004: snap to the step's own precision.
+  const double unit = step / 1000.0;
+  return std::round(v / unit) * unit;
+}
+
+AxisScale CoveringScale(double lo, double hi, bool fromZero, int intervals) {
+  if (lo > hi) std::swap(lo, hi);
+  if (fromZero && lo > 0) lo = 0;
+  if (hi == lo) {
+    const double pad = lo == 0 ? 1.0 : std::fabs(lo) * 0.1;
+    lo = fromZero && lo >= 0 ? lo : lo - pad;
+    hi += pad;
+  }
+  double step = NiceStep((hi - lo) / std::max(1, intervals));
+  for (;;) {
+    AxisScale s{std::floor(lo / step) * step, std::ceil(hi / step) * step, step};
+    // Rounding out may need one more step than asked; a coarser step keeps the tick count.
+    if (s.Intervals() <= intervals + 1 || !std::isfinite(step)) return s;
+    step = NiceStep(step * 1.01);
+  }
+}
+
+GraphScales ScalesCovering(const std::vector<GraphPoint>& points) {
+  if (points.empty()) return {CoveringScale(0, 1, false, 5), CoveringScale(0, 1, false, 5)};
+  double x0 = points.front().x, x1 = x0, y0 = points.front().y, y1 = y0;
+  for (const GraphPoint& p : points) {
+    x0 = std::min(x0, p.x);
+    x1 = std::max(x1, p.x);
+    y0 = std::min(y0, p.y);
+    y1 = std::max(y1, p.y);
+  }
+  return {CoveringScale(x0, x1, false, 6), CoveringScale(y0, y1, true, 5)};
+}
+
+std::string TickLabel(std::string_view format, double value) {
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%g", value == 0 ? 0.0 : value);  // no "-0"
+  std::string out(format);
+  const auto at = out.find("%g");
+  if (at == std::string::npos) return out;
+  out.replace(at, 2, digits);
+  return out;
+}
+
+int MapToPixel(double value, const AxisScale& scale, int from, int to) {
+  const double span = scale.max - scale.min;
+  const double t = span > 0 ? (value - scale.min) / span : 0.0;
+  return static_cast<int>(std::lround(from + t * (to - from)));
+}
+
+}  // namespace frixa

@@ -1,0 +1,50 @@
+// The arithmetic of the loss graphs' drawing: axis ranges that cover every plotted point on
+// round tick steps, tick labels in the graphs' printf-style formats ("%gkW"), and the mapping
+// of values to pixels. Pure functions; the Win32 graph control draws with them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace frixa {
+
+// What a loss graph shows besides its points.
+struct GraphSpec {
+  const char* title;
+  const char* lossFormat;  // tick labels of the vertical (loss) axis
+  const char* rpmFormat;   // tick labels of the horizontal (RPM) axis
+};
+inline constexpr GraphSpec kPowerGraphSpec{"Rundown Power Losses", "%gkW", "%g"};
+inline constexpr GraphSpec kTorqueGraphSpec{"Rundown Torque Losses", "%gNM", "%g"};
+
+struct GraphPoint {
+  double x, y;
+};
+
+// An axis from `min` to `max` in whole `step`s (min and max are multiples of step).
+struct AxisScale {
+  double min = 0.0;
+  double max = 1.0;
+  double step = 0.2;
+  int Intervals() const;
+  double Tick(int i) const;  // min + i * step, with the rounding noise taken out
+};
+
+// The smallest axis on a 1, 2, 2.5 or 5 step that holds [lo, hi] with about `intervals` steps. A single
+// value gets an axis around it; `fromZero` starts the axis at 0 when all values are positive.
+AxisScale CoveringScale(double lo, double hi, bool fromZero, int intervals);
+
+struct GraphScales {
+  AxisScale x, y;
+};
+// The axes for a graph's points: RPM across, losses up from 0. Without points: 0 to 1 on both.
+GraphScales ScalesCovering(const std::vector<GraphPoint>& points);
+
+// A tick label: the format with its "%g" replaced by the value as C's %g writes it.
+std::string TickLabel(std::string_view format, double value);
+
+// Position of `value` between pixel `from` (at scale.min) and `to` (at scale.max), rounded.
+int MapToPixel(double value, const AxisScale& scale, int from, int to);
+
+}  // namespace frixa
