@@ -1,0 +1,160 @@
+// The rundown simulator: see rundown_simulator.h.
+#include "sim/rundown_simulator.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "common/error.h"
+
+namespace frixa {
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586476925;
+constexpr double kRadiansPerSecondPerRpm = kTwoPi / 60.0;
+constexpr std::uint8_t kCorruptMarker = 0;  // anything but '#'
+
+void PutLittleEndian(std::uint8_t* out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+double FrictionTorque(const RundownModel& model, double omega) {
+  return model.frictionA + model.frictionB * omega + model.frictionC * omega * omega;
+}
+
+RundownSimulator::RundownSimulator(const RundownModel& model)
+    : model_(model), omega_(model.startRpm * kRadiansPerSecondPerRpm), engine_(model.seed) {}
+
+// Integrates one full turn of the mass from omega; false if the mass stops before completing it.
+bool RundownSimulator::IntegrateRevolution(double& omega, double& period) const {
+  const int steps = model_.substepsPerRevolution > 0 ? model_.substepsPerRevolution : 1;
+  const double h = kTwoPi / steps;
+  const double inertia = model_.inertia;
+  // d(omega)/d(theta) and d(t)/d(theta); both need omega > 0.
+  auto slope = [&](double w, double& dw, double& dt) {
+    if (!(w > 0.0) || !std::isfinite(w)) return false;
+    dt = 1.0 / w;
+    dw = -FrictionTorque(model_, w) / (inertia * w);
+    return true;
+  };
+  double w = omega;
+  double t = 0.0;
+  for (int i = 0; i < steps; ++i) {
+    double k1, k2, k3, k4, t1, t2, t3, t4;
+    if (!slope(w, k1, t1) || !slope(w + h / 2 * k1, k2, t2) || !slope(w + h / 2 * k2, k3, t3) ||
+        !slope(w + h * k3, k4, t4)) {
+      return false;
+    }
+    w += h / 6 * (k1 + 2 * k2 + 2 * k3 + k4);
+    t += h / 6 * (t1 + 2 * t2 + 2 * t3 + t4);
+    if (!(w > 0.0)) return false;
+  }
+  omega = w;
+  period = t;
+  return true;
+}
+
+double RundownSimulator::Gaussian() {
+  if (haveSpare_) {
+    haveSpare_ = false;
+    return spare_;
+  }
+  constexpr double kUnit = 1.0 / 9007199254740992.0;  // 2^-53
+  const double u1 = static_cast<double>((engine_() >> 11) + 1) * kUnit;  // (0, 1]
+  const double u2 = static_cast<double>(engine_() >> 11) * kUnit;        // [0, 1)
+  const double radius = std::sqrt(-2.0 * std::log(u1));
+  spare_ = radius * std::sin(kTwoPi * u2);
+  haveSpare_ = true;
+  return radius * std::cos(kTwoPi * u2);
+}
+
+bool RundownSimulator::Next(SimulatedRevolution& out) {
+  if (finished_ || (model_.maxRecords > 0 && written_ >= model_.maxRecords)) return false;
+
+  out = SimulatedRevolution{};
+  std::uint32_t count = 0;
+  if (model_.zeroFirst && written_ == 0) {
+    out.startOmega = out.endOmega = omega_;  // count 0: no time recorded
+  } else {
+    const double endOmega = model_.endRpm * kRadiansPerSecondPerRpm;
+    double omega = omega_;
+    double period = 0.0;
+    if (!(omega_ > endOmega) || !IntegrateRevolution(omega, period)) {
+      finished_ = true;
+      return false;
+    }
+    double micros = period * kMicrosecondsPerSecond / model_.ratio;
+    if (model_.jitterUs > 0.0) micros += model_.jitterUs * Gaussian();
+    micros = std::round(micros);
+    if (!(micros <= static_cast<double>(kMaxRevolutionCount))) {
+      finished_ = true;  // the sensor count no longer fits: the host stops recording here
+      return false;
+    }
+    count = micros < 1.0 ? 1u : static_cast<std::uint32_t>(micros);
+    out.period = period;
+    out.startOmega = omega_;
+    out.endOmega = omega;
+    omega_ = omega;
+    elapsed_ += period;
+  }
+
+  out.record = RunRecord::WithCount(count);
+  // The rest of the record carries nothing the reader uses; fill it with the record's index and
+  // the elapsed time in microseconds so that it is deterministic and not all zeros.
+  PutLittleEndian(out.record.rest.data(), static_cast<std::uint64_t>(written_), 4);
+  PutLittleEndian(out.record.rest.data() + 4,
+                  static_cast<std::uint64_t>(std::llround(elapsed_ * kMicrosecondsPerSecond)), 8);
+  ++written_;
+  if (written_ == model_.corruptAt) {
+    // Rejected by the reader only when the marker is wrong and no count byte is 0.
+    out.record.marker = kCorruptMarker;
+    if (out.record.countHigh == 0) out.record.countHigh = 1;
+    if (out.record.countMiddle == 0) out.record.countMiddle = 1;
+    if (out.record.countLow == 0) out.record.countLow = 1;
+  }
+  return true;
+}
+
+std::vector<SimulatedRevolution> SimulateRundown(const RundownModel& model) {
+  std::vector<SimulatedRevolution> run;
+  RundownSimulator simulator(model);
+  SimulatedRevolution revolution;
+  while (simulator.Next(revolution)) run.push_back(revolution);
+  return run;
+}
+
+std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path) {
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) RaiseRuntimeError(errnum::kPathFileAccess);
+
+  constexpr std::size_t kRecordsPerWrite = 4096;
+  std::vector<std::uint8_t> buffer;
+  buffer.reserve(kRecordsPerWrite * kRunRecordSize);
+  auto flush = [&] {
+    if (!buffer.empty() &&
+        std::fwrite(buffer.data(), 1, buffer.size(), file.get()) != buffer.size()) {
+      RaiseRuntimeError(errnum::kPathFileAccess);
+    }
+    buffer.clear();
+  };
+
+  RundownSimulator simulator(model);
+  SimulatedRevolution revolution;
+  std::int64_t records = 0;
+  while (simulator.Next(revolution)) {
+    const RunRecordBytes bytes = EncodeRunRecord(revolution.record);
+    buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+    ++records;
+    if (buffer.size() >= kRecordsPerWrite * kRunRecordSize) flush();
+  }
+  flush();
+  if (std::fclose(file.release()) != 0) RaiseRuntimeError(errnum::kPathFileAccess);
+  return records;
+}
+
+}  // namespace frixa
