@@ -1,0 +1,222 @@
+// Byte-level encoders of the database builder; see build_encode.h.
+#include "jet/build_encode.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <stdexcept>
+
+namespace frixa::jet::build {
+
+void AppendU8(Bytes& out, std::uint32_t value) { out.push_back(static_cast<std::uint8_t>(value)); }
+
+void AppendU16(Bytes& out, std::uint32_t value) {
+  out.push_back(static_cast<std::uint8_t>(value));
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void AppendU32(Bytes& out, std::uint32_t value) {
+  AppendU16(out, value & 0xFFFFu);
+  AppendU16(out, value >> 16);
+}
+
+void AppendF64(Bytes& out, double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  AppendU32(out, static_cast<std::uint32_t>(bits));
+  AppendU32(out, static_cast<std::uint32_t>(bits >> 32));
+}
+
+void AppendText(Bytes& out, std::string_view text) {
+  for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
+}
+
+void StoreU16(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
+  out[at] = static_cast<std::uint8_t>(value);
+  out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void StoreU32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
+  StoreU16(out, at, value & 0xFFFFu);
+  StoreU16(out, at + 2, value >> 16);
+}
+
+Bytes U32Bytes(std::uint32_t value) {
+  Bytes b;
+  AppendU32(b, value);
+  return b;
+}
+
+Bytes F64Bytes(double value) {
+  Bytes b;
+  AppendF64(b, value);
+  return b;
+}
+
+void Rc4Apply(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
+  std::array<std::uint8_t, 256> s{};
+  for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<std::uint8_t>(i);
+  std::size_t j = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    j = (j + s[i] + key[i % key.size()]) & 0xFFu;
+    std::swap(s[i], s[j]);
+  }
+  std::size_t a = 0;
+  std::size_t b = 0;
+  for (auto& byte : data) {
+    a = (a + 1) & 0xFFu;
+    b = (b + s[a]) & 0xFFu;
+    std::swap(s[a], s[b]);
+    byte = static_cast<std::uint8_t>(byte ^ s[(s[a] + s[b]) & 0xFFu]);
+  }
+}
+
+Bytes EncodeRow(std::uint16_t columnCount, const std::vector<RowColumn>& columns,
+                const RowValues& values) {
+  if (values.size() != columns.size()) throw std::invalid_argument("EncodeRow: one value per column");
+
+  std::size_t fixedSize = 0;
+  std::size_t varCount = 0;
+  for (const auto& c : columns) {
+    if (c.boolean) continue;
+    if (c.fixed) {
+      fixedSize = std::max<std::size_t>(fixedSize, std::size_t{c.fixedOffset} + c.length);
+    } else {
+      varCount = std::max<std::size_t>(varCount, std::size_t{c.varIndex} + 1);
+    }
+  }
+
+  Bytes nullMask((columnCount + 7u) / 8u, 0);
+  Bytes fixedArea(fixedSize, 0);
+  std::vector<const Bytes*> varData(varCount, nullptr);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const auto& c = columns[i];
+    const auto& v = values[i];
+    if (c.number >= columnCount) throw std::invalid_argument("EncodeRow: column number out of range");
+    if (!v) continue;
+    nullMask[c.number / 8u] = static_cast<std::uint8_t>(nullMask[c.number / 8u] | (1u << (c.number % 8u)));
+    if (c.boolean) continue;
+    if (c.fixed) {
+      if (v->size() != c.length) throw std::invalid_argument("EncodeRow: fixed value of the wrong width");
+      std::copy(v->begin(), v->end(), fixedArea.begin() + c.fixedOffset);
+    } else {
+      varData[c.varIndex] = &*v;
+    }
+  }
+
+  Bytes row(1 + fixedArea.size(), 0);
+  row[0] = static_cast<std::uint8_t>(columnCount);
+  std::copy(fixedArea.begin(), fixedArea.end(), row.begin() + 1);
+  if (varCount > 0) {
+    std::vector<std::size_t> offsets;
+    for (const Bytes* data : varData) {
+      offsets.push_back(row.size());
+      if (data) row.insert(row.end(), data->begin(), data->end());
+    }
+    const std::size_t endOfData = row.size();
+    const std::size_t total = endOfData + 1 + varCount + 1 + nullMask.size();
+    if (total > 256) throw std::length_error("EncodeRow: row needs a jump table");
+    AppendU8(row, static_cast<std::uint32_t>(endOfData));
+    for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) AppendU8(row, static_cast<std::uint32_t>(*it));
+    AppendU8(row, static_cast<std::uint32_t>(varCount));
+  }
+  row.insert(row.end(), nullMask.begin(), nullMask.end());
+  return row;
+}
+
+Bytes LongKey(std::int32_t value) {
+  const std::uint32_t flipped = static_cast<std::uint32_t>(value) ^ 0x80000000u;
+  return Bytes{0x7F, static_cast<std::uint8_t>(flipped >> 24), static_cast<std::uint8_t>(flipped >> 16),
+               static_cast<std::uint8_t>(flipped >> 8), static_cast<std::uint8_t>(flipped)};
+}
+
+namespace {
+
+// General sort order codes of the characters that object names may use.
+std::optional<std::uint8_t> GeneralSortCode(char c) {
+  // Letters A..Z; the codes are not contiguous.
+  static constexpr std::array<std::uint8_t, 26> kLetters = {
+      0x60, 0x61, 0x62, 0x64, 0x66, 0x67, 0x68, 0x69, 0x6A, 0x6B, 0x6C, 0x6D, 0x6F,
+      0x70, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x7A, 0x7B, 0x7C, 0x7D, 0x7E};
+  if (c >= 'A' && c <= 'Z') return kLetters[static_cast<std::size_t>(c - 'A')];
+  if (c >= 'a' && c <= 'z') return kLetters[static_cast<std::size_t>(c - 'a')];
+  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(0x56 + (c - '0'));
+  switch (c) {
+    case ' ': return std::uint8_t{0x11};
+    case '-': return std::uint8_t{0x1E};
+    case '_': return std::uint8_t{0x2C};
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::optional<Bytes> TextKey(std::string_view text) {
+  Bytes key{0x7F};
+  for (const char c : text) {
+    const auto code = GeneralSortCode(c);
+    if (!code) return std::nullopt;
+    key.push_back(*code);
+  }
+  key.push_back(0x00);
+  return key;
+}
+
+namespace {
+
+constexpr std::uint16_t kChunkNames = 0x80;
+constexpr std::uint16_t kChunkObject = 0x00;
+constexpr std::uint16_t kChunkColumn = 0x01;
+
+// Appends a chunk: its u32 length (header included) and u16 type, then the body.
+void AppendChunk(Bytes& out, std::uint16_t type, const Bytes& body) {
+  AppendU32(out, static_cast<std::uint32_t>(6 + body.size()));
+  AppendU16(out, type);
+  out.insert(out.end(), body.begin(), body.end());
+}
+
+}  // namespace
+
+Bytes EncodePropertyBlob(const std::vector<PropertyBlock>& blocks) {
+  if (blocks.empty() || !blocks.front().target.empty()) {
+    throw std::invalid_argument("EncodePropertyBlob: the object's own block comes first");
+  }
+  std::vector<std::string> names;
+  auto nameIndex = [&names](const std::string& name) {
+    const auto it = std::find(names.begin(), names.end(), name);
+    if (it != names.end()) return static_cast<std::uint32_t>(it - names.begin());
+    names.push_back(name);
+    return static_cast<std::uint32_t>(names.size() - 1);
+  };
+
+  Bytes chunks;
+  for (std::size_t b = 0; b < blocks.size(); ++b) {
+    const auto& block = blocks[b];
+    Bytes body;
+    AppendU32(body, static_cast<std::uint32_t>(6 + block.target.size()));
+    AppendU16(body, static_cast<std::uint32_t>(block.target.size()));
+    AppendText(body, block.target);
+    for (const auto& p : block.properties) {
+      AppendU16(body, static_cast<std::uint32_t>(8 + p.value.size()));
+      AppendU8(body, p.ddl ? 1u : 0u);
+      AppendU8(body, p.type);
+      AppendU16(body, nameIndex(p.name));
+      AppendU16(body, static_cast<std::uint32_t>(p.value.size()));
+      body.insert(body.end(), p.value.begin(), p.value.end());
+    }
+    AppendChunk(chunks, b == 0 ? kChunkObject : kChunkColumn, body);
+  }
+
+  Bytes nameList;
+  for (const auto& n : names) {
+    AppendU16(nameList, static_cast<std::uint32_t>(n.size()));
+    AppendText(nameList, n);
+  }
+
+  Bytes blob{'K', 'K', 'D', 0x00};
+  AppendChunk(blob, kChunkNames, nameList);
+  blob.insert(blob.end(), chunks.begin(), chunks.end());
+  return blob;
+}
+
+}  // namespace frixa::jet::build

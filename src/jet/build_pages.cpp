@@ -1,0 +1,243 @@
+// Page encoders of the database builder; see build_pages.h.
+#include "jet/build_pages.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace frixa::jet::build {
+
+namespace {
+
+// ---- page 0 layout ----
+constexpr std::uint8_t kHeaderMagic[4] = {0x00, 0x01, 0x00, 0x00};
+constexpr char kFormatName[] = "Standard Jet DB";  // at 4, with its terminating zero
+constexpr std::size_t kFormatNameOffset = 4;
+constexpr std::size_t kVersionOffset = 0x14;  // 0 = Jet 3
+constexpr std::uint8_t kVersionJet3 = 0x00;
+// Plain (unmasked) header fields.
+constexpr std::size_t kSortOrderOffset = 0x3A;
+constexpr std::size_t kCodePageOffset = 0x3C;
+constexpr std::size_t kDatabaseKeyOffset = 0x3E;  // 0: pages after page 0 are not encrypted
+// Bytes 0x18..0x2F and 0x56..0x57 as every Jet 3 file seen holds them; the engine does not
+// document them (0x56 may be the creating engine's build).
+constexpr std::uint8_t kHeaderPrologue[24] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
+                                              0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                              0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+constexpr std::size_t kEngineBuildOffset = 0x56;
+constexpr std::uint16_t kEngineBuild = 0x0D64;
+// A table of 256 byte pairs at 0x600 whose meaning is unknown: [01 01] [00 01] [00 01] ...
+constexpr std::size_t kPairTableOffset = 0x600;
+constexpr std::size_t kPairTableEntries = 256;
+
+// ---- data pages ----
+constexpr std::size_t kDataFreeOffset = 2;
+constexpr std::size_t kDataOwnerOffset = 4;
+constexpr std::size_t kDataRowCountOffset = 8;
+constexpr std::size_t kDataFirstSlotOffset = 10;
+constexpr std::size_t kRowSlotSize = 2;
+
+// ---- index leaves ----
+constexpr std::size_t kLeafFreeOffset = 2;
+constexpr std::size_t kLeafOwnerOffset = 4;
+constexpr std::size_t kLeafEndMaskOffset = 0x16;
+
+// ---- TDEF ----
+constexpr std::uint8_t kTdefSignature[4] = {kPageTdef, 0x01, 'V', 'C'};
+constexpr std::uint8_t kTableTypeUser = 0x4E;
+constexpr std::uint8_t kTableTypeSystem = 0x53;
+constexpr std::size_t kTdefLengthOffset = 8;
+constexpr std::size_t kIndexColumnSlots = 10;
+
+}  // namespace
+
+Bytes EncodeHeaderPage() {
+  Bytes page(kPageSize, 0);
+  std::copy(std::begin(kHeaderMagic), std::end(kHeaderMagic), page.begin());
+  std::copy(std::begin(kFormatName), std::end(kFormatName), page.begin() + kFormatNameOffset);
+  page[kVersionOffset] = kVersionJet3;
+
+  std::copy(std::begin(kHeaderPrologue), std::end(kHeaderPrologue), page.begin() + kHeaderMaskedStart);
+  StoreU16(page, kSortOrderOffset, kSortOrderGeneral);
+  StoreU16(page, kCodePageOffset, kCodePage1252);
+  StoreU32(page, kDatabaseKeyOffset, 0);
+  StoreU16(page, kEngineBuildOffset, kEngineBuild);
+  Rc4Apply(kHeaderMaskKey, std::span<std::uint8_t>(page).subspan(kHeaderMaskedStart, kHeaderMaskedLength));
+
+  for (std::size_t i = 0; i < kPairTableEntries; ++i) {
+    page[kPairTableOffset + 2 * i] = i == 0 ? 0x01 : 0x00;
+    page[kPairTableOffset + 2 * i + 1] = 0x01;
+  }
+  return page;
+}
+
+Bytes EncodeUsageMap(const std::vector<std::uint32_t>& pages) {
+  Bytes row(kUsageMapRowSize, 0);  // type 0 (inline), first page 0
+  constexpr std::size_t kBitmapOffset = 5;
+  for (const auto p : pages) {
+    if (p >= kUsageMapPages) throw std::length_error("EncodeUsageMap: page beyond an inline map");
+    row[kBitmapOffset + p / 8] = static_cast<std::uint8_t>(row[kBitmapOffset + p / 8] | (1u << (p % 8)));
+  }
+  return row;
+}
+
+Bytes EncodeDataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
+  Bytes page(kPageSize, 0);
+  page[0] = kPageData;
+  page[1] = 0x01;
+  StoreU32(page, kDataOwnerOffset, owner);
+  StoreU16(page, kDataRowCountOffset, static_cast<std::uint32_t>(rows.size()));
+  std::size_t end = kPageSize;
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    used += rows[i].size() + kRowSlotSize;
+    if (used > kDataPageRowSpace) throw std::length_error("EncodeDataPage: rows do not fit");
+    end -= rows[i].size();
+    std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<std::ptrdiff_t>(end));
+    StoreU16(page, kDataFirstSlotOffset + kRowSlotSize * i, static_cast<std::uint32_t>(end));
+  }
+  StoreU16(page, kDataFreeOffset, static_cast<std::uint32_t>(kDataPageRowSpace - used));
+  return page;
+}
+
+std::vector<std::pair<std::uint32_t, std::uint8_t>> PackRows(const std::vector<std::size_t>& sizes) {
+  std::vector<std::pair<std::uint32_t, std::uint8_t>> placed;
+  std::uint32_t page = 0;
+  std::size_t used = 0;
+  std::uint32_t slot = 0;
+  for (const auto size : sizes) {
+    const std::size_t need = size + kRowSlotSize;
+    if (need > kDataPageRowSpace) throw std::length_error("PackRows: row larger than a page");
+    if (used + need > kDataPageRowSpace || slot > 0xFF) {
+      ++page;
+      used = 0;
+      slot = 0;
+    }
+    placed.emplace_back(page, static_cast<std::uint8_t>(slot));
+    used += need;
+    ++slot;
+  }
+  return placed;
+}
+
+namespace {
+
+// Byte order of index keys; a key that is a prefix of another sorts first.
+bool KeyLess(const Bytes& a, const Bytes& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return a[i] < b[i];
+  }
+  return a.size() < b.size();
+}
+
+}  // namespace
+
+Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries) {
+  std::sort(entries.begin(), entries.end(), [](const LeafEntry& a, const LeafEntry& b) {
+    if (KeyLess(a.key, b.key)) return true;
+    if (KeyLess(b.key, a.key)) return false;
+    return a.row.Packed() < b.row.Packed();
+  });
+  Bytes page(kPageSize, 0);
+  page[0] = kPageLeaf;
+  page[1] = 0x01;
+  StoreU32(page, kLeafOwnerOffset, ownerTdef);
+  std::size_t at = kLeafEntriesStart;
+  for (const auto& e : entries) {
+    const std::size_t size = e.key.size() + 4;
+    if (at + size > kPageSize) throw std::length_error("EncodeIndexLeaf: entries do not fit one leaf");
+    std::copy(e.key.begin(), e.key.end(), page.begin() + static_cast<std::ptrdiff_t>(at));
+    at += e.key.size();
+    page[at++] = static_cast<std::uint8_t>(e.row.page >> 16);
+    page[at++] = static_cast<std::uint8_t>(e.row.page >> 8);
+    page[at++] = static_cast<std::uint8_t>(e.row.page);
+    page[at++] = e.row.row;
+    const std::size_t bit = at - kLeafEntriesStart;
+    page[kLeafEndMaskOffset + bit / 8] = static_cast<std::uint8_t>(page[kLeafEndMaskOffset + bit / 8] | (1u << (bit % 8)));
+  }
+  StoreU16(page, kLeafFreeOffset, static_cast<std::uint32_t>(kPageSize - at));
+  return page;
+}
+
+Bytes EncodeTdefPage(const TableDefinition& table) {
+  std::uint32_t varColumns = 0;
+  for (const auto& c : table.columns) {
+    if (!(c.flags & kColumnFixed)) ++varColumns;
+  }
+  const auto columnCount = static_cast<std::uint32_t>(table.columns.size());
+
+  Bytes d(std::begin(kTdefSignature), std::end(kTdefSignature));
+  AppendU32(d, 0);  // next TDEF page
+  AppendU32(d, 0);  // definition length, stored below
+  AppendU32(d, table.rowCount);
+  AppendU32(d, 0);  // next AutoNumber
+  AppendU8(d, table.system ? kTableTypeSystem : kTableTypeUser);
+  AppendU16(d, columnCount);  // max columns: no column was ever deleted
+  AppendU16(d, varColumns);
+  AppendU16(d, columnCount);
+  AppendU32(d, static_cast<std::uint32_t>(table.logicalIndexes.size()));
+  AppendU32(d, static_cast<std::uint32_t>(table.realIndexes.size()));
+  AppendU32(d, table.ownedMap.Packed());
+  AppendU32(d, table.freeMap.Packed());
+  for (const auto& ix : table.realIndexes) {
+    AppendU32(d, ix.count);
+    AppendU32(d, ix.distinctKeys);
+  }
+  for (const auto& c : table.columns) {
+    AppendU8(d, c.type);
+    AppendU16(d, c.number);
+    AppendU16(d, c.varIndex);
+    AppendU32(d, c.id);
+    AppendU16(d, kSortOrderGeneral);
+    AppendU16(d, kCodePage1252);
+    AppendU8(d, c.flags);
+    AppendU16(d, c.fixedOffset);
+    AppendU16(d, c.length);
+  }
+  for (const auto& c : table.columns) {
+    AppendU8(d, static_cast<std::uint32_t>(c.name.size()));
+    AppendText(d, c.name);
+  }
+  for (const auto& ix : table.realIndexes) {
+    if (ix.columns.size() > kIndexColumnSlots) throw std::length_error("EncodeTdefPage: index of more than 10 columns");
+    for (std::size_t i = 0; i < kIndexColumnSlots; ++i) {
+      if (i < ix.columns.size()) {
+        AppendU16(d, ix.columns[i].first);
+        AppendU8(d, ix.columns[i].second ? 0x01 : 0x00);
+      } else {
+        AppendU16(d, 0xFFFF);
+        AppendU8(d, 0x00);
+      }
+    }
+    AppendU32(d, ix.map.Packed());
+    AppendU32(d, ix.firstPage);
+    AppendU8(d, ix.flags);
+  }
+  for (const auto& lx : table.logicalIndexes) {
+    AppendU32(d, lx.number);
+    AppendU32(d, lx.realIndex);
+    AppendU8(d, 0x00);
+    AppendU32(d, 0xFFFFFFFFu);
+    AppendU32(d, 0);
+    AppendU8(d, 0x04);
+    AppendU8(d, 0x04);
+    AppendU8(d, lx.type);
+  }
+  for (const auto& lx : table.logicalIndexes) {
+    AppendU8(d, static_cast<std::uint32_t>(lx.name.size()));
+    AppendText(d, lx.name);
+  }
+  for (const auto& lv : table.longValueColumns) {
+    AppendU16(d, lv.number);
+    AppendU32(d, lv.ownedMap.Packed());
+    AppendU32(d, lv.freeMap.Packed());
+  }
+  AppendU16(d, 0xFFFF);
+
+  if (d.size() > kPageSize) throw std::length_error("EncodeTdefPage: definition longer than a page");
+  StoreU32(d, kTdefLengthOffset, static_cast<std::uint32_t>(d.size()));
+  d.resize(kPageSize, 0);
+  return d;
+}
+
+}  // namespace frixa::jet::build

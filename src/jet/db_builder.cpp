@@ -1,0 +1,396 @@
+// The database builder; see db_builder.h.
+//
+// Page layout of a built database:
+//
+//   0        header                       10  map of the Id index's pages
+//   1        global usage map             11  Id index leaf
+//   2..5     TDEFs of the system tables   12  maps of MSysACEs, MSysQueries, MSysRelationships
+//   6, 7     maps of MSysObjects          13..17  their index leaves
+//   8        map of ParentIdName's pages  then: catalog data pages, permission data pages,
+//   9        ParentIdName index leaf            long-value (LVAL) pages, and per user table
+//                                               its TDEF page and its map page.
+//
+// Row sizes do not depend on page numbers (ids and pointers are fixed-width), so the rows are
+// first packed to count the pages each table needs, then encoded with the final numbers.
+#include "jet/db_builder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <stdexcept>
+
+#include "common/error.h"
+#include "jet/build_catalog.h"
+#include "jet/build_encode.h"
+#include "jet/build_pages.h"
+
+namespace frixa::jet {
+
+namespace {
+
+using namespace build;
+
+constexpr std::size_t kMaxNameLength = 64;
+constexpr std::size_t kMaxColumns = 255;
+constexpr std::uint16_t kMaxTextLength = 255;
+
+// Column flags of user columns: 0x02 on every one, 0x01 when of fixed width.
+constexpr std::uint8_t kUserVariable = 0x02;
+constexpr std::uint8_t kUserFixed = 0x03;
+
+// A long-value field in a row: [u32 length | flags][u32 row pointer][u32 0]; flag 0x40 in the
+// top byte says the value is one row of an LVAL page.
+constexpr std::uint32_t kLongValueSingleRow = 0x40000000u;
+
+// Usage-map pages carry 0 as owner, the global map 1.
+constexpr std::uint32_t kMapPageOwner = 0;
+constexpr std::uint32_t kGlobalMapOwner = 1;
+
+// MSysObjects column numbers the builder fills.
+namespace objects_column {
+constexpr std::size_t kId = 0;
+constexpr std::size_t kParentId = 1;
+constexpr std::size_t kName = 2;
+constexpr std::size_t kType = 3;
+constexpr std::size_t kDateCreate = 4;
+constexpr std::size_t kDateUpdate = 5;
+constexpr std::size_t kOwner = 6;
+constexpr std::size_t kFlags = 7;
+constexpr std::size_t kLvProp = 14;
+constexpr std::size_t kCount = 17;
+}  // namespace objects_column
+
+// MSysACEs column numbers.
+namespace aces_column {
+constexpr std::size_t kObjectId = 0;
+constexpr std::size_t kSid = 1;
+constexpr std::size_t kAcm = 2;
+constexpr std::size_t kInheritable = 3;
+constexpr std::size_t kCount = 4;
+}  // namespace aces_column
+
+[[noreturn]] void Refuse(const std::string& why) {
+  throw Error(errnum::kInvalidProcedureCall, "BuildDatabase: " + why);
+}
+
+std::string Folded(std::string_view s) {
+  std::string out(s);
+  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+void CheckName(const std::string& name, const char* what) {
+  if (name.empty() || name.size() > kMaxNameLength) Refuse(std::string(what) + " name of 1 to 64 characters expected: '" + name + "'");
+  if (name.front() == ' ' || !TextKey(name)) Refuse(std::string(what) + " name with unsupported characters: '" + name + "'");
+}
+
+void Validate(const DatabaseSchema& schema) {
+  std::set<std::string> tableNames;
+  for (const auto& o : EngineObjects()) {
+    if (o.parentId == object_id::kTables) tableNames.insert(Folded(o.name));
+  }
+  for (const auto& t : schema.tables) {
+    CheckName(t.name, "table");
+    if (!tableNames.insert(Folded(t.name)).second) Refuse("duplicate table name '" + t.name + "'");
+    if (t.columns.empty() || t.columns.size() > kMaxColumns) Refuse("table '" + t.name + "' needs 1 to 255 columns");
+    std::set<std::string> columnNames;
+    for (const auto& c : t.columns) {
+      CheckName(c.name, "column");
+      if (!columnNames.insert(Folded(c.name)).second) Refuse("duplicate column name '" + c.name + "' in '" + t.name + "'");
+      if (c.type == NewColumnType::Text && (c.length == 0 || c.length > kMaxTextLength)) {
+        Refuse("text column '" + c.name + "' needs a length of 1 to 255");
+      }
+    }
+  }
+}
+
+// The TDEF of a user table, apart from its page numbers.
+TableDefinition UserTableDefinition(const NewTable& table) {
+  TableDefinition t;
+  std::uint16_t varSeen = 0;
+  std::uint16_t fixedOffset = 0;
+  for (const auto& c : table.columns) {
+    TdefColumn col;
+    col.number = static_cast<std::uint16_t>(t.columns.size());
+    col.id = col.number + 1u;
+    col.name = c.name;
+    col.varIndex = varSeen;
+    switch (c.type) {
+      case NewColumnType::Long: col.type = column_type::kLong; col.length = 4; break;
+      case NewColumnType::Single: col.type = column_type::kSingle; col.length = 4; break;
+      case NewColumnType::Double: col.type = column_type::kDouble; col.length = 8; break;
+      case NewColumnType::Text: col.type = column_type::kText; col.length = c.length; break;
+    }
+    if (c.type == NewColumnType::Text) {
+      col.flags = kUserVariable;
+      ++varSeen;
+    } else {
+      col.flags = kUserFixed;
+      col.fixedOffset = fixedOffset;
+      fixedOffset = static_cast<std::uint16_t>(fixedOffset + col.length);
+    }
+    t.columns.push_back(std::move(col));
+  }
+  return t;
+}
+
+// The table's LvProp: the table's own block (OrderByOn off, which every table Access writes
+// carries), then per column Required and, where the schema sets it, AllowZeroLength.
+Bytes UserTablePropertyBlob(const NewTable& table) {
+  const Bytes no{0x00};
+  const Bytes yes{0x01};
+  std::vector<PropertyBlock> blocks;
+  blocks.push_back({"", {{"OrderByOn", prop_type::kBoolean, false, no}}});
+  for (const auto& c : table.columns) {
+    PropertyBlock column{c.name, {}};
+    column.properties.push_back({"Required", prop_type::kBoolean, true, c.required ? yes : no});
+    if (c.type == NewColumnType::Text && c.allowZeroLength) {
+      column.properties.push_back({"AllowZeroLength", prop_type::kBoolean, true, *c.allowZeroLength ? yes : no});
+    }
+    blocks.push_back(std::move(column));
+  }
+  return EncodePropertyBlob(blocks);
+}
+
+Bytes I16Bytes(std::int16_t value) {
+  Bytes b;
+  AppendU16(b, static_cast<std::uint16_t>(value));
+  return b;
+}
+
+Bytes LongValueField(std::size_t length, RowPointer where) {
+  Bytes b;
+  AppendU32(b, static_cast<std::uint32_t>(length) | kLongValueSingleRow);
+  AppendU32(b, where.Packed());
+  AppendU32(b, 0);
+  return b;
+}
+
+Bytes CatalogRow(const std::vector<RowColumn>& layout, const CatalogObject& o, double date, RowPointer properties) {
+  RowValues v(objects_column::kCount);
+  v[objects_column::kId] = U32Bytes(o.id);
+  v[objects_column::kParentId] = U32Bytes(o.parentId);
+  Bytes name;
+  AppendText(name, o.name);
+  v[objects_column::kName] = name;
+  v[objects_column::kType] = I16Bytes(o.type);
+  v[objects_column::kDateCreate] = F64Bytes(date);
+  v[objects_column::kDateUpdate] = F64Bytes(date);
+  v[objects_column::kOwner] = o.owner;
+  v[objects_column::kFlags] = U32Bytes(o.flags);
+  if (!o.properties.empty()) v[objects_column::kLvProp] = LongValueField(o.properties.size(), properties);
+  return EncodeRow(objects_column::kCount, layout, v);
+}
+
+Bytes AceRow(const std::vector<RowColumn>& layout, const Ace& a) {
+  RowValues v(aces_column::kCount);
+  v[aces_column::kObjectId] = U32Bytes(a.objectId);
+  v[aces_column::kSid] = a.sid;
+  v[aces_column::kAcm] = U32Bytes(a.accessMask);
+  if (a.inheritable) v[aces_column::kInheritable] = Bytes{};
+  return EncodeRow(aces_column::kCount, layout, v);
+}
+
+std::vector<std::size_t> Sizes(const std::vector<Bytes>& rows) {
+  std::vector<std::size_t> sizes;
+  for (const auto& r : rows) sizes.push_back(r.size());
+  return sizes;
+}
+
+std::uint32_t PageCount(const std::vector<std::pair<std::uint32_t, std::uint8_t>>& placed) {
+  return placed.empty() ? 1 : placed.back().first + 1;
+}
+
+// The rows of consecutive data pages from `first`, as PackRows placed them.
+std::vector<Bytes> DataPages(std::uint32_t owner, const std::vector<Bytes>& rows,
+                             const std::vector<std::pair<std::uint32_t, std::uint8_t>>& placed,
+                             std::uint32_t pageCount) {
+  std::vector<std::vector<Bytes>> perPage(pageCount);
+  for (std::size_t i = 0; i < rows.size(); ++i) perPage[placed[i].first].push_back(rows[i]);
+  std::vector<Bytes> pages;
+  for (const auto& r : perPage) pages.push_back(EncodeDataPage(owner, r));
+  return pages;
+}
+
+std::vector<std::uint32_t> Range(std::uint32_t first, std::uint32_t count) {
+  std::vector<std::uint32_t> pages;
+  for (std::uint32_t i = 0; i < count; ++i) pages.push_back(first + i);
+  return pages;
+}
+
+std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
+  const auto objectsDef = MSysObjectsDefinition();
+  const auto acesDef = MSysAcesDefinition();
+  const auto objectsLayout = RowLayout(objectsDef);
+  const auto acesLayout = RowLayout(acesDef);
+
+  // The catalog's objects and permission rows; user tables get their ids (= TDEF pages) once
+  // the page counts are known.
+  std::vector<CatalogObject> objects = EngineObjects();
+  const std::size_t firstUserObject = objects.size();
+  std::vector<TableDefinition> userDefs;
+  for (const auto& t : schema.tables) {
+    objects.push_back({0, object_id::kTables, t.name, object_type::kTable, SidAdmin(), 0, UserTablePropertyBlob(t)});
+    userDefs.push_back(UserTableDefinition(t));
+  }
+  auto acesFor = [&objects, firstUserObject]() {
+    std::vector<Ace> aces = EngineAces();
+    for (std::size_t i = firstUserObject; i < objects.size(); ++i) {
+      const auto more = UserTableAces(objects[i].id);
+      aces.insert(aces.end(), more.begin(), more.end());
+    }
+    return aces;
+  };
+
+  // Long values: every property blob is one row of an LVAL page.
+  std::vector<Bytes> longValues;
+  std::vector<std::size_t> longValueOf(objects.size(), SIZE_MAX);
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    if (objects[i].properties.empty()) continue;
+    longValueOf[i] = longValues.size();
+    longValues.push_back(objects[i].properties);
+  }
+
+  // Pass 1: sizes only.
+  std::vector<Bytes> catalogRows;
+  for (const auto& o : objects) catalogRows.push_back(CatalogRow(objectsLayout, o, schema.creationDate, {}));
+  std::vector<Bytes> aceRows;
+  for (const auto& a : acesFor()) aceRows.push_back(AceRow(acesLayout, a));
+  const auto catalogPlaced = PackRows(Sizes(catalogRows));
+  const auto acePlaced = PackRows(Sizes(aceRows));
+  const auto longPlaced = PackRows(Sizes(longValues));
+
+  const std::uint32_t catalogFirst = page::kFirstFree;
+  const std::uint32_t catalogPages = PageCount(catalogPlaced);
+  const std::uint32_t aceFirst = catalogFirst + catalogPages;
+  const std::uint32_t acePages = PageCount(acePlaced);
+  const std::uint32_t longFirst = aceFirst + acePages;
+  const std::uint32_t longPages = PageCount(longPlaced);
+  const std::uint32_t tablesFirst = longFirst + longPages;
+  const auto pageCount = static_cast<std::uint32_t>(tablesFirst + 2 * schema.tables.size());
+  if (pageCount > kUsageMapPages) Refuse("database larger than 1024 pages");
+
+  for (std::size_t i = 0; i < schema.tables.size(); ++i) {
+    objects[firstUserObject + i].id = tablesFirst + 2 * static_cast<std::uint32_t>(i);
+  }
+
+  // Pass 2: the rows with their final contents.
+  auto placedAt = [](const std::vector<std::pair<std::uint32_t, std::uint8_t>>& placed, std::size_t i, std::uint32_t first) {
+    return RowPointer{first + placed[i].first, placed[i].second};
+  };
+  catalogRows.clear();
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    const RowPointer lv = longValueOf[i] == SIZE_MAX ? RowPointer{} : placedAt(longPlaced, longValueOf[i], longFirst);
+    catalogRows.push_back(CatalogRow(objectsLayout, objects[i], schema.creationDate, lv));
+  }
+  const auto aces = acesFor();
+  aceRows.clear();
+  for (const auto& a : aces) aceRows.push_back(AceRow(acesLayout, a));
+
+  // Index leaves of the catalog and of the permissions.
+  std::vector<LeafEntry> parentIdName;
+  std::vector<LeafEntry> ids;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    const auto at = placedAt(catalogPlaced, i, catalogFirst);
+    Bytes key = LongKey(static_cast<std::int32_t>(objects[i].parentId));
+    const auto name = TextKey(objects[i].name);
+    key.insert(key.end(), name->begin(), name->end());
+    parentIdName.push_back({key, at});
+    ids.push_back({LongKey(static_cast<std::int32_t>(objects[i].id)), at});
+  }
+  std::vector<LeafEntry> aceObjects;
+  std::set<std::uint32_t> distinctAceObjects;
+  for (std::size_t i = 0; i < aces.size(); ++i) {
+    aceObjects.push_back({LongKey(static_cast<std::int32_t>(aces[i].objectId)), placedAt(acePlaced, i, aceFirst)});
+    distinctAceObjects.insert(aces[i].objectId);
+  }
+
+  // Usage maps.
+  std::map<std::uint32_t, std::vector<std::uint32_t>> maps;
+  maps[map_row::kObjectsOwned.Packed()] = Range(catalogFirst, catalogPages);
+  maps[map_row::kObjectsFree.Packed()] = {catalogFirst + catalogPages - 1};
+  maps[map_row::kAcesOwned.Packed()] = Range(aceFirst, acePages);
+  maps[map_row::kAcesFree.Packed()] = {aceFirst + acePages - 1};
+  maps[map_row::kLvPropOwned.Packed()] = Range(longFirst, longPages);
+  maps[map_row::kLvPropFree.Packed()] = {longFirst + longPages - 1};
+  maps[map_row::kParentIdNamePages.Packed()] = {page::kParentIdNameLeaf};
+  maps[map_row::kIdPages.Packed()] = {page::kIdLeaf};
+  maps[map_row::kAcesIndexPages.Packed()] = {page::kAcesLeaf};
+  maps[map_row::kQueriesIndexPages.Packed()] = {page::kQueriesLeaf};
+  maps[map_row::kRelationshipsIndex0Pages.Packed()] = {page::kRelationshipsLeaf0};
+  maps[map_row::kRelationshipsIndex1Pages.Packed()] = {page::kRelationshipsLeaf1};
+  maps[map_row::kRelationshipsIndex2Pages.Packed()] = {page::kRelationshipsLeaf2};
+  auto mapPage = [&maps](std::uint32_t pageNumber, std::uint8_t rows) {
+    std::vector<Bytes> r;
+    for (std::uint8_t i = 0; i < rows; ++i) r.push_back(EncodeUsageMap(maps[RowPointer{pageNumber, i}.Packed()]));
+    return EncodeDataPage(kMapPageOwner, r);
+  };
+
+  // System table definitions with their counts.
+  auto objectsTdef = objectsDef;
+  objectsTdef.rowCount = static_cast<std::uint32_t>(objects.size());
+  for (auto& ix : objectsTdef.realIndexes) ix.distinctKeys = objectsTdef.rowCount;
+  auto acesTdef = acesDef;
+  acesTdef.rowCount = static_cast<std::uint32_t>(aces.size());
+  acesTdef.realIndexes[0].distinctKeys = static_cast<std::uint32_t>(distinctAceObjects.size());
+
+  std::vector<Bytes> pages(pageCount);
+  pages[page::kHeader] = EncodeHeaderPage();
+  pages[page::kGlobalMap] = EncodeDataPage(
+      kGlobalMapOwner, {EncodeUsageMap(Range(pageCount, kUsageMapPages - pageCount)), EncodeUsageMap({})});
+  pages[page::kObjectsTdef] = EncodeTdefPage(objectsTdef);
+  pages[page::kAcesTdef] = EncodeTdefPage(acesTdef);
+  pages[page::kQueriesTdef] = EncodeTdefPage(MSysQueriesDefinition());
+  pages[page::kRelationshipsTdef] = EncodeTdefPage(MSysRelationshipsDefinition());
+  pages[page::kObjectsMaps] = mapPage(page::kObjectsMaps, map_row::kObjectsMapsRows);
+  pages[page::kObjectsExtraMap] = mapPage(page::kObjectsExtraMap, 1);
+  pages[page::kParentIdNameMap] = mapPage(page::kParentIdNameMap, 1);
+  pages[page::kParentIdNameLeaf] = EncodeIndexLeaf(page::kObjectsTdef, parentIdName);
+  pages[page::kIdMap] = mapPage(page::kIdMap, 1);
+  pages[page::kIdLeaf] = EncodeIndexLeaf(page::kObjectsTdef, ids);
+  pages[page::kSystemMaps] = mapPage(page::kSystemMaps, map_row::kSystemMapsRows);
+  pages[page::kAcesLeaf] = EncodeIndexLeaf(page::kAcesTdef, aceObjects);
+  pages[page::kQueriesLeaf] = EncodeIndexLeaf(page::kQueriesTdef, {});
+  pages[page::kRelationshipsLeaf0] = EncodeIndexLeaf(page::kRelationshipsTdef, {});
+  pages[page::kRelationshipsLeaf1] = EncodeIndexLeaf(page::kRelationshipsTdef, {});
+  pages[page::kRelationshipsLeaf2] = EncodeIndexLeaf(page::kRelationshipsTdef, {});
+
+  auto put = [&pages](std::uint32_t first, std::vector<Bytes> run) {
+    for (std::size_t i = 0; i < run.size(); ++i) pages[first + i] = std::move(run[i]);
+  };
+  put(catalogFirst, DataPages(page::kObjectsTdef, catalogRows, catalogPlaced, catalogPages));
+  put(aceFirst, DataPages(page::kAcesTdef, aceRows, acePlaced, acePages));
+  put(longFirst, DataPages(kLongValueOwner, longValues, longPlaced, longPages));
+
+  for (std::size_t i = 0; i < userDefs.size(); ++i) {
+    const std::uint32_t tdef = tablesFirst + 2 * static_cast<std::uint32_t>(i);
+    auto def = userDefs[i];
+    def.ownedMap = {tdef + 1, 0};
+    def.freeMap = {tdef + 1, 1};
+    pages[tdef] = EncodeTdefPage(def);
+    pages[tdef + 1] = EncodeDataPage(kMapPageOwner, {EncodeUsageMap({}), EncodeUsageMap({})});
+  }
+
+  std::vector<std::uint8_t> file;
+  file.reserve(std::size_t{pageCount} * kPageSize);
+  for (const auto& p : pages) {
+    if (p.size() != kPageSize) throw std::logic_error("BuildDatabase: page left unwritten");
+    file.insert(file.end(), p.begin(), p.end());
+  }
+  return file;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildDatabase(const DatabaseSchema& schema) {
+  Validate(schema);
+  try {
+    return Build(schema);
+  } catch (const std::length_error& e) {
+    Refuse(std::string("schema too large: ") + e.what());
+  }
+}
+
+}  // namespace frixa::jet
