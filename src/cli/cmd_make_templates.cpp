@@ -1,0 +1,43 @@
+// frixa-cli make-templates OUTDIR: writes the two template databases, built from their
+// schemas, as OUTDIR/calibration.mdb (resource 101) and OUTDIR/host.mdb (resource 102). The
+// files under resources/templates are made with it and committed; a test checks they are
+// still what the builder makes.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "calfile/templates.h"
+#include "cli/cli.h"
+
+namespace frixa::cli {
+namespace {
+
+void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+int RunMakeTemplates(const std::vector<std::string>& args) {
+  const Options options(args, {});
+  if (options.Positional().size() != 1) throw UsageError("expected one OUTDIR");
+  const std::filesystem::path dir = options.Positional()[0];
+  const std::pair<int, std::string_view> templates[] = {{kCalibrationTemplateId, kCalibrationTemplateFile},
+                                                         {kHostTemplateId, kHostTemplateFile}};
+  for (const auto& [id, file] : templates) {
+    const auto bytes = BuildTemplate(id);
+    const auto path = dir / std::string(file);
+    WriteFile(path, *bytes);
+    std::printf("%s: %zu bytes (%zu pages)\n", path.string().c_str(), bytes->size(), bytes->size() / 2048);
+  }
+  return kExitOk;
+}
+
+FRIXA_CLI_COMMAND({"make-templates", "make-templates OUTDIR",
+                   "write the template databases 101 and 102 (calibration.mdb, host.mdb) into OUTDIR",
+                   RunMakeTemplates})
+
+}  // namespace
+}  // namespace frixa::cli
