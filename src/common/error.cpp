@@ -21,6 +21,7 @@ std::string RuntimeErrorDescription(int number) {
     case errnum::kPathNotFound: return "Path not found";
     case errnum::kResourceNotFound: return "Resource with identifier not found";
     case errnum::kObjectNotSet: return "Object variable or With block variable not set";
+    case errnum::kInvalidUseOfNull: return "Invalid use of Null";
     default: return "Application-defined or object-defined error";
   }
 }
@@ -53,6 +54,10 @@ std::string JetErrorDescription(int number, const std::string& item) {
       return "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
              "'UPDATE'.";
     case errnum::kJetSyntaxInFrom: return "Syntax error in FROM clause.";
+    case errnum::kJetSelectSyntax:
+      return "The SELECT statement includes a reserved word or an argument name that is "
+             "misspelled or missing, or the punctuation is incorrect.";
+    case errnum::kJetCharactersAfterEnd: return "Characters found after end of SQL statement.";
     case errnum::kJetTextTooLong:
       return "The field is too small to accept the amount of data you attempted to add.  Try "
              "inserting or pasting less data.";

@@ -26,6 +26,7 @@ inline constexpr int kPathNotFound = 76;
 inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kResourceNotFound = 326;
 inline constexpr int kObjectNotSet = 91;
+inline constexpr int kInvalidUseOfNull = 94;
 // Jet engine errors.
 inline constexpr int kJetUpdateWithoutAddNew = 3020;
 inline constexpr int kJetNoCurrentRecord = 3021;
@@ -38,6 +39,8 @@ inline constexpr int kJetNoSuchTable = 3078;
 inline constexpr int kJetSyntax = 3075;  // "Syntax error (missing operator) in query expression"
 inline constexpr int kJetInvalidStatement = 3129;
 inline constexpr int kJetSyntaxInFrom = 3131;
+inline constexpr int kJetSelectSyntax = 3141;
+inline constexpr int kJetCharactersAfterEnd = 3142;
 inline constexpr int kJetCriteriaTypeMismatch = 3464;
 inline constexpr int kJetTextTooLong = 3163;
 inline constexpr int kJetItemNotFound = 3265;

@@ -283,7 +283,7 @@ Bytes EncodeTableDef(const Layout& l, std::uint32_t rowCount, jet::RowPointer ma
 struct Pending {
   Layout layout;
   std::uint32_t tdefPage = 0;
-  std::vector<std::uint32_t> pages;  // TDEF and data pages, for the owned map
+  std::vector<std::uint32_t> pages;  // data pages, for the owned map
   std::uint32_t rows = 0;
   bool system = false;
 };
@@ -330,7 +330,6 @@ std::vector<std::uint8_t> SynthesizeDatabase(const std::vector<SynthTable>& tabl
     Pending p;
     p.layout = MakeLayout(t.columns);
     p.tdefPage = file.NewPage();
-    p.pages.push_back(p.tdefPage);
     FillRows(file, p, t.rows, options);
     pending.push_back(p);
   }
@@ -339,18 +338,18 @@ std::vector<std::uint8_t> SynthesizeDatabase(const std::vector<SynthTable>& tabl
                            {"ParentId", ColumnType::kLong},
                            {"Name", ColumnType::kText, 255},
                            {"Type", ColumnType::kInteger},
-                           {"Flags", ColumnType::kLong}});
+                           {"Flags", ColumnType::kLong},
+                           {"LvProp", ColumnType::kOle}});  // outside readers insist on it
   cat.tdefPage = catalogTdef;
-  cat.pages.push_back(catalogTdef);
   cat.system = true;
   std::vector<std::vector<jet::Value>> catalogRows;
   catalogRows.push_back({jet::Value(std::int32_t{2}), jet::Value(std::int32_t{0x0F000001}),
                          jet::Value(jet::Text{"MSysObjects"}), jet::Value(std::int32_t{1}),
-                         jet::Value(static_cast<std::int32_t>(0x80000000u))});
+                         jet::Value(static_cast<std::int32_t>(0x80000000u)), jet::Value()});
   for (std::size_t i = 0; i < tables.size(); ++i) {
     catalogRows.push_back({jet::Value(static_cast<std::int32_t>(pending[i].tdefPage)),
                            jet::Value(std::int32_t{0x0F000001}), jet::Value(jet::Text{tables[i].name}),
-                           jet::Value(std::int32_t{1}), jet::Value(std::int32_t{0})});
+                           jet::Value(std::int32_t{1}), jet::Value(std::int32_t{0}), jet::Value()});
   }
   FillRows(file, cat, catalogRows, options);
   pending.insert(pending.begin(), cat);

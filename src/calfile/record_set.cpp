@@ -1,0 +1,234 @@
+// RecordSet: statements run over the Jet reader, results held in memory.
+#include "calfile/record_set.h"
+
+#include <cmath>
+#include <limits>
+
+#include "calfile/statement.h"
+#include "common/error.h"
+#include "jet/database.h"
+#include "jet/text.h"
+
+namespace frixa {
+
+// ---- FieldValue -----------------------------------------------------------------------------
+
+FieldValue FieldValue::Integer(std::int32_t v) {
+  FieldValue f;
+  f.kind_ = Kind::kInteger;
+  f.number_ = v;
+  return f;
+}
+FieldValue FieldValue::Single(float v) {
+  FieldValue f;
+  f.kind_ = Kind::kSingle;
+  f.number_ = v;
+  return f;
+}
+FieldValue FieldValue::Double(double v) {
+  FieldValue f;
+  f.kind_ = Kind::kDouble;
+  f.number_ = v;
+  return f;
+}
+FieldValue FieldValue::Text(std::string cp1252) {
+  FieldValue f;
+  f.kind_ = Kind::kText;
+  f.text_ = std::move(cp1252);
+  return f;
+}
+FieldValue FieldValue::Date(double days) {
+  FieldValue f;
+  f.kind_ = Kind::kDate;
+  f.number_ = days;
+  return f;
+}
+
+double FieldValue::AsDouble() const {
+  if (kind_ == Kind::kNull) RaiseRuntimeError(errnum::kInvalidUseOfNull);
+  if (kind_ == Kind::kText) RaiseRuntimeError(errnum::kTypeMismatch);
+  return number_;
+}
+
+float FieldValue::AsSingle() const {
+  const double v = AsDouble();
+  if (std::isfinite(v) && std::fabs(v) > std::numeric_limits<float>::max()) {
+    RaiseRuntimeError(errnum::kOverflow);
+  }
+  return static_cast<float>(v);
+}
+
+std::int32_t FieldValue::AsInteger() const {
+  const double v = AsDouble();
+  // Banker's rounding, as the runtime converts to whole numbers.
+  const double r = std::nearbyint(v);
+  if (!std::isfinite(r) || r < -2147483648.0 || r > 2147483647.0) {
+    RaiseRuntimeError(errnum::kOverflow);
+  }
+  return static_cast<std::int32_t>(r);
+}
+
+const std::string& FieldValue::AsText() const {
+  if (kind_ == Kind::kNull) RaiseRuntimeError(errnum::kInvalidUseOfNull);
+  if (kind_ != Kind::kText) RaiseRuntimeError(errnum::kTypeMismatch);
+  return text_;
+}
+
+// ---- running statements ---------------------------------------------------------------------
+
+namespace {
+
+FieldValue FieldOf(const jet::Value& value) {
+  if (value.IsNull()) return FieldValue();
+  if (const auto* v = value.Get<bool>()) return FieldValue::Integer(*v ? -1 : 0);
+  if (const auto* v = value.Get<std::int32_t>()) return FieldValue::Integer(*v);
+  if (const auto* v = value.Get<jet::Currency>()) {
+    return FieldValue::Double(static_cast<double>(v->tenThousandths) / 10000.0);
+  }
+  if (const auto* v = value.Get<float>()) return FieldValue::Single(*v);
+  if (const auto* v = value.Get<double>()) return FieldValue::Double(*v);
+  if (const auto* v = value.Get<jet::DateTime>()) return FieldValue::Date(v->days);
+  if (const auto* v = value.Get<jet::Text>()) return FieldValue::Text(v->bytes);
+  if (const auto* v = value.Get<jet::Binary>()) {
+    return FieldValue::Text(std::string(v->bytes.begin(), v->bytes.end()));
+  }
+  if (const auto* v = value.Get<jet::Guid>()) return FieldValue::Text(jet::FormatGuid(*v));
+  return FieldValue();
+}
+
+bool IsNumeric(jet::ColumnType t) {
+  switch (t) {
+    case jet::ColumnType::kBoolean:
+    case jet::ColumnType::kByte:
+    case jet::ColumnType::kInteger:
+    case jet::ColumnType::kLong:
+    case jet::ColumnType::kCurrency:
+    case jet::ColumnType::kSingle:
+    case jet::ColumnType::kDouble:
+    case jet::ColumnType::kDateTime: return true;
+    default: return false;
+  }
+}
+
+// Column indexes of the names a statement uses; the engine takes unknown names for parameters
+// and reports how many values it lacks.
+struct Resolved {
+  int where = -1;
+  std::vector<int> averaged;
+};
+
+Resolved Resolve(const Statement& st, const jet::TableDef& def) {
+  Resolved r;
+  std::vector<std::string> unknown;
+  auto find = [&](const std::string& name) {
+    const int index = def.FindColumn(name);
+    if (index < 0) {
+      bool seen = false;
+      for (const auto& u : unknown) seen = seen || jet::EqualsIgnoreCase(u, name);
+      if (!seen) unknown.push_back(name);
+    }
+    return index;
+  };
+  for (const auto& name : st.averaged) r.averaged.push_back(find(name));
+  if (st.where) r.where = find(st.where->column);
+  if (!unknown.empty()) {
+    RaiseJetError(errnum::kJetTooFewParameters, std::to_string(unknown.size()));
+  }
+  auto numeric = [&](int index) {
+    if (!IsNumeric(def.columns[static_cast<std::size_t>(index)].Type())) {
+      RaiseJetError(errnum::kJetCriteriaTypeMismatch);
+    }
+  };
+  if (r.where >= 0) numeric(r.where);
+  for (int index : r.averaged) numeric(index);
+  return r;
+}
+
+}  // namespace
+
+void RecordSet::Refresh() {
+  result_.reset();
+  current_ = 0;
+  if (databaseName_.empty()) return;  // releases the file; nothing to read
+  const jet::Database db = jet::Database::Open(databaseName_);
+  if (recordSource_.empty()) return;
+  const Statement st = ParseStatement(recordSource_);
+  const jet::TableDef def = db.Table(st.table);
+  const Resolved cols = Resolve(st, def);
+
+  Result result;
+  jet::TableScan scan = db.Scan(def);
+  auto matches = [&]() {
+    if (cols.where < 0) return true;
+    const FieldValue v = FieldOf(scan.ReadValue(static_cast<std::size_t>(cols.where)));
+    return !v.IsNull() && v.AsDouble() == st.where->value;
+  };
+
+  if (st.kind == Statement::Kind::kSelectAll) {
+    for (const auto& col : def.columns) result.names.push_back(col.name);
+    while (scan.Next()) {
+      if (!matches()) continue;
+      std::vector<FieldValue> row;
+      row.reserve(def.columns.size());
+      for (std::size_t c = 0; c < def.columns.size(); ++c) row.push_back(FieldOf(scan.ReadValue(c)));
+      result.rows.push_back(std::move(row));
+      result.locations.push_back(scan.Location());
+    }
+  } else {
+    // The mean of the non-null values in stored order, summed in double precision.
+    std::vector<double> sums(cols.averaged.size(), 0.0);
+    std::vector<long> counts(cols.averaged.size(), 0);
+    while (scan.Next()) {
+      if (!matches()) continue;
+      for (std::size_t i = 0; i < cols.averaged.size(); ++i) {
+        const FieldValue v = FieldOf(scan.ReadValue(static_cast<std::size_t>(cols.averaged[i])));
+        if (v.IsNull()) continue;
+        sums[i] += v.AsDouble();
+        ++counts[i];
+      }
+    }
+    std::vector<FieldValue> row;
+    for (std::size_t i = 0; i < cols.averaged.size(); ++i) {
+      result.names.push_back("Expr" + std::to_string(1000 + i));
+      row.push_back(counts[i] == 0 ? FieldValue()
+                                   : FieldValue::Double(sums[i] / static_cast<double>(counts[i])));
+    }
+    result.rows.push_back(std::move(row));
+  }
+  result_ = std::move(result);
+}
+
+const RecordSet::Result& RecordSet::Open() const {
+  if (!result_) RaiseRuntimeError(errnum::kObjectNotSet);
+  return *result_;
+}
+
+long RecordSet::RecordCount() const { return static_cast<long>(Open().rows.size()); }
+
+bool RecordSet::Eof() const { return current_ >= Open().rows.size(); }
+
+void RecordSet::MoveNext() {
+  if (Eof()) RaiseJetError(errnum::kJetNoCurrentRecord);
+  ++current_;
+}
+
+int RecordSet::FieldCount() const { return static_cast<int>(Open().names.size()); }
+
+FieldValue RecordSet::Fields(int position) const {
+  const Result& r = Open();
+  if (position < 0 || static_cast<std::size_t>(position) >= r.names.size()) {
+    RaiseJetError(errnum::kJetItemNotFound);
+  }
+  if (current_ >= r.rows.size()) RaiseJetError(errnum::kJetNoCurrentRecord);
+  return r.rows[current_][static_cast<std::size_t>(position)];
+}
+
+const std::string& RecordSet::FieldName(int position) const {
+  const Result& r = Open();
+  if (position < 0 || static_cast<std::size_t>(position) >= r.names.size()) {
+    RaiseJetError(errnum::kJetItemNotFound);
+  }
+  return r.names[static_cast<std::size_t>(position)];
+}
+
+}  // namespace frixa
