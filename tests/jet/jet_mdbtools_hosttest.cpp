@@ -13,9 +13,9 @@
 //            before its epoch (it prints day 00), so those are skipped here and pinned by
 //            the date conversion tests instead
 //   Text     mdbtools prints a zero-length text as null, and '?' for the bytes it cannot
-//            convert from code page 1252: NUL and the five bytes the code page leaves undefined (81 8D 8F 90 9D), which we keep
-//            (as U+0081 and so on, as Windows converts them); in Memo values it stops at
-//            the first NUL instead
+//            convert from code page 1252: NUL and the five bytes the code page leaves
+//            undefined (81 8D 8F 90 9D), which we keep (as U+0081 and so on, as Windows
+//            converts them); in Memo values it stops at the first NUL instead
 //   Binary   mdbtools treats Binary (not OLE) columns as C strings: it prints the bytes up to
 //            the first 00 byte, and null when the first byte is 00
 //   GUID     mdbtools hex-encodes its GUID text under -b hex, and drops one dash: compared
