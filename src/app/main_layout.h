@@ -97,6 +97,13 @@ struct MainLayout {
 
 MainLayout ComputeMainLayout(int dpi);
 
+// The about box: the program's picture and its version over the background, and an OK button.
+inline constexpr TwipsRect kAboutClientTwips{0, 0, 4200, 2160};
+inline constexpr TwipsRect kAboutLogoTwips{1320, 240, 1560, 420};
+inline constexpr TwipsRect kAboutDescriptionTwips{240, 840, 3720, 255};
+inline constexpr TwipsRect kAboutVersionTwips{240, 1140, 3720, 255};
+inline constexpr TwipsRect kAboutOkTwips{1560, 1560, 1080, 375};
+
 // Where a control lies in the main window's client area (its container's offset added).
 PixelRect ClientRectOf(const MainLayout& layout, MainControl control);
 

@@ -1,0 +1,31 @@
+# frixa.exe, the desktop program: its entry (the *_main_win32.cpp files), the core, and the
+# resources compiled by windres (icon, pictures, version information, the common controls
+# manifest). Included by the top-level CMakeLists in the Windows build only.
+
+# The resources as an object library, so that the window tests link the same pictures.
+set(FRIXA_RESOURCE_SCRIPT "${CMAKE_SOURCE_DIR}/resources/frixa.rc")
+file(GLOB FRIXA_ARTWORK CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/artwork/*")
+add_library(frixa_resources OBJECT "${FRIXA_RESOURCE_SCRIPT}")
+# The version as the resource compiler reads it (windres loses quotes in -D values).
+file(CONFIGURE OUTPUT "${FRIXA_GENERATED_DIR}/frixa_version.h" CONTENT
+"/* Generated from the project version. */
+#define FRIXA_VERSION_MAJOR ${PROJECT_VERSION_MAJOR}
+#define FRIXA_VERSION_MINOR ${PROJECT_VERSION_MINOR}
+#define FRIXA_VERSION_PATCH ${PROJECT_VERSION_PATCH}
+#define FRIXA_VERSION_TEXT \"${PROJECT_VERSION}\"
+")
+target_include_directories(frixa_resources PRIVATE
+  "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/src" "${FRIXA_GENERATED_DIR}")
+set_source_files_properties("${FRIXA_RESOURCE_SCRIPT}" PROPERTIES OBJECT_DEPENDS
+  "${FRIXA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/frixa.manifest;${CMAKE_SOURCE_DIR}/src/app/resource_ids.h")
+
+# The window code in the core uses the common controls (tooltips) besides the default libraries.
+target_link_libraries(frixa_core PUBLIC comctl32)
+
+add_executable(frixa WIN32 ${FRIXA_PROGRAM_SOURCES})
+target_link_libraries(frixa PRIVATE frixa_core frixa_resources frixa_warnings)
+
+# The registry's icon path points beside the program: the icon file goes there too.
+add_custom_command(TARGET frixa POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different
+          "${CMAKE_SOURCE_DIR}/resources/artwork/Frixa.ICO" "$<TARGET_FILE_DIR:frixa>/Frixa.ICO")

@@ -1,0 +1,78 @@
+// frixa.exe: builds the main window, runs start-up on it and, unless start-up ends the program,
+// shows the window and runs the message loop until the window is unloaded.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/double_click.h"
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "app/startup.h"
+#include "app/ui_resources.h"
+#include "app/win32_frontend.h"
+#include "common/app.h"
+#include "platform/registry.h"
+
+namespace {
+
+// The folder that holds the executable, without a trailing backslash.
+std::string ProgramFolder() {
+  char path[MAX_PATH * 2] = {};
+  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder(path, n);
+  const auto slash = folder.find_last_of("\\/");
+  folder.resize(slash == std::string::npos ? 0 : slash);
+  return folder;
+}
+
+// The user's decimal and digit-grouping separators.
+frixa::NumberLocale UserNumberLocale() {
+  frixa::NumberLocale locale;
+  char text[8] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1) {
+    locale.decimalSeparator = text[0];
+  }
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, text, sizeof text) > 1) {
+    locale.groupSeparator = text[0];
+  }
+  return locale;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace frixa;
+  using namespace frixa::win;
+
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  const SingleInstance single;
+  const std::string commandLine(ArgumentText(GetCommandLineA()));
+
+  const UiFonts fonts(ScreenDpi());
+  const Artwork art(instance);
+  MainWindow main(fonts, art, WindowsDoubleClickSettings());
+  Win32Frontend frontend(main);
+  App app(frontend, ProgramFolder());
+  // Create, Apply, Remove and the browser are connected here as they arrive.
+  if (!main.Create(app, MainCommands{})) return 1;
+  main.onUnloaded = [] { PostQuitMessage(0); };
+
+  const std::unique_ptr<RegistryApi> registry = MakeWindowsRegistry();
+  if (RunStartup(app, commandLine, UserNumberLocale(), *registry, single.AnotherIsRunning()) ==
+      StartupOutcome::Ended) {
+    return 0;
+  }
+  main.Show();
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,129 @@
+// The small Win32 toolkit the windows are built from: RAII owners for GDI objects and device
+// contexts, and the two kinds of window wrapper. A window class of our own binds its C++ object
+// at WM_NCCREATE and routes every message to it; a system control (button, edit, tooltip) is
+// simply owned. Both are non-copyable and destroy their window with themselves.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+namespace frixa::win {
+
+// Owns one GDI object (font, brush, pen, bitmap) and deletes it.
+template <class Handle>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(Handle h) : h_(h) {}
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  GdiObject& operator=(GdiObject&& o) noexcept {
+    if (this != &o) Reset(std::exchange(o.h_, nullptr));
+    return *this;
+  }
+  ~GdiObject() { Reset(); }
+
+  void Reset(Handle h = nullptr) {
+    if (h_) DeleteObject(h_);
+    h_ = h;
+  }
+  Handle get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  Handle h_ = nullptr;
+};
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Pen = GdiObject<HPEN>;
+using Bitmap = GdiObject<HBITMAP>;
+
+// Selects an object into a DC for the guard's lifetime.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+  ~Selected() { SelectObject(dc_, old_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A memory DC compatible with another (or the screen).
+class MemoryDc {
+ public:
+  explicit MemoryDc(HDC like = nullptr) : dc_(CreateCompatibleDC(like)) {}
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  ~MemoryDc() { DeleteDC(dc_); }
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// BeginPaint / EndPaint.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND hwnd) : hwnd_(hwnd) { dc_ = BeginPaint(hwnd, &ps_); }
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+  ~PaintDc() { EndPaint(hwnd_, &ps_); }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
+// The screen's DPI (LOGPIXELSY), the one number every twips conversion uses.
+int ScreenDpi();
+
+std::string WindowText(HWND hwnd);
+
+// A window of a class of our own: the class is registered on first use with the bound window
+// procedure, and every message goes to HandleMessage.
+class CustomWindow {
+ public:
+  CustomWindow() = default;
+  CustomWindow(const CustomWindow&) = delete;
+  CustomWindow& operator=(const CustomWindow&) = delete;
+  virtual ~CustomWindow();
+
+  HWND hwnd() const { return hwnd_; }
+
+ protected:
+  // Registers `className` (once per process) and creates the window bound to this object.
+  bool CreateBound(const char* className, DWORD exStyle, const char* text, DWORD style, int x,
+                   int y, int w, int h, HWND parent, HMENU menuOrId, HICON icon = nullptr,
+                   UINT classStyle = 0);
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  HWND hwnd_ = nullptr;
+};
+
+// A control of a system class, owned.
+class SystemControl {
+ public:
+  SystemControl() = default;
+  SystemControl(const SystemControl&) = delete;
+  SystemControl& operator=(const SystemControl&) = delete;
+  ~SystemControl();
+
+  HWND hwnd() const { return hwnd_; }
+  bool Create(const char* className, DWORD exStyle, const char* text, DWORD style, int x, int y,
+              int w, int h, HWND parent, int id);
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace frixa::win
