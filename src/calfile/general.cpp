@@ -1,0 +1,48 @@
+// Shared operations: see general.h.
+#include "calfile/general.h"
+
+#include <cmath>
+
+#include "common/app.h"
+#include "common/error.h"
+
+namespace frixa {
+
+std::string StripPathAndExtension(std::string_view path) {
+  const auto sep = path.rfind(kPathSeparator);
+  std::string_view title = sep == std::string_view::npos ? path : path.substr(sep + 1);
+  if (const auto dot = title.find('.'); dot != std::string_view::npos) title = title.substr(0, dot);
+  return std::string(title);
+}
+
+double Interpolate(Frontend& ui, double x1, double y1, double x2, double y2, double x,
+                   bool& extrapolate) {
+  if (!extrapolate) {
+    const bool firstIsLower = x1 <= x2;
+    const double lowX = firstIsLower ? x1 : x2;
+    const double lowY = firstIsLower ? y1 : y2;
+    const double highX = firstIsLower ? x2 : x1;
+    const double highY = firstIsLower ? y2 : y1;
+    if (x <= lowX) return lowY;
+    if (x >= highX) return highY;
+  }
+  const double numerator = (x - x1) * (y2 - y1);
+  const double span = x2 - x1;
+  int fault = 0;
+  double result = 0.0;
+  if (span == 0.0) {
+    // 0/0 is the runtime's overflow; anything else over 0 its division by zero.
+    fault = numerator == 0.0 || std::isnan(numerator) ? errnum::kOverflow : errnum::kDivisionByZero;
+  } else {
+    result = y1 + numerator / span;
+    if (!std::isfinite(result)) fault = errnum::kOverflow;
+  }
+  if (fault != 0) {
+    ui.ShowMessage(RuntimeErrorDescription(fault), "Interpolate:" + std::to_string(fault),
+                   MessageIcon::Exclamation, MessageButtons::Ok);
+    return 0.0;
+  }
+  return result;
+}
+
+}  // namespace frixa

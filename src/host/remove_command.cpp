@@ -1,0 +1,31 @@
+// The Remove command: see remove_command.h.
+#include "host/remove_command.h"
+
+#include <cstdio>
+
+#include "common/error.h"
+
+namespace frixa {
+
+void RemoveCommand(App& app) {
+  Frontend& ui = app.ui;
+  try {
+    ui.ClearStatus();
+    ui.AppendStatusLine("Disabling Losses Calibration");
+    ui.AppendStatusLine("--------------------------------------------");
+    const auto answer =
+        ui.ShowMessage("Are you sure ??", kApplicationTitle, MessageIcon::Question,
+                       MessageButtons::YesNo);
+    if (answer == MessageAnswer::No) return;
+    // A file that is missing, held open by the host or protected cannot be deleted; the
+    // platform refuses and the file, if any, stays as it was.
+    if (std::remove(app.ProgramFile(kHostLossFileName).c_str()) != 0) {
+      RaiseRuntimeError(errnum::kFileNotFound);
+    }
+    ui.AppendStatusLine("Torvex Losses : Disabled");
+  } catch (const Error&) {
+    ui.AppendStatusLine("Already inactive....");
+  }
+}
+
+}  // namespace frixa
