@@ -149,9 +149,9 @@ void MainWindow::CreateControls() {
   picture2_.Create(hwnd(), at(MC::Picture2), nullptr, id(MC::Picture2));
   const GraphLook look{fonts_.graphTitle(), fonts_.graphText(), RGB(255, 255, 255)};
   const PixelRect nm = at(MC::NMGraph), kw = at(MC::KWGraph);
-  nmGraph_.Create(picture2_.hwnd(), nm.left, nm.top, nm.width, nm.height, kTorqueGraphSpec, look,
+  nmGraph_.Create(picture2_.hwnd(), nm.left, nm.top, nm.width, nm.height, kTorqueGraphTexts, look,
                   id(MC::NMGraph));
-  kwGraph_.Create(picture2_.hwnd(), kw.left, kw.top, kw.width, kw.height, kPowerGraphSpec, look,
+  kwGraph_.Create(picture2_.hwnd(), kw.left, kw.top, kw.width, kw.height, kPowerGraphTexts, look,
                   id(MC::KWGraph));
   // The torque graph lies over the foot of the power graph, not under it.
   SetWindowPos(nmGraph_.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

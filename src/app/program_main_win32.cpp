@@ -71,6 +71,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    // Enter and Escape close the about box, Tab moves within it.
+    HWND about = main.aboutBox();
+    if (about && IsDialogMessageA(about, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

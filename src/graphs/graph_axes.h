@@ -10,13 +10,13 @@
 namespace frixa {
 
 // What a loss graph shows besides its points.
-struct GraphSpec {
+struct GraphTexts {
   const char* title;
   const char* lossFormat;  // tick labels of the vertical (loss) axis
   const char* rpmFormat;   // tick labels of the horizontal (RPM) axis
 };
-inline constexpr GraphSpec kPowerGraphSpec{"Rundown Power Losses", "%gkW", "%g"};
-inline constexpr GraphSpec kTorqueGraphSpec{"Rundown Torque Losses", "%gNM", "%g"};
+inline constexpr GraphTexts kPowerGraphTexts{"Rundown Power Losses", "%gkW", "%g"};
+inline constexpr GraphTexts kTorqueGraphTexts{"Rundown Torque Losses", "%gNM", "%g"};
 
 struct GraphPoint {
   double x, y;

@@ -23,12 +23,12 @@ struct GraphLook {
 
 // Draws the whole graph into `r` of `dc` and returns the plot area, inside which every point
 // falls. Used by the control's back buffer and by tests rendering into memory.
-RECT DrawGraph(HDC dc, const RECT& r, const GraphSpec& spec, const std::vector<GraphPoint>& points,
+RECT DrawGraph(HDC dc, const RECT& r, const GraphTexts& texts, const std::vector<GraphPoint>& points,
                const GraphLook& look);
 
 class GraphControl : public CustomWindow {
  public:
-  bool Create(HWND parent, int x, int y, int w, int h, const GraphSpec& spec,
+  bool Create(HWND parent, int x, int y, int w, int h, const GraphTexts& texts,
               const GraphLook& look, int id);
 
   // The graph calls: start afresh, set up, add a point to the series, finish the pass.
@@ -46,7 +46,7 @@ class GraphControl : public CustomWindow {
  private:
   void Changed();
   void PaintTo(HDC dc);
-  GraphSpec spec_{};
+  GraphTexts texts_{};
   GraphLook look_{};
   std::vector<GraphPoint> points_;
   Bitmap buffer_;

@@ -33,7 +33,7 @@ void Text(HDC dc, int x, int y, const std::string& s) {
 
 }  // namespace
 
-RECT DrawGraph(HDC dc, const RECT& r, const GraphSpec& spec, const std::vector<GraphPoint>& points,
+RECT DrawGraph(HDC dc, const RECT& r, const GraphTexts& texts, const std::vector<GraphPoint>& points,
                const GraphLook& look) {
   Brush background(CreateSolidBrush(look.background));
   FillRect(dc, &r, background.get());
@@ -49,7 +49,7 @@ RECT DrawGraph(HDC dc, const RECT& r, const GraphSpec& spec, const std::vector<G
   int labelWidth = 0;
   for (int i = 0; i <= scales.y.Intervals(); ++i) {
     labelWidth = std::max<int>(labelWidth,
-                               TextSize(dc, TickLabel(spec.lossFormat, scales.y.Tick(i))).cx);
+                               TextSize(dc, TickLabel(texts.lossFormat, scales.y.Tick(i))).cx);
   }
   const RECT plot{r.left + kPlotLeftPadding + labelWidth + kTickLength + kLabelGap,
                   r.top + kPlotTop,
@@ -70,7 +70,7 @@ RECT DrawGraph(HDC dc, const RECT& r, const GraphSpec& spec, const std::vector<G
     Selected pen(dc, axisPen.get());
     MoveToEx(dc, plot.left - kTickLength, y, nullptr);
     LineTo(dc, plot.left, y);
-    const std::string label = TickLabel(spec.lossFormat, v);
+    const std::string label = TickLabel(texts.lossFormat, v);
     const SIZE size = TextSize(dc, label);
     Text(dc, plot.left - kTickLength - kLabelGap - size.cx, y - size.cy / 2, label);
   }
@@ -85,7 +85,7 @@ RECT DrawGraph(HDC dc, const RECT& r, const GraphSpec& spec, const std::vector<G
     Selected pen(dc, axisPen.get());
     MoveToEx(dc, x, plot.bottom, nullptr);
     LineTo(dc, x, plot.bottom + kTickLength);
-    const std::string label = TickLabel(spec.rpmFormat, v);
+    const std::string label = TickLabel(texts.rpmFormat, v);
     Text(dc, x - TextSize(dc, label).cx / 2, plot.bottom + kTickLength + 1, label);
   }
   {
@@ -100,7 +100,7 @@ RECT DrawGraph(HDC dc, const RECT& r, const GraphSpec& spec, const std::vector<G
     Selected titleFont(dc, look.titleFont ? static_cast<HGDIOBJ>(look.titleFont)
                                           : GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, kTitleColour);
-    const std::string title = spec.title;
+    const std::string title = texts.title;
     const int x = (plot.left + plot.right - TextSize(dc, title).cx) / 2;
     Text(dc, x, r.top + kTitleTop, title);
   }
@@ -116,11 +116,11 @@ RECT DrawGraph(HDC dc, const RECT& r, const GraphSpec& spec, const std::vector<G
   return plot;
 }
 
-bool GraphControl::Create(HWND parent, int x, int y, int w, int h, const GraphSpec& spec,
+bool GraphControl::Create(HWND parent, int x, int y, int w, int h, const GraphTexts& texts,
                           const GraphLook& look, int id) {
-  spec_ = spec;
+  texts_ = texts;
   look_ = look;
-  return CreateBound("FrixaGraph", 0, spec.title,
+  return CreateBound("FrixaGraph", 0, texts.title,
                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y, w, h, parent,
                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
@@ -154,7 +154,7 @@ void GraphControl::PaintTo(HDC dc) {
     buffer_.Reset(CreateCompatibleBitmap(dc, client.right, client.bottom));
     MemoryDc mem(dc);
     Selected s(mem.get(), buffer_.get());
-    DrawGraph(mem.get(), client, spec_, points_, look_);
+    DrawGraph(mem.get(), client, texts_, points_, look_);
     dirty_ = false;
   }
   MemoryDc mem(dc);

@@ -74,7 +74,7 @@ TEST(GraphDrawing, EveryPointLandsInsideThePlotOnAxesThatCoverThemAll) {
   points.push_back({300.0, 0.0});
   Canvas canvas(525, 221);
   const RECT r{0, 0, canvas.w(), canvas.h()};
-  const RECT plot = DrawGraph(canvas.dc(), r, kPowerGraphSpec, points, GraphLook{});
+  const RECT plot = DrawGraph(canvas.dc(), r, kPowerGraphTexts, points, GraphLook{});
   EXPECT_GT(plot.right - plot.left, 300);
   EXPECT_GT(plot.bottom - plot.top, 120);
 
@@ -98,7 +98,7 @@ TEST(GraphDrawing, EveryPointLandsInsideThePlotOnAxesThatCoverThemAll) {
 TEST(GraphDrawing, EmptyGraphDrawsFrameAndAxesButNoSeries) {
   Canvas canvas(533, 217);
   const RECT r{0, 0, canvas.w(), canvas.h()};
-  const RECT plot = DrawGraph(canvas.dc(), r, kTorqueGraphSpec, {}, GraphLook{});
+  const RECT plot = DrawGraph(canvas.dc(), r, kTorqueGraphTexts, {}, GraphLook{});
   const SeriesCount n = CountSeries(canvas, plot);
   EXPECT_EQ(n.inside + n.outside, 0);
   EXPECT_EQ(canvas.At(plot.left + 40, plot.top + 40), RGB(255, 255, 255));  // white background
@@ -108,7 +108,7 @@ TEST(GraphDrawing, EmptyGraphDrawsFrameAndAxesButNoSeries) {
 TEST(GraphDrawing, SinglePointStillGetsAPlotAroundIt) {
   Canvas canvas(400, 200);
   const RECT r{0, 0, canvas.w(), canvas.h()};
-  const RECT plot = DrawGraph(canvas.dc(), r, kPowerGraphSpec, {{1500.0, 0.75}}, GraphLook{});
+  const RECT plot = DrawGraph(canvas.dc(), r, kPowerGraphTexts, {{1500.0, 0.75}}, GraphLook{});
   const SeriesCount n = CountSeries(canvas, plot);
   EXPECT_GT(n.inside, 0);
   EXPECT_EQ(n.outside, 0);
