@@ -50,6 +50,8 @@ class Options {
   // Numbers in the C locale whatever the user's locale; a malformed one is a usage error.
   double Number(const std::string& name, double fallback) const;
   double RequireNumber(const std::string& name) const;
+  // A required number that fits single precision, rounded to it.
+  float RequireSingle(const std::string& name) const;
   long long Integer(const std::string& name, long long fallback) const;
   const std::vector<std::string>& Positional() const { return positional_; }
 

@@ -14,25 +14,6 @@
 namespace frixa::cli {
 namespace {
 
-// Counts the message boxes that report a failure: everything but information and questions.
-class PreviewFrontend : public ConsoleFrontend {
- public:
-  int errorMessages = 0;
-  MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageIcon icon,
-                            MessageButtons buttons) override {
-    if (icon != MessageIcon::Information && icon != MessageIcon::Question) ++errorMessages;
-    return ConsoleFrontend::ShowMessage(text, title, icon, buttons);
-  }
-};
-
-float SingleOption(const Options& opt, const std::string& name) {
-  const double value = opt.RequireNumber(name);
-  if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
-    throw UsageError("option --" + name + " is outside the single-precision range");
-  }
-  return static_cast<float>(value);
-}
-
 void WritePointsCsv(const std::string& path, const std::vector<PlottedPoint>& points) {
   struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -50,11 +31,11 @@ void WritePointsCsv(const std::string& path, const std::vector<PlottedPoint>& po
 int RunPreview(const std::vector<std::string>& args) {
   const Options opt(args, {"folder", "inertia", "ratio", "points-csv"});
   if (!opt.Positional().empty()) throw UsageError("unexpected argument '" + opt.Positional()[0] + "'");
-  PreviewFrontend ui;
+  ConsoleFrontend ui;
   App app(ui, opt.Require("folder"));
   app.VersionText = kVersionText;
-  app.InertiaFactor = SingleOption(opt, "inertia");
-  app.SensorMassRatio = SingleOption(opt, "ratio");
+  app.InertiaFactor = opt.RequireSingle("inertia");
+  app.SensorMassRatio = opt.RequireSingle("ratio");
   const auto csv = opt.Get("points-csv");
   ui.keepPoints = csv.has_value();
 

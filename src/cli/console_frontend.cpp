@@ -8,13 +8,15 @@ void ConsoleFrontend::ClearStatus() {
 }
 
 void ConsoleFrontend::AppendStatusLine(std::string_view text) {
+  if (quiet) return;
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
 }
 
 MessageAnswer ConsoleFrontend::ShowMessage(std::string_view text, std::string_view title,
-                                           MessageIcon, MessageButtons buttons) {
+                                           MessageIcon icon, MessageButtons buttons) {
   ++messagesShown;
+  if (icon != MessageIcon::Information && icon != MessageIcon::Question) ++errorMessages;
   std::fflush(stdout);
   std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                static_cast<int>(text.size()), text.data());

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "cli/cli.h"
 
@@ -81,6 +82,14 @@ double Options::Number(const std::string& name, double fallback) const {
 double Options::RequireNumber(const std::string& name) const {
   Require(name);
   return Number(name, 0.0);
+}
+
+float Options::RequireSingle(const std::string& name) const {
+  const double value = RequireNumber(name);
+  if (std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {
+    throw UsageError("option --" + name + " is outside the single-precision range");
+  }
+  return static_cast<float>(value);
 }
 
 long long Options::Integer(const std::string& name, long long fallback) const {

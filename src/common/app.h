@@ -3,6 +3,7 @@
 // pass sets MinMassRPM and MaxMassRPM.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,14 @@ struct App {
   float MinMassRPM = 0.0f;
   float MaxMassRPM = 0.0f;
 
+  // Today's date as the system's short date text; empty means the platform's own. Tests
+  // fix it so that stored files can be compared.
+  std::function<std::string()> todayShortDate;
+
+  // Set while a command runs: a click served by the event loop during a command must not
+  // start a second one (see CommandGuard).
+  bool commandRunning = false;
+
   // A file in the program folder: AppPath, the separator, then the name.
   std::string ProgramFile(std::string_view name) const {
     std::string path = AppPath;
@@ -43,6 +52,25 @@ struct App {
     path += name;
     return path;
   }
+};
+
+// Marks a command as running for its lifetime. `Acquired()` is false when another command
+// was already running: the caller then returns without doing anything.
+class CommandGuard {
+ public:
+  explicit CommandGuard(App& app) : app_(app), acquired_(!app.commandRunning) {
+    if (acquired_) app_.commandRunning = true;
+  }
+  ~CommandGuard() {
+    if (acquired_) app_.commandRunning = false;
+  }
+  CommandGuard(const CommandGuard&) = delete;
+  CommandGuard& operator=(const CommandGuard&) = delete;
+  bool Acquired() const { return acquired_; }
+
+ private:
+  App& app_;
+  bool acquired_;
 };
 
 }  // namespace frixa
