@@ -54,6 +54,10 @@ class PictureButton : public SystemControl {
   bool Create(HWND parent, const PixelRect& r, int id, HBITMAP bitmap);
   bool Create(HWND parent, const PixelRect& r, int id, HICON icon);
   void SetEnabled(bool enabled) { EnableWindow(hwnd(), enabled); }
+
+ private:
+  bool CreateWithImage(HWND parent, const PixelRect& r, int id, DWORD imageStyle,
+                       WPARAM imageType, HANDLE image);
 };
 
 // The status log: multi-line, read-only, vertical scroll bar, light grey.

@@ -118,22 +118,21 @@ LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // ---- PictureButton --------------------------------------------------------------------------
 
 bool PictureButton::Create(HWND parent, const PixelRect& r, int id, HBITMAP bitmap) {
-  if (!SystemControl::Create("BUTTON", 0, "",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP,
-                             r.left, r.top, r.width, r.height, parent, id)) {
-    return false;
-  }
-  SendMessageA(hwnd(), BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-  return true;
+  return CreateWithImage(parent, r, id, BS_BITMAP, IMAGE_BITMAP, bitmap);
 }
 
 bool PictureButton::Create(HWND parent, const PixelRect& r, int id, HICON icon) {
+  return CreateWithImage(parent, r, id, BS_ICON, IMAGE_ICON, icon);
+}
+
+bool PictureButton::CreateWithImage(HWND parent, const PixelRect& r, int id, DWORD imageStyle,
+                                    WPARAM imageType, HANDLE image) {
   if (!SystemControl::Create("BUTTON", 0, "",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_ICON,
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | imageStyle,
                              r.left, r.top, r.width, r.height, parent, id)) {
     return false;
   }
-  SendMessageA(hwnd(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(hwnd(), BM_SETIMAGE, imageType, reinterpret_cast<LPARAM>(image));
   return true;
 }
 

@@ -49,7 +49,8 @@ struct MainCommands {
   std::function<void()> create;       // Go, File > Process
   std::function<void()> apply;        // ApplyDC, File > Apply
   std::function<void()> remove;       // Delete005, File > Remove
-  std::function<void()> openBrowser;  // ShowFRIXA
+  // ShowFRIXA: the main window is hidden first; the browser shows it again when it closes.
+  std::function<void()> openBrowser;
 };
 
 // ShellExecuteA's arguments and result.

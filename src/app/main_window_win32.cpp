@@ -234,7 +234,11 @@ void MainWindow::ShowAbout() {
   about_.Create(app_->VersionText, dpi_);
 }
 
-void MainWindow::OpenBrowser() { Run(commands_.openBrowser); }
+void MainWindow::OpenBrowser() {
+  if (!commands_.openBrowser) return;  // no browser to go to: stay
+  ShowWindow(hwnd(), SW_HIDE);
+  commands_.openBrowser();
+}
 
 void MainWindow::Dispatch(int id) {
   switch (id) {

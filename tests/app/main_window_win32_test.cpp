@@ -8,8 +8,6 @@
 #include <commctrl.h>
 
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,14 +16,13 @@
 #include "app/startup.h"
 #include "app/ui_resources.h"
 #include "app/win32_frontend.h"
-#include "run/run_file.h"
+#include "support/run_files.h"
 #include "support/fake_registry.h"
 #include "support/recording_frontend.h"
 
 namespace frixa::win {
 namespace {
 
-namespace fs = std::filesystem;
 using testing::RecordedMessage;
 
 // The real front end with scripted message boxes and file dialogs.
@@ -75,12 +72,6 @@ PixelRect RectInParent(HWND hwnd) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("frixa-main-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    app_.AppPath = folder_.string();
     commands_.create = [this] { ++creates_; };
     commands_.apply = [this] { ++applies_; };
     commands_.remove = [this] { ++removes_; };
@@ -88,18 +79,13 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(main_.Create(app_, commands_));
     main_.onUnloaded = [this] { ++unloads_; };
   }
-  void TearDown() override {
-    Pump();
-    fs::remove_all(folder_);
-  }
+  void TearDown() override { Pump(); }
 
   // A short run of a mass slowing down, as the host leaves it.
   void WriteRun() {
-    std::ofstream out(app_.ProgramFile(kRunFileName), std::ios::binary);
-    for (std::uint32_t i = 0; i < 60; ++i) {
-      const RunRecordBytes bytes = EncodeRunRecord(RunRecord::WithCount(20000 + 60 * i));
-      out.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    }
+    std::vector<std::uint32_t> counts;
+    for (std::uint32_t i = 0; i < 60; ++i) counts.push_back(20000 + 60 * i);
+    testing::WriteRunFile(app_.ProgramFile(kRunFileName), testing::RecordsWithCounts(counts));
   }
 
   StartupOutcome Start(std::string_view commandLine) {
@@ -120,12 +106,12 @@ class MainWindowTest : public ::testing::Test {
     Pump();
   }
 
-  fs::path folder_;
+  testing::TempFolder folder_;
   UiFonts fonts_{ScreenDpi()};
   Artwork art_{GetModuleHandleA(nullptr)};
   MainWindow main_{fonts_, art_, WindowsDoubleClickSettings()};
   ScriptedFrontend ui_{main_};
-  App app_{ui_};
+  App app_{ui_, folder_.str()};
   testing::FakeRegistry registry_;
   MainCommands commands_;
   int creates_ = 0, applies_ = 0, removes_ = 0, browsers_ = 0, unloads_ = 0;
@@ -386,6 +372,28 @@ TEST_F(MainWindowTest, ButtonsAndMenuItemsRunTheSameCommands) {
   EXPECT_EQ(removes_, 2);
   EXPECT_EQ(creates_, 2);
   EXPECT_EQ(browsers_, 1);
+}
+
+TEST_F(MainWindowTest, ShowFrixaHidesTheMainWindowForTheBrowserWhichShowsItAgain) {
+  MainWindow main(fonts_, art_, WindowsDoubleClickSettings());
+  ScriptedFrontend ui(main);
+  App app(ui, app_.AppPath);
+  bool hiddenWhileBrowsing = false;
+  commands_.openBrowser = [&] {
+    ++browsers_;
+    hiddenWhileBrowsing = !IsWindowVisible(main.hwnd());
+  };
+  ASSERT_TRUE(main.Create(app, commands_));
+  main.Show();
+  ui.AppendStatusLine("kept");
+  SendMessageA(main.Control(MainControl::ShowFRIXA), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(browsers_, 1);
+  EXPECT_TRUE(hiddenWhileBrowsing);
+  EXPECT_FALSE(IsWindowVisible(main.hwnd()));
+  main.Show();  // as the browser does when it closes
+  EXPECT_TRUE(IsWindowVisible(main.hwnd()));
+  EXPECT_EQ(Text(main.Control(MainControl::Status)), "kept\r\n");
 }
 
 TEST_F(MainWindowTest, QuitThenNoLeavesEverythingAndYesUnloads) {

@@ -3,52 +3,44 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/startup.h"
-#include "run/run_file.h"
+#include "support/run_files.h"
 #include "support/fake_registry.h"
 #include "support/recording_frontend.h"
 
 namespace frixa {
 namespace {
 
-namespace fs = std::filesystem;
-
 class StartupTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("frixa-startup-" + std::string(::testing::UnitTest::GetInstance()
-                                                  ->current_test_info()
-                                                  ->name()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    app_.AppPath = folder_.string();
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   // Forty revolutions of a mass slowing down: every period a little longer than the last.
   void WriteShortRun() {
-    std::ofstream out(app_.ProgramFile(kRunFileName), std::ios::binary);
-    for (std::uint32_t i = 0; i < 40; ++i) {
-      const RunRecordBytes bytes = EncodeRunRecord(RunRecord::WithCount(20000 + 40 * i));
-      out.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    }
+    std::vector<std::uint32_t> counts;
+    for (std::uint32_t i = 0; i < 40; ++i) counts.push_back(20000 + 40 * i);
+    testing::WriteRunFile(app_.ProgramFile(kRunFileName), testing::RecordsWithCounts(counts));
   }
 
   StartupOutcome Start(std::string_view commandLine, bool anotherInstance = false) {
     return RunStartup(app_, commandLine, NumberLocale{}, registry_, anotherInstance);
   }
 
+  // The one message box start-up showed, with an OK button.
+  void ExpectOnlyMessage(const std::string& text, const std::string& title, MessageIcon icon) {
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_EQ(ui_.messages[0].text, text);
+    EXPECT_EQ(ui_.messages[0].title, title);
+    EXPECT_EQ(ui_.messages[0].icon, icon);
+    EXPECT_EQ(ui_.messages[0].buttons, MessageButtons::Ok);
+  }
+
   bool AssociationWritten() const { return registry_.KeyExists(".Frixa"); }
 
-  fs::path folder_;
+  testing::TempFolder folder_;
   testing::RecordingFrontend ui_;
   testing::FakeRegistry registry_;
-  App app_{ui_};
+  App app_{ui_, folder_.str()};
 };
 
 TEST_F(StartupTest, VersionTextIsSetEvenWhenTheProgramEnds) {
@@ -70,11 +62,7 @@ TEST_F(StartupTest, CommandLineOfAnyLengthButNineteenIsRefused) {
     SCOPED_TRACE("length " + std::to_string(line.size()));
     ui_.messages.clear();
     EXPECT_EQ(Start(line), StartupOutcome::Ended);
-    ASSERT_EQ(ui_.messages.size(), 1u);
-    EXPECT_EQ(ui_.messages[0].text, "Frixa cannot be run outside Torvex2");
-    EXPECT_EQ(ui_.messages[0].title, "Frixa");
-    EXPECT_EQ(ui_.messages[0].icon, MessageIcon::Critical);
-    EXPECT_EQ(ui_.messages[0].buttons, MessageButtons::Ok);
+    ExpectOnlyMessage("Frixa cannot be run outside Torvex2", "Frixa", MessageIcon::Critical);
   }
   EXPECT_TRUE(registry_.calls.empty());
   EXPECT_TRUE(ui_.createEnabled);
@@ -85,19 +73,15 @@ TEST_F(StartupTest, LetterInEitherFieldIsError13BeforeTheRegistry) {
     SCOPED_TRACE(line);
     ui_.messages.clear();
     EXPECT_EQ(Start(line), StartupOutcome::Ended);
-    ASSERT_EQ(ui_.messages.size(), 1u);
-    EXPECT_EQ(ui_.messages[0].text, "An ERROR ( 13) has occured");
-    EXPECT_EQ(ui_.messages[0].title, "Frixa Startup Check");
-    EXPECT_EQ(ui_.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(ui_.messages[0].buttons, MessageButtons::Ok);
+    ExpectOnlyMessage("An ERROR ( 13) has occured", "Frixa Startup Check",
+                      MessageIcon::Exclamation);
   }
   EXPECT_TRUE(registry_.calls.empty());
 }
 
 TEST_F(StartupTest, ValueBeyondSingleRangeIsError6) {
   EXPECT_EQ(Start("1e39      1        "), StartupOutcome::Ended);
-  ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_EQ(ui_.messages[0].text, "An ERROR ( 6) has occured");
+  ExpectOnlyMessage("An ERROR ( 6) has occured", "Frixa Startup Check", MessageIcon::Exclamation);
   EXPECT_TRUE(registry_.calls.empty());
 }
 
