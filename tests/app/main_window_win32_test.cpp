@@ -532,6 +532,16 @@ TEST_F(DoubleClickFocusTest, LeavingTheGraphsRestoresTheUsersOwnSettings) {
   EXPECT_EQ(Now(), (DoubleClickMetrics{7, 9, 450}));  // not 4, 4, 300
 }
 
+TEST_F(DoubleClickFocusTest, ClosingTheWindowWhileAGraphHasTheFocusRestoresThemToo) {
+  Start("0         0        ");
+  ClickOn(MainControl::NMGraph);
+  ASSERT_EQ(Now().width, 0);
+  SendMessageA(main_.hwnd(), WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_EQ(main_.hwnd(), nullptr);
+  EXPECT_EQ(Now(), (DoubleClickMetrics{7, 9, 450}));
+}
+
 // ---- the previous-instance test ---------------------------------------------------------------
 
 TEST(SingleInstance, SecondHolderOfTheNameSeesTheFirstUntilItEnds) {
