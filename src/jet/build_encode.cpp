@@ -3,42 +3,14 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstring>
 #include <stdexcept>
+
+#include "jet/row_format.h"
 
 namespace frixa::jet::build {
 
-void AppendU8(Bytes& out, std::uint32_t value) { out.push_back(static_cast<std::uint8_t>(value)); }
-
-void AppendU16(Bytes& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void AppendU32(Bytes& out, std::uint32_t value) {
-  AppendU16(out, value & 0xFFFFu);
-  AppendU16(out, value >> 16);
-}
-
-void AppendF64(Bytes& out, double value) {
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  AppendU32(out, static_cast<std::uint32_t>(bits));
-  AppendU32(out, static_cast<std::uint32_t>(bits >> 32));
-}
-
 void AppendText(Bytes& out, std::string_view text) {
   for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
-}
-
-void StoreU16(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
-  out[at] = static_cast<std::uint8_t>(value);
-  out[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void StoreU32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value) {
-  StoreU16(out, at, value & 0xFFFFu);
-  StoreU16(out, at + 2, value >> 16);
 }
 
 Bytes U32Bytes(std::uint32_t value) {
@@ -53,74 +25,33 @@ Bytes F64Bytes(double value) {
   return b;
 }
 
-void Rc4Apply(std::span<const std::uint8_t> key, std::span<std::uint8_t> data) {
-  std::array<std::uint8_t, 256> s{};
-  for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<std::uint8_t>(i);
-  std::size_t j = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    j = (j + s[i] + key[i % key.size()]) & 0xFFu;
-    std::swap(s[i], s[j]);
-  }
-  std::size_t a = 0;
-  std::size_t b = 0;
-  for (auto& byte : data) {
-    a = (a + 1) & 0xFFu;
-    b = (b + s[a]) & 0xFFu;
-    std::swap(s[a], s[b]);
-    byte = static_cast<std::uint8_t>(byte ^ s[(s[a] + s[b]) & 0xFFu]);
-  }
-}
-
 Bytes EncodeRow(std::uint16_t columnCount, const std::vector<RowColumn>& columns,
                 const RowValues& values) {
   if (values.size() != columns.size()) throw std::invalid_argument("EncodeRow: one value per column");
-
-  std::size_t fixedSize = 0;
-  std::size_t varCount = 0;
-  for (const auto& c : columns) {
-    if (c.boolean) continue;
-    if (c.fixed) {
-      fixedSize = std::max<std::size_t>(fixedSize, std::size_t{c.fixedOffset} + c.length);
-    } else {
-      varCount = std::max<std::size_t>(varCount, std::size_t{c.varIndex} + 1);
-    }
-  }
-
-  Bytes nullMask((columnCount + 7u) / 8u, 0);
-  Bytes fixedArea(fixedSize, 0);
-  std::vector<const Bytes*> varData(varCount, nullptr);
+  // The builder describes a column by its place and width alone: a fixed column becomes one of
+  // a type without a size of its own, so that its width is its length.
+  std::vector<ColumnDef> defs(columns.size());
+  std::vector<FieldBytes> fields(columns.size());
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    const auto& c = columns[i];
-    const auto& v = values[i];
-    if (c.number >= columnCount) throw std::invalid_argument("EncodeRow: column number out of range");
-    if (!v) continue;
-    nullMask[c.number / 8u] = static_cast<std::uint8_t>(nullMask[c.number / 8u] | (1u << (c.number % 8u)));
-    if (c.boolean) continue;
-    if (c.fixed) {
-      if (v->size() != c.length) throw std::invalid_argument("EncodeRow: fixed value of the wrong width");
-      std::copy(v->begin(), v->end(), fixedArea.begin() + c.fixedOffset);
+    const RowColumn& c = columns[i];
+    ColumnDef& d = defs[i];
+    d.number = c.number;
+    if (c.boolean) {
+      d.typeByte = static_cast<std::uint8_t>(ColumnType::kBoolean);
+      d.flags = column_flags::kFixedLength;
+    } else if (c.fixed) {
+      d.typeByte = static_cast<std::uint8_t>(ColumnType::kBinary);
+      d.flags = column_flags::kFixedLength;
+      d.fixedOffset = c.fixedOffset;
+      d.length = c.length;
     } else {
-      varData[c.varIndex] = &*v;
+      d.typeByte = static_cast<std::uint8_t>(ColumnType::kBinary);
+      d.varIndex = c.varIndex;
     }
+    if (values[i]) fields[i] = FieldBytes{true, ByteSpan(*values[i])};
   }
-
-  Bytes row(1 + fixedArea.size(), 0);
-  row[0] = static_cast<std::uint8_t>(columnCount);
-  std::copy(fixedArea.begin(), fixedArea.end(), row.begin() + 1);
-  if (varCount > 0) {
-    std::vector<std::size_t> offsets;
-    for (const Bytes* data : varData) {
-      offsets.push_back(row.size());
-      if (data) row.insert(row.end(), data->begin(), data->end());
-    }
-    const std::size_t endOfData = row.size();
-    const std::size_t total = endOfData + 1 + varCount + 1 + nullMask.size();
-    if (total > 256) throw std::length_error("EncodeRow: row needs a jump table");
-    AppendU8(row, static_cast<std::uint32_t>(endOfData));
-    for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) AppendU8(row, static_cast<std::uint32_t>(*it));
-    AppendU8(row, static_cast<std::uint32_t>(varCount));
-  }
-  row.insert(row.end(), nullMask.begin(), nullMask.end());
+  Bytes row;
+  jet::EncodeRow(defs, columnCount, fields, row);
   return row;
 }
 

@@ -1,6 +1,7 @@
-// Byte-level encoders of the database builder: little-endian fields, the RC4 keystream that
-// masks the page-0 header, Jet 3 rows, index keys and property (LvProp) blobs. Used by
-// build_pages and db_builder; nothing here knows which tables a database holds.
+// Byte-level encoders of the database builder: rows described the builder's way, index keys
+// and property (LvProp) blobs. Little-endian fields, row pointers, the row encoder and the RC4
+// mask are the engine's own (byte_order.h, page.h, row_format.h, rc4.h). Used by build_pages
+// and db_builder; nothing here knows which tables a database holds.
 #pragma once
 
 #include <cstddef>
@@ -11,38 +12,19 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/byte_order.h"
+#include "jet/page.h"
+
 namespace frixa::jet::build {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline constexpr std::size_t kPageSize = 2048;
+// ---- fields --------------------------------------------------------------------------------
 
-// ---- little-endian fields ------------------------------------------------------------------
-
-void AppendU8(Bytes& out, std::uint32_t value);
-void AppendU16(Bytes& out, std::uint32_t value);
-void AppendU32(Bytes& out, std::uint32_t value);
-void AppendF64(Bytes& out, double value);
 void AppendText(Bytes& out, std::string_view text);  // the bytes as they are (code page 1252)
-
-void StoreU16(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value);
-void StoreU32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t value);
 
 Bytes U32Bytes(std::uint32_t value);
 Bytes F64Bytes(double value);
-
-// A row's address: the page it lies on and its slot there. On disk it is one u32 whose low
-// byte is the slot and whose upper three bytes are the page.
-struct RowPointer {
-  std::uint32_t page = 0;
-  std::uint8_t row = 0;
-  std::uint32_t Packed() const { return page << 8 | row; }
-};
-
-// ---- RC4 ------------------------------------------------------------------------------------
-
-// XORs `data` with the RC4 keystream of `key`.
-void Rc4Apply(std::span<const std::uint8_t> key, std::span<std::uint8_t> data);
 
 // ---- rows ----------------------------------------------------------------------------------
 
@@ -60,14 +42,8 @@ struct RowColumn {
 // fill exactly its width; a boolean column is True when a value (any, even empty) is present.
 using RowValues = std::vector<std::optional<Bytes>>;
 
-// Encodes a Jet 3 row:
-//
-//   [column count u8][fixed area][variable data][end-of-data u8]
-//   [variable offsets u8, last column first][variable column count u8][null mask]
-//
-// A table without variable columns stops after the fixed area with the null mask. Offsets are
-// one byte, so the builder's rows stay below 256 bytes (longer rows need a jump table, which
-// no catalog row needs); a longer row is refused with std::length_error.
+// Encodes a Jet 3 row with the engine's row encoder (jet/row_format.h); rows longer than 256
+// bytes get their jump table.
 Bytes EncodeRow(std::uint16_t columnCount, const std::vector<RowColumn>& columns,
                 const RowValues& values);
 

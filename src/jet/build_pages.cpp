@@ -4,20 +4,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "jet/header.h"
+
 namespace frixa::jet::build {
 
 namespace {
 
-// ---- page 0 layout ----
-constexpr std::uint8_t kHeaderMagic[4] = {0x00, 0x01, 0x00, 0x00};
-constexpr char kFormatName[] = "Standard Jet DB";  // at 4, with its terminating zero
-constexpr std::size_t kFormatNameOffset = 4;
-constexpr std::size_t kVersionOffset = 0x14;  // 0 = Jet 3
-constexpr std::uint8_t kVersionJet3 = 0x00;
-// Plain (unmasked) header fields.
-constexpr std::size_t kSortOrderOffset = 0x3A;
-constexpr std::size_t kCodePageOffset = 0x3C;
-constexpr std::size_t kDatabaseKeyOffset = 0x3E;  // 0: pages after page 0 are not encrypted
+// ---- page 0 layout (the fields the reader knows: jet/header.h) ----
 // Bytes 0x18..0x2F and 0x56..0x57 as every Jet 3 file seen holds them; the engine does not
 // document them (0x56 may be the creating engine's build).
 constexpr std::uint8_t kHeaderPrologue[24] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
@@ -52,16 +45,17 @@ constexpr std::size_t kIndexColumnSlots = 10;
 
 Bytes EncodeHeaderPage() {
   Bytes page(kPageSize, 0);
-  std::copy(std::begin(kHeaderMagic), std::end(kHeaderMagic), page.begin());
-  std::copy(std::begin(kFormatName), std::end(kFormatName), page.begin() + kFormatNameOffset);
-  page[kVersionOffset] = kVersionJet3;
+  std::copy(header::kMagic.begin(), header::kMagic.end(), page.begin() + header::kMagicOffset);
+  std::copy(header::kSignature, header::kSignature + header::kSignatureSize,
+            page.begin() + header::kSignatureOffset);
+  page[header::kVersionOffset] = header::kVersionJet3;
 
-  std::copy(std::begin(kHeaderPrologue), std::end(kHeaderPrologue), page.begin() + kHeaderMaskedStart);
-  StoreU16(page, kSortOrderOffset, kSortOrderGeneral);
-  StoreU16(page, kCodePageOffset, kCodePage1252);
-  StoreU32(page, kDatabaseKeyOffset, 0);
+  std::copy(std::begin(kHeaderPrologue), std::end(kHeaderPrologue), page.begin() + header::kMaskedOffset);
+  StoreU16(page, header::kSortOrderOffset, kSortOrderGeneral);
+  StoreU16(page, header::kCodePageOffset, kCodePage1252);
+  StoreU32(page, header::kDatabaseKeyOffset, 0);  // 0: pages after page 0 are not encrypted
   StoreU16(page, kEngineBuildOffset, kEngineBuild);
-  Rc4Apply(kHeaderMaskKey, std::span<std::uint8_t>(page).subspan(kHeaderMaskedStart, kHeaderMaskedLength));
+  ApplyHeaderMask(page);
 
   for (std::size_t i = 0; i < kPairTableEntries; ++i) {
     page[kPairTableOffset + 2 * i] = i == 0 ? 0x01 : 0x00;
@@ -85,7 +79,7 @@ Bytes EncodeDataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
   page[0] = kPageData;
   page[1] = 0x01;
   StoreU32(page, kDataOwnerOffset, owner);
-  StoreU16(page, kDataRowCountOffset, static_cast<std::uint32_t>(rows.size()));
+  StoreU16(page, kDataRowCountOffset, static_cast<std::uint16_t>(rows.size()));
   std::size_t end = kPageSize;
   std::size_t used = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -93,9 +87,9 @@ Bytes EncodeDataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
     if (used > kDataPageRowSpace) throw std::length_error("EncodeDataPage: rows do not fit");
     end -= rows[i].size();
     std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<std::ptrdiff_t>(end));
-    StoreU16(page, kDataFirstSlotOffset + kRowSlotSize * i, static_cast<std::uint32_t>(end));
+    StoreU16(page, kDataFirstSlotOffset + kRowSlotSize * i, static_cast<std::uint16_t>(end));
   }
-  StoreU16(page, kDataFreeOffset, static_cast<std::uint32_t>(kDataPageRowSpace - used));
+  StoreU16(page, kDataFreeOffset, static_cast<std::uint16_t>(kDataPageRowSpace - used));
   return page;
 }
 
@@ -136,7 +130,7 @@ Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries) {
   std::sort(entries.begin(), entries.end(), [](const LeafEntry& a, const LeafEntry& b) {
     if (KeyLess(a.key, b.key)) return true;
     if (KeyLess(b.key, a.key)) return false;
-    return a.row.Packed() < b.row.Packed();
+    return a.row.ToU32() < b.row.ToU32();
   });
   Bytes page(kPageSize, 0);
   page[0] = kPageLeaf;
@@ -155,7 +149,7 @@ Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries) {
     const std::size_t bit = at - kLeafEntriesStart;
     page[kLeafEndMaskOffset + bit / 8] = static_cast<std::uint8_t>(page[kLeafEndMaskOffset + bit / 8] | (1u << (bit % 8)));
   }
-  StoreU16(page, kLeafFreeOffset, static_cast<std::uint32_t>(kPageSize - at));
+  StoreU16(page, kLeafFreeOffset, static_cast<std::uint16_t>(kPageSize - at));
   return page;
 }
 
@@ -177,8 +171,8 @@ Bytes EncodeTdefPage(const TableDefinition& table) {
   AppendU16(d, columnCount);
   AppendU32(d, static_cast<std::uint32_t>(table.logicalIndexes.size()));
   AppendU32(d, static_cast<std::uint32_t>(table.realIndexes.size()));
-  AppendU32(d, table.ownedMap.Packed());
-  AppendU32(d, table.freeMap.Packed());
+  AppendU32(d, table.ownedMap.ToU32());
+  AppendU32(d, table.freeMap.ToU32());
   for (const auto& ix : table.realIndexes) {
     AppendU32(d, ix.count);
     AppendU32(d, ix.distinctKeys);
@@ -209,7 +203,7 @@ Bytes EncodeTdefPage(const TableDefinition& table) {
         AppendU8(d, 0x00);
       }
     }
-    AppendU32(d, ix.map.Packed());
+    AppendU32(d, ix.map.ToU32());
     AppendU32(d, ix.firstPage);
     AppendU8(d, ix.flags);
   }
@@ -229,8 +223,8 @@ Bytes EncodeTdefPage(const TableDefinition& table) {
   }
   for (const auto& lv : table.longValueColumns) {
     AppendU16(d, lv.number);
-    AppendU32(d, lv.ownedMap.Packed());
-    AppendU32(d, lv.freeMap.Packed());
+    AppendU32(d, lv.ownedMap.ToU32());
+    AppendU32(d, lv.freeMap.ToU32());
   }
   AppendU16(d, 0xFFFF);
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jet/build_encode.h"
+#include "jet/data_page.h"
 
 namespace frixa::jet::build {
 
@@ -19,7 +20,7 @@ inline constexpr std::uint8_t kPageTdef = 0x02;
 inline constexpr std::uint8_t kPageLeaf = 0x04;
 
 // Owner field of long-value pages: the text "LVAL".
-inline constexpr std::uint32_t kLongValueOwner = 0x4C41564Cu;
+inline constexpr std::uint32_t kLongValueOwner = data_page::kLongValueOwner;
 
 // Sort order (General) and code page (Windows-1252) of the database and of every column.
 inline constexpr std::uint16_t kSortOrderGeneral = 0x0409;
@@ -30,11 +31,7 @@ inline constexpr std::uint16_t kCodePage1252 = 1252;
 // The database header with database key 0 (no page beyond this one is encrypted), General sort
 // order, code page 1252 and no password; bytes 0x18..0x95 masked with the fixed RC4 key.
 Bytes EncodeHeaderPage();
-
-// The RC4 key that masks header bytes 0x18..0x95, and that region.
-inline constexpr std::uint8_t kHeaderMaskKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
-inline constexpr std::size_t kHeaderMaskedStart = 0x18;
-inline constexpr std::size_t kHeaderMaskedLength = 126;
+// (Field offsets and the mask: jet/header.h.)
 
 // ---- usage maps ----------------------------------------------------------------------------
 

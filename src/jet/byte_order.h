@@ -1,7 +1,8 @@
 // Little-endian integers and IEEE values inside a bounded byte range. Jet stores every
 // multi-byte number little-endian; a read that would leave the range is a damaged file, so
 // these readers check every offset and raise CorruptError instead of reading past the end.
-// The store functions are the writing counterpart and check the same way.
+// The store functions are the writing counterpart and check the same way; the append
+// functions grow a byte vector (the database builder composes pages and rows with them).
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "jet/corrupt.h"
 
@@ -110,6 +112,23 @@ inline void StoreF64(MutableByteSpan b, std::size_t off, double v) {
   std::uint64_t bits;
   std::memcpy(&bits, &v, sizeof bits);
   StoreU64(b, off, bits);
+}
+
+// Appends the low 8, 16 or 32 bits of `v`, little-endian.
+inline void AppendU8(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+}
+inline void AppendU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+inline void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+inline void AppendF64(std::vector<std::uint8_t>& out, double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
 }
 
 }  // namespace frixa::jet

@@ -163,7 +163,7 @@ Bytes I16Bytes(std::int16_t value) {
 Bytes LongValueField(std::size_t length, RowPointer where) {
   Bytes b;
   AppendU32(b, static_cast<std::uint32_t>(length) | kLongValueSingleRow);
-  AppendU32(b, where.Packed());
+  AppendU32(b, where.ToU32());
   AppendU32(b, 0);
   return b;
 }
@@ -309,22 +309,22 @@ std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
 
   // Usage maps.
   std::map<std::uint32_t, std::vector<std::uint32_t>> maps;
-  maps[map_row::kObjectsOwned.Packed()] = Range(catalogFirst, catalogPages);
-  maps[map_row::kObjectsFree.Packed()] = {catalogFirst + catalogPages - 1};
-  maps[map_row::kAcesOwned.Packed()] = Range(aceFirst, acePages);
-  maps[map_row::kAcesFree.Packed()] = {aceFirst + acePages - 1};
-  maps[map_row::kLvPropOwned.Packed()] = Range(longFirst, longPages);
-  maps[map_row::kLvPropFree.Packed()] = {longFirst + longPages - 1};
-  maps[map_row::kParentIdNamePages.Packed()] = {page::kParentIdNameLeaf};
-  maps[map_row::kIdPages.Packed()] = {page::kIdLeaf};
-  maps[map_row::kAcesIndexPages.Packed()] = {page::kAcesLeaf};
-  maps[map_row::kQueriesIndexPages.Packed()] = {page::kQueriesLeaf};
-  maps[map_row::kRelationshipsIndex0Pages.Packed()] = {page::kRelationshipsLeaf0};
-  maps[map_row::kRelationshipsIndex1Pages.Packed()] = {page::kRelationshipsLeaf1};
-  maps[map_row::kRelationshipsIndex2Pages.Packed()] = {page::kRelationshipsLeaf2};
+  maps[map_row::kObjectsOwned.ToU32()] = Range(catalogFirst, catalogPages);
+  maps[map_row::kObjectsFree.ToU32()] = {catalogFirst + catalogPages - 1};
+  maps[map_row::kAcesOwned.ToU32()] = Range(aceFirst, acePages);
+  maps[map_row::kAcesFree.ToU32()] = {aceFirst + acePages - 1};
+  maps[map_row::kLvPropOwned.ToU32()] = Range(longFirst, longPages);
+  maps[map_row::kLvPropFree.ToU32()] = {longFirst + longPages - 1};
+  maps[map_row::kParentIdNamePages.ToU32()] = {page::kParentIdNameLeaf};
+  maps[map_row::kIdPages.ToU32()] = {page::kIdLeaf};
+  maps[map_row::kAcesIndexPages.ToU32()] = {page::kAcesLeaf};
+  maps[map_row::kQueriesIndexPages.ToU32()] = {page::kQueriesLeaf};
+  maps[map_row::kRelationshipsIndex0Pages.ToU32()] = {page::kRelationshipsLeaf0};
+  maps[map_row::kRelationshipsIndex1Pages.ToU32()] = {page::kRelationshipsLeaf1};
+  maps[map_row::kRelationshipsIndex2Pages.ToU32()] = {page::kRelationshipsLeaf2};
   auto mapPage = [&maps](std::uint32_t pageNumber, std::uint8_t rows) {
     std::vector<Bytes> r;
-    for (std::uint8_t i = 0; i < rows; ++i) r.push_back(EncodeUsageMap(maps[RowPointer{pageNumber, i}.Packed()]));
+    for (std::uint8_t i = 0; i < rows; ++i) r.push_back(EncodeUsageMap(maps[RowPointer{pageNumber, i}.ToU32()]));
     return EncodeDataPage(kMapPageOwner, r);
   };
 

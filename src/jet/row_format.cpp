@@ -1,7 +1,10 @@
-// SplitRow: from a row's bytes to the bytes of each column, with every offset checked.
+// SplitRow and EncodeRow: between a row's bytes and the bytes of each column.
 #include "jet/row_format.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 
 namespace frixa::jet {
@@ -56,8 +59,7 @@ void SplitRow(ByteSpan row, const TableDef& def, std::vector<FieldBytes>& out) {
     }
     if (col.Type() == ColumnType::kBoolean || !field.present) continue;
     if (col.IsFixed()) {
-      std::size_t size = FixedSizeOf(col.Type());
-      if (size == 0) size = col.length;
+      const std::size_t size = FixedWidthOf(col);
       const std::size_t start = row_format::kFixedAreaOffset + col.fixedOffset;
       if (start > fixedLimit || size > fixedLimit - start) {
         BadRow("fixed column " + std::to_string(col.number) + " (" + std::to_string(size) +
@@ -79,6 +81,92 @@ void SplitRow(ByteSpan row, const TableDef& def, std::vector<FieldBytes>& out) {
       field.bytes = row.subspan(start, end - start);
     }
   }
+}
+
+std::size_t FixedWidthOf(const ColumnDef& column) {
+  const std::size_t size = FixedSizeOf(column.Type());
+  return size != 0 ? size : column.length;
+}
+
+void EncodeRow(std::span<const ColumnDef> columns, std::size_t columnCount,
+               std::span<const FieldBytes> fields, std::vector<std::uint8_t>& out) {
+  constexpr std::size_t kMaxColumns = 255;  // the count is one byte, and so is the var count
+  if (fields.size() != columns.size()) throw std::invalid_argument("EncodeRow: one field per column");
+  if (columnCount > kMaxColumns) throw std::invalid_argument("EncodeRow: more than 255 columns");
+
+  std::size_t fixedSize = 0;
+  std::size_t varCount = 0;
+  for (const ColumnDef& col : columns) {
+    if (col.number >= columnCount) throw std::invalid_argument("EncodeRow: column number out of range");
+    if (col.Type() == ColumnType::kBoolean) continue;
+    if (col.IsFixed()) {
+      fixedSize = std::max(fixedSize, std::size_t{col.fixedOffset} + FixedWidthOf(col));
+    } else {
+      if (col.varIndex >= kMaxColumns) throw std::invalid_argument("EncodeRow: variable index out of range");
+      varCount = std::max(varCount, std::size_t{col.varIndex} + 1);
+    }
+  }
+
+  std::array<std::uint8_t, row_format::NullMaskSize(kMaxColumns)> mask{};
+  const std::size_t maskSize = row_format::NullMaskSize(columnCount);
+  std::array<const FieldBytes*, kMaxColumns> byVarIndex{};
+  out.assign(row_format::kFixedAreaOffset + fixedSize, 0);
+  out[row_format::kColumnCountOffset] = static_cast<std::uint8_t>(columnCount);
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const ColumnDef& col = columns[c];
+    const FieldBytes& field = fields[c];
+    if (!field.present) continue;
+    mask[col.number / 8] = static_cast<std::uint8_t>(mask[col.number / 8] | (1u << (col.number % 8)));
+    if (col.Type() == ColumnType::kBoolean) continue;
+    if (col.IsFixed()) {
+      if (field.bytes.size() != FixedWidthOf(col)) {
+        throw std::invalid_argument("EncodeRow: fixed value of the wrong width");
+      }
+      std::memcpy(out.data() + row_format::kFixedAreaOffset + col.fixedOffset, field.bytes.data(),
+                  field.bytes.size());
+    } else {
+      byVarIndex[col.varIndex] = &field;
+    }
+  }
+  if (varCount == 0) {
+    out.insert(out.end(), mask.begin(), mask.begin() + static_cast<std::ptrdiff_t>(maskSize));
+    return;
+  }
+
+  // Variable data in variable-index order; offsets[varCount] is the end of the data (eod).
+  std::array<std::size_t, kMaxColumns + 1> offsets{};
+  for (std::size_t i = 0; i < varCount; ++i) {
+    offsets[i] = out.size();
+    if (byVarIndex[i] != nullptr) {
+      out.insert(out.end(), byVarIndex[i]->bytes.begin(), byVarIndex[i]->bytes.end());
+    }
+  }
+  const std::size_t eod = out.size();
+  offsets[varCount] = eod;
+
+  // J = (row length - 1) / 256, where the row length counts the J entries themselves.
+  const std::size_t tail = 1 + varCount + 1 + maskSize;  // eod, offsets, var count, mask
+  std::size_t jumps = 0;
+  while ((eod + tail + jumps - 1) / row_format::kJumpSpan != jumps) {
+    jumps = (eod + tail + jumps - 1) / row_format::kJumpSpan;
+  }
+
+  out.push_back(static_cast<std::uint8_t>(eod));
+  for (std::size_t i = varCount; i-- > 0;) out.push_back(static_cast<std::uint8_t>(offsets[i]));
+  // Entry k (stored just before the var count for k = 1): the first offset index whose offset
+  // reaches 256 * k.
+  for (std::size_t k = jumps; k >= 1; --k) {
+    std::uint8_t entry = row_format::kNoJump;
+    for (std::size_t i = 0; i <= varCount; ++i) {
+      if (offsets[i] >= row_format::kJumpSpan * k) {
+        entry = static_cast<std::uint8_t>(i);
+        break;
+      }
+    }
+    out.push_back(entry);
+  }
+  out.push_back(static_cast<std::uint8_t>(varCount));
+  out.insert(out.end(), mask.begin(), mask.begin() + static_cast<std::ptrdiff_t>(maskSize));
 }
 
 }  // namespace frixa::jet

@@ -1,4 +1,5 @@
-// The layout of a Jet 3 row, and its split into the bytes of each column.
+// The layout of a Jet 3 row: its split into the bytes of each column (reading) and its
+// encoding from them (writing).
 //
 //   0           1 ..                        eod                                    end of row
 //  +-----------+------------+---------------+-----+-----------------+-------+------+----------+
@@ -20,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "jet/table_def.h"
@@ -30,6 +32,7 @@ namespace row_format {
 inline constexpr std::size_t kColumnCountOffset = 0;
 inline constexpr std::size_t kFixedAreaOffset = 1;
 inline constexpr std::size_t kJumpSpan = 256;
+inline constexpr std::uint8_t kNoJump = 0xFF;  // a jump entry with no offset in its span
 inline constexpr std::size_t NullMaskSize(std::size_t columnCount) {
   return (columnCount + 7) / 8;
 }
@@ -45,5 +48,18 @@ struct FieldBytes {
 // Splits `row` into the fields of `def.columns`, in that order, into `out`. Raises
 // CorruptError when a count, an offset or a column's bytes do not fit inside the row.
 void SplitRow(ByteSpan row, const TableDef& def, std::vector<FieldBytes>& out);
+
+// Bytes a fixed column takes in the fixed area: its type's size, or its declared length for a
+// fixed column of a type without one.
+std::size_t FixedWidthOf(const ColumnDef& column);
+
+// Encodes one row of a table whose columns are `columns` (any order) and whose rows start
+// with `columnCount` (its max column count) into `out`, replacing what `out` held. `fields`
+// holds one entry per column, in the order of `columns`: `present` false is null (for a
+// Boolean: False); the bytes of a present fixed column are exactly its width, those of a
+// variable column its value. Rows longer than 256 bytes get their jump table. Arguments that
+// break these rules are a programmer's mistake: std::invalid_argument.
+void EncodeRow(std::span<const ColumnDef> columns, std::size_t columnCount,
+               std::span<const FieldBytes> fields, std::vector<std::uint8_t>& out);
 
 }  // namespace frixa::jet

@@ -186,10 +186,16 @@ TEST(BuilderRows, FixedOnlyRowIsCountFixedAreaAndNullMask) {
             (PeekBytes{0x02, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01}));
 }
 
-TEST(BuilderRows, RowThatNeedsAJumpTableIsRefused) {
+TEST(BuilderRows, RowLongerThan256BytesCarriesAJumpTable) {
   const std::vector<build::RowColumn> layout = {{0, false, false, 0, 0, 0}};
-  EXPECT_NO_THROW(build::EncodeRow(1, layout, {PeekBytes(251, 0x41)}));  // 1 + 251 + 4 = 256
-  EXPECT_THROW(build::EncodeRow(1, layout, {PeekBytes(252, 0x41)}), std::length_error);
+  // 1 + 251 + eod, offset, var count, mask = 256 bytes: no jump entry yet.
+  const PeekBytes fits = build::EncodeRow(1, layout, {PeekBytes(251, 0x41)});
+  ASSERT_EQ(fits.size(), 256u);
+  EXPECT_EQ(PeekBytes(fits.end() - 4, fits.end()), (PeekBytes{0xFC, 0x01, 0x01, 0x01}));
+  // One byte more: 258 bytes with one (dummy) jump entry, as the fixture's 290-byte row.
+  const PeekBytes longer = build::EncodeRow(1, layout, {PeekBytes(252, 0x41)});
+  ASSERT_EQ(longer.size(), 258u);
+  EXPECT_EQ(PeekBytes(longer.end() - 5, longer.end()), (PeekBytes{0xFD, 0x01, 0xFF, 0x01, 0x01}));
 }
 
 // Property blobs whose name lists hold exactly the names their blocks use, in order.
@@ -483,7 +489,7 @@ TEST(BuilderCatalog, FixedMapAndIndexPagesAreLaidOutAsInTheFixture) {
                          build::map_row::kRelationshipsIndex1Pages, build::map_row::kRelationshipsIndex2Pages,
                          build::map_row::kQueriesOwned, build::map_row::kRelationshipsOwned, build::map_row::kLvOwned,
                          build::map_row::kExpressionOwned}) {
-    EXPECT_EQ(b.UsageMapPages(ptr.Packed()), a.UsageMapPages(ptr.Packed())) << ptr.page << ":" << int(ptr.row);
+    EXPECT_EQ(b.UsageMapPages(ptr.ToU32()), a.UsageMapPages(ptr.ToU32())) << ptr.page << ":" << int(ptr.row);
   }
   // Empty leaves of MSysQueries and MSysRelationships.
   for (std::uint32_t n = 14; n <= 17; ++n) {
@@ -557,12 +563,12 @@ TEST(BuilderLayout, UsageMapsAccountForEveryPage) {
   EXPECT_EQ(catalog, (std::vector<std::uint32_t>{18}));
   EXPECT_EQ(aces, (std::vector<std::uint32_t>{19}));
   EXPECT_EQ(longValues, (std::vector<std::uint32_t>{20}));
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kObjectsOwned.Packed()), catalog);
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kObjectsFree.Packed()), catalog);
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesOwned.Packed()), aces);
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesFree.Packed()), aces);
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kLvPropOwned.Packed()), longValues);
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kLvPropFree.Packed()), longValues);
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kObjectsOwned.ToU32()), catalog);
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kObjectsFree.ToU32()), catalog);
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesOwned.ToU32()), aces);
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesFree.ToU32()), aces);
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kLvPropOwned.ToU32()), longValues);
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kLvPropFree.ToU32()), longValues);
   // Pages 21..24: TDEF and map page of each table.
   EXPECT_EQ(f.Page(21)[0], 0x02);
   EXPECT_EQ(f.Page(23)[0], 0x02);
@@ -688,9 +694,9 @@ TEST(BuilderOutput, ManyTablesSpillCatalogAndPermissionRowsOntoFurtherPages) {
   for (const auto& r : objects) objectPages.insert(r.page);
   ASSERT_GE(acePages.size(), 2u);
   ASSERT_GE(objectPages.size(), 2u);
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesOwned.Packed()), std::vector<std::uint32_t>(acePages.begin(), acePages.end()));
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesFree.Packed()), std::vector<std::uint32_t>{*acePages.rbegin()});
-  EXPECT_EQ(f.UsageMapPages(build::map_row::kObjectsOwned.Packed()),
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesOwned.ToU32()), std::vector<std::uint32_t>(acePages.begin(), acePages.end()));
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kAcesFree.ToU32()), std::vector<std::uint32_t>{*acePages.rbegin()});
+  EXPECT_EQ(f.UsageMapPages(build::map_row::kObjectsOwned.ToU32()),
             std::vector<std::uint32_t>(objectPages.begin(), objectPages.end()));
   EXPECT_EQ(DecodeLeaf(f.Page(13)).entries.size(), 173u);
   EXPECT_EQ(DecodeLeaf(f.Page(9)).entries.size(), 58u);
