@@ -33,6 +33,18 @@ std::string JetErrorDescription(int number, const std::string& item) {
     case errnum::kJetUpdateWithoutAddNew:
       return "Update or CancelUpdate without AddNew or Edit.";
     case errnum::kJetNoCurrentRecord: return "No current record.";
+    case errnum::kJetDiskFull: return "Not enough space on disk.";
+    case errnum::kJetDiskError: return "Disk or network error.";
+    case errnum::kJetRecordTooLarge: return "Record is too large.";
+    case errnum::kJetRecordDeleted: return "Record is deleted.";
+    case errnum::kJetDataChanged:
+      return "The Microsoft Jet database engine stopped the process because you and another "
+             "user are attempting to change the same data at the same time.";
+    case errnum::kJetNullNotAllowed:
+      return "The field '" + item + "' can't contain a Null value because the Required "
+             "property for this field is set to True.  Enter a value in this field.";
+    case errnum::kJetNumericOverflow: return "Numeric field overflow.";
+    case errnum::kJetConversionError: return "Data type conversion error.";
     case errnum::kJetFileNotFound: return "Couldn't find file '" + item + "'.";
     case errnum::kJetReadOnly: return "Can't update.  Database or object is read-only.";
     case errnum::kJetInvalidPassword: return "Not a valid password.";

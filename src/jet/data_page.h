@@ -8,8 +8,9 @@
 //  | ... free ...                  | row n-1 | ... | row 1 | row 0 |  <- end of page (2048)
 //
 // Rows pack downward from the end of the page in slot order: row i runs from its own offset
-// up to the offset of row i - 1 (row 0 up to the end of the page). A slot's offset keeps the
-// row start in its low 13 bits and two flags above:
+// up to the offset of row i - 1 (row 0 up to the end of the page), with no gap between rows.
+// Free space = 2048 - 10 - sum(row length + 2). A slot's offset keeps the row start in its low
+// 13 bits and two flags above:
 //   0x4000  overflow: the row holds a 4-byte RowPointer to where the row now lives
 //   0x8000  deleted, or the new home of a moved row (reached only through its pointer)
 //   0xC000  both: a deleted row, shrunk to nothing
@@ -35,6 +36,28 @@ inline constexpr std::uint16_t kDeletedFlag = 0x8000;
 inline constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 // At most this many slots fit in the header part of a page.
 inline constexpr std::size_t kMaxSlots = (kPageSize - kSlotTableOffset) / kSlotSize;
+// A row pointer names its slot in one byte: the writer puts no more rows than this on a page.
+inline constexpr std::size_t kMaxRowsPerPage = 256;
+inline constexpr std::uint16_t kFlagsMask = kOverflowFlag | kDeletedFlag;
+inline constexpr std::uint16_t kDeletedRow = kOverflowFlag | kDeletedFlag;  // 0xC000
+inline constexpr std::size_t kOverflowPointerSize = 4;                      // a RowPointer
+
+// ---- changing data pages (the writer) ----------------------------------------------------
+// Each keeps the page packed (rows contiguous from the end in slot order) and its free-space
+// field right. They raise CorruptError when the slot table does not describe a packed page.
+
+// Makes `page` an empty data page of `owner`: 01 01, free 2038, owner, no rows.
+void Initialize(MutableByteSpan page, std::uint32_t owner);
+// Bytes free for rows and their slots: from the end of the slot table to the lowest row.
+std::size_t FreeBytes(ByteSpan page);
+// True when a new slot holding `rowSize` bytes fits.
+bool RoomForRow(ByteSpan page, std::size_t rowSize);
+// Adds `row` as a new last slot with `flags`; returns its slot. The caller checks RoomForRow.
+std::uint16_t AddRow(MutableByteSpan page, ByteSpan row, std::uint16_t flags);
+// Gives `slot` the bytes `row` (any length, 0 included) and the flags `flags`; the rows of the
+// later slots move to make or give back the room. Returns false, leaving the page as it was,
+// when the page has no room for the longer row.
+bool ReplaceRow(MutableByteSpan page, std::size_t slot, ByteSpan row, std::uint16_t flags);
 }  // namespace data_page
 
 // One entry of the slot table.

@@ -20,8 +20,11 @@ namespace {
 
 }  // namespace
 
-Database::Database(PageFile file, DatabaseHeader header, Catalog catalog)
-    : file_(std::move(file)), header_(header), catalog_(std::move(catalog)) {}
+Database::Database(PageFile file, DatabaseHeader header, Catalog catalog, std::optional<FileStamp> stamp)
+    : file_(std::make_unique<PageFile>(std::move(file))),
+      header_(header),
+      catalog_(std::move(catalog)),
+      writer_(std::make_unique<Writer>(*file_, file_->Name(), std::move(stamp))) {}
 
 Database Database::Open(const std::string& path) {
   std::error_code ec;
@@ -33,6 +36,7 @@ Database Database::Open(const std::string& path) {
   std::ifstream in(fsPath, std::ios::binary);
   if (!in) RaiseJetError(errnum::kJetCannotOpen, path);
   std::vector<std::uint8_t> bytes;
+  const std::optional<FileStamp> stamp = StampOf(path);
   const auto size = std::filesystem::file_size(fsPath, ec);
   if (!ec) bytes.reserve(static_cast<std::size_t>(size));
   char buffer[1 << 16];
@@ -41,10 +45,15 @@ Database Database::Open(const std::string& path) {
     bytes.insert(bytes.end(), buffer, buffer + in.gcount());
   }
   if (in.bad()) RaiseJetError(errnum::kJetCannotOpen, path);
-  return FromBytes(std::move(bytes), path);
+  return FromFile(std::move(bytes), path, stamp);
 }
 
 Database Database::FromBytes(std::vector<std::uint8_t> bytes, const std::string& name) {
+  return FromFile(std::move(bytes), name, std::nullopt);
+}
+
+Database Database::FromFile(std::vector<std::uint8_t> bytes, const std::string& name,
+                            std::optional<FileStamp> stamp) {
   const HeaderReading reading = NameCorruption(name, [&] { return ReadDatabaseHeader(bytes); });
   switch (reading.verdict) {
     case HeaderVerdict::kNotJet: NotADatabase(name);
@@ -65,7 +74,7 @@ Database Database::FromBytes(std::vector<std::uint8_t> bytes, const std::string&
       ThrowCorrupt("page 0 is not a database definition page");
     }
     Catalog catalog = ReadCatalog(file);
-    return Database(std::move(file), reading.header, std::move(catalog));
+    return Database(std::move(file), reading.header, std::move(catalog), std::move(stamp));
   });
 }
 
@@ -81,8 +90,36 @@ TableDef Database::Table(std::string_view name) const {
   return TableAt(entry->DefinitionPage());
 }
 
+std::vector<Value> Database::ReadRowAt(const TableDef& def, RowLocation at) const {
+  return NameCorruption(Name(), [&] {
+    RowLocation where = at;
+    for (int hop = 0;; ++hop) {
+      const DataPageView page(file_->Page(where.page));
+      if (page.Owner() != def.page) {
+        ThrowCorrupt("page " + std::to_string(where.page) + " does not belong to the table");
+      }
+      const RowSlot slot = page.Slot(where.slot);
+      if (slot.IsDeleted() || (hop == 0 && slot.IsMovedTarget())) RaiseJetError(errnum::kJetRecordDeleted);
+      if (slot.IsOverflow()) {
+        if (hop >= table_scan::kMaxOverflowHops) ThrowCorrupt("overflow pointers loop");
+        const RowPointer next = RowPointer::FromU32(ReadU32(page.Row(where.slot), 0));
+        where = RowLocation{next.page, next.row};
+        continue;
+      }
+      std::vector<FieldBytes> fields;
+      SplitRow(page.Row(where.slot), def, fields);
+      std::vector<Value> values;
+      values.reserve(fields.size());
+      for (std::size_t c = 0; c < fields.size(); ++c) {
+        values.push_back(DecodeValue(*file_, def.columns[c], fields[c]));
+      }
+      return values;
+    }
+  });
+}
+
 TableDef Database::TableAt(PageNumber definitionPage) const {
-  return ReadTableDef(file_, definitionPage);
+  return ReadTableDef(*file_, definitionPage);
 }
 
 }  // namespace frixa::jet

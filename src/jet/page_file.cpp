@@ -24,4 +24,22 @@ PageView PageFile::Page(PageNumber page) const {
   return PageView(page, ByteSpan(bytes_).subspan(std::size_t{page} * kPageSize, kPageSize));
 }
 
+MutableByteSpan PageFile::MutablePage(PageNumber page) {
+  (void)Page(page);  // range check
+  return MutableByteSpan(bytes_).subspan(std::size_t{page} * kPageSize, kPageSize);
+}
+
+PageNumber PageFile::AppendPage() {
+  bytes_.resize(bytes_.size() + kPageSize, 0);
+  return pageCount_++;
+}
+
+void PageFile::Truncate(PageNumber count) {
+  if (count >= pageCount_) return;
+  bytes_.resize(std::size_t{count} * kPageSize);
+  pageCount_ = count;
+}
+
+void PageFile::Reserve(PageNumber count) { bytes_.reserve(std::size_t{count} * kPageSize); }
+
 }  // namespace frixa::jet

@@ -1,0 +1,151 @@
+// Changing a database: appending, changing and deleting rows of user tables, and saving the
+// changed pages to the file. Everything the real engine relies on stays right after every
+// change: the table's row count in its definition, its owned-pages and free-space usage maps,
+// the global usage map on page 1, packed data pages with exact free-space fields, overflow
+// pointers for rows that had to move. Reached through Database (database.h), which owns one.
+//
+// Where rows go: a new row goes to the table's last data page when it fits there, otherwise
+// to a new page appended to the file, so a table reads back in the order its rows were added.
+// A row that grows beyond its page's room moves to that place as well: its slot keeps a
+// pointer to it (flag 0x4000) and the moved row carries 0x8000. A deleted row keeps its slot,
+// flagged 0xC000, with no bytes. Slots are never reused, so a row's location stays its own.
+//
+// Saving: in write-through mode (the default) each change is saved before it returns, only
+// the pages it changed, new pages first; when the save fails the change is undone in memory and
+// on disk as far as the disk allows, and the error raised. In write-behind mode changes stay in
+// memory until Flush or a switch back to write-through: meant for filling a file that nobody
+// else reads yet, where the caller flushes when it lets the file go and on its error paths.
+//
+// Errors (frixa::Error): 3027 the file is read-only, or the table is one this engine does not
+// write (system tables, tables with indexes or AutoNumber columns, values of long-value
+// columns); 3315 a zero-length text where AllowZeroLength is off; 3163 a text longer than its
+// column; 3314 a null where Required is on; 3421 a value of the wrong kind for its column; 3349
+// a number out of its column's range; 3047 a row larger than a page; 3167 the row is deleted;
+// from saving: 3024, 3051, 3026, 3043 (file_io.h); 3049 for a damaged file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "jet/file_io.h"
+#include "jet/page_file.h"
+#include "jet/table_def.h"
+#include "jet/table_scan.h"
+#include "jet/usage_map.h"
+#include "jet/value.h"
+
+namespace frixa::jet {
+
+enum class WriteMode { kWriteThrough, kWriteBehind };
+
+class Writer {
+ public:
+  // `file` must outlive the writer; `path` is where its pages are saved; `stamp` how the file
+  // looked when it was read (nullopt: not known).
+  Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp);
+  ~Writer();
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
+  WriteMode Mode() const { return mode_; }
+  // Switching to write-through saves what write-behind kept; switching to write-behind checks
+  // that the file may be written.
+  void SetMode(WriteMode mode);
+
+  // Raises 3027 when the file is read-only.
+  void CheckWritable() const;
+  // Raises 3027 when the file is read-only or `table` is not one this engine writes.
+  void CheckTableWritable(PageNumber table);
+
+  // `values` holds one value per column of the table, in column-number order, each of the
+  // kind DecodeValue gives for the column's type (or null).
+  RowLocation Append(PageNumber table, std::span<const Value> values);
+  // `row` is the location a scan reports for the row (TableScan::Location).
+  void Update(PageNumber table, RowLocation row, std::span<const Value> values);
+  void Delete(PageNumber table, RowLocation row);
+  // The checks a value meets before it can be stored in `column` (an index into the table's
+  // columns), apart from the zero-length and Required rules that Update applies.
+  void CheckValue(PageNumber table, std::size_t column, const Value& value);
+
+  // Saves every changed page. Raises as WritePages (file_io.h), or 3027.
+  void Flush();
+  bool HasUnsavedChanges() const { return !dirtyList_.empty() || rewriteAll_; }
+  // The file as this writer last read or wrote it.
+  const std::optional<FileStamp>& Stamp() const { return stamp_; }
+
+ private:
+  struct ColumnRules {
+    bool allowZeroLength = false;
+    bool required = false;
+  };
+  struct TableState {
+    PageNumber tdef = 0;
+    TableDef def;
+    std::string name;
+    std::vector<ColumnRules> rules;  // per column of def.columns
+    std::size_t freeThreshold = 0;   // pages with less room than this leave the free-space map
+    PageNumber lastPage = 0;         // where new rows go; 0 before the first data page
+  };
+  class MapPages;
+  friend class MapPages;
+
+  TableState& State(PageNumber table);
+  TableState LoadState(PageNumber table);
+  // Encodes `values` for `t` into row_, checking every rule.
+  void Encode(TableState& t, std::span<const Value> values, bool wholeRow);
+  void CheckColumnValue(const TableState& t, std::size_t c, const Value& v, bool wholeRow);
+
+  template <typename F>
+  auto Change(F&& body);
+  void BeginChange();
+  void EndChange();
+  void FailChange();
+  void RollBackMemory();
+  void RestoreDisk();
+
+  MutableByteSpan Edit(PageNumber page);
+  PageNumber AppendPage();
+  PageNumber AllocatePage();
+  void MarkUsed(PageNumber page);
+  void SetMapBit(RowPointer map, PageNumber page, bool member, UsageMapKind kind);
+
+  PageNumber NewDataPage(TableState& t);
+  RowLocation Place(TableState& t, ByteSpan row, std::uint16_t flags);
+  void Replace(TableState& t, RowLocation at, ByteSpan row, std::uint16_t flags);
+  void FreeChanged(TableState& t, PageNumber page, std::size_t freeBefore);
+  void AddToRowCount(TableState& t, int delta);
+  // The slots an overflow chain from `anchor` passes through, the final row last.
+  std::vector<RowLocation> Chain(const TableState& t, RowLocation anchor);
+  void CheckRowOf(const TableState& t, RowLocation at);
+  void Guard();
+
+  PageFile& file_;
+  std::string path_;
+  std::optional<FileStamp> stamp_;
+  WriteMode mode_ = WriteMode::kWriteThrough;
+  PageNumber diskPageCount_ = 0;
+  std::vector<std::uint8_t> dirty_;  // per page: differs from the file on disk
+  std::vector<PageNumber> dirtyList_;
+  bool rewriteAll_ = false;  // the disk may hold a half-undone change: save every page
+
+  // The change under way: in write-through mode, the pages it touched as they were before.
+  struct Original {
+    PageNumber page = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  bool inChange_ = false;
+  bool touched_ = false;
+  PageNumber changeStartCount_ = 0;
+  std::vector<Original> originals_;
+  bool broken_ = false;  // a write-behind change failed half-way: nothing more is written
+
+  std::vector<TableState> tables_;
+  std::vector<std::uint8_t> row_;
+  std::vector<FieldBytes> fields_;
+  std::vector<std::array<std::uint8_t, 16>> scratch_;
+};
+
+}  // namespace frixa::jet
