@@ -25,9 +25,10 @@ namespace {
 
 using Registry = std::map<std::string, std::unique_ptr<DatabaseHold::Entry>>;
 
+// Never destroyed, so that record sets that outlive main's statics still find it.
 Registry& Files() {
-  static Registry files;
-  return files;
+  static Registry* files = new Registry;
+  return *files;
 }
 
 std::uint64_t NextGeneration() {

@@ -60,7 +60,8 @@ void Writer::CheckWritable() const {
 }
 
 void Writer::CheckTableWritable(PageNumber table) {
-  CheckWritable();
+  // Write-behind checked the file when it began, and each save checks it again.
+  if (mode_ == WriteMode::kWriteThrough) CheckWritable();
   (void)State(table);
 }
 
@@ -140,9 +141,9 @@ void Writer::CheckValue(PageNumber table, std::size_t column, const Value& value
 
 void Writer::CheckColumnValue(const TableState& t, std::size_t c, const Value& v, bool wholeRow) {
   const ColumnDef& col = t.def.columns[c];
-  const std::string item = t.name + "." + col.name;
+  const auto item = [&] { return t.name + "." + col.name; };
   if (v.IsNull()) {
-    if (wholeRow && t.rules[c].required) RaiseJetError(errnum::kJetNullNotAllowed, item);
+    if (wholeRow && t.rules[c].required) RaiseJetError(errnum::kJetNullNotAllowed, item());
     return;
   }
   switch (col.Type()) {
@@ -168,7 +169,7 @@ void Writer::CheckColumnValue(const TableState& t, std::size_t c, const Value& v
       if (!text) WrongKind();
       if (text->bytes.size() > col.length) RaiseJetError(errnum::kJetTextTooLong);
       if (wholeRow && text->bytes.empty() && !t.rules[c].allowZeroLength) {
-        RaiseJetError(errnum::kJetZeroLengthNotAllowed, item);
+        RaiseJetError(errnum::kJetZeroLengthNotAllowed, item());
       }
       return;
     }
@@ -179,7 +180,7 @@ void Writer::CheckColumnValue(const TableState& t, std::size_t c, const Value& v
       return;
     }
     default:
-      NotWritable("column '" + item + "' holds long values, which this engine does not write");
+      NotWritable("column '" + item() + "' holds long values, which this engine does not write");
   }
 }
 
