@@ -12,6 +12,6 @@ bool SyncFileToDisk(const std::string& path);
 
 // Moves `from` onto `to` in one step, replacing `to` if it exists. False (and both files as
 // they were) if the platform refuses, for example while another program holds `to` open.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool MoveIntoPlace(const std::string& from, const std::string& to);
 
 }  // namespace frixa

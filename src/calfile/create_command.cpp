@@ -1,0 +1,115 @@
+// The Create command: see create_command.h.
+#include "calfile/create_command.h"
+
+#include <cstdio>
+#include <string>
+
+#include "calfile/build_file.h"
+#include "calfile/general.h"
+#include "common/error.h"
+#include "common/number_text.h"
+#include "platform/file_ops.h"
+#include "run/physics_processor.h"
+
+namespace frixa {
+namespace {
+
+constexpr const char* kCreateTitle = "Frixa Data Processor";
+const std::string kStars(24, '*');
+
+// Releases the four record sets without raising: a failed Create must not leave its file held.
+void ReleaseQuietly(DataControls& dc) {
+  for (RecordSet* rs : {&dc.RD, &dc.PD, &dc.LD, &dc.ID}) {
+    try {
+      Release(*rs);
+    } catch (const Error&) {
+    }
+  }
+}
+
+}  // namespace
+
+void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
+  CommandGuard guard(app);
+  if (!guard.Acquired()) return;
+  Frontend& ui = app.ui;
+  std::string building;
+  try {
+    ui.ClearStatus();
+    ui.AppendStatusLine("Creating a Losses Cal File");
+    ui.AppendStatusLine("--------------------------------------------");
+
+    FileDialogSettings dialog;
+    dialog.filter = "Frix Losses Files (*.Frixa)|*.Frixa|";
+    dialog.fileName = "";
+    dialog.initDir = app.ProgramFile(kCalibrationFolderName);
+    dialog.flags = 8;
+    dialog.title = "Filename to save Losses Information to";
+    std::string name = ui.AskFileName(dialog);
+    if (name.empty()) return;
+    const std::string extension = kCalibrationExtension;
+    if (name.size() < extension.size() ||
+        name.compare(name.size() - extension.size(), extension.size(), extension) != 0) {
+      name += extension;
+    }
+    ui.AppendStatusLine("Filename : " + StripPathAndExtension(name) + kCalibrationExtension);
+
+    // The file is built under a temporary name beside its final one and takes that name only
+    // when complete: an older file of the name stays until then, and a Create that fails or is
+    // cut short leaves no half-written calibration file behind. A leftover of an interrupted
+    // Create goes first; that there is none is no error.
+    building = name + kBuildingSuffix;
+    std::remove(building.c_str());
+
+    BuildFileFromResource(ui, building, 101, "MDB");
+    ui.AppendStatusLine("Setup : Data Structures");
+    ui.RepaintStatus();
+
+    Bind(dc.RD, building, "Select * From RawData");
+    Bind(dc.PD, building, "Select * From PointData");
+    Bind(dc.LD, building, "Select * From Losses");
+    Bind(dc.ID, building, "Select * From Info");
+    // Nobody else reads the file while it is built: rows are saved when the file is let go.
+    dc.RD.SetWriteBehind(true);
+    ui.AppendStatusLine("");
+
+    ProcessRunData(app, dc.RD);
+    ui.SetProcessCaption("Data Averaging");
+    // A run that left no point at all has nothing to build a curve from.
+    if (AverageRawData(app, dc, method) == 0) throw NoRunData{};
+    ui.SetProcessCaption("Final Data Processing");
+    BuildLossCurve(app, dc, method);
+    InfoRecords(app, dc);
+
+    Release(dc.RD);
+    Release(dc.PD);
+    Release(dc.LD);
+    Release(dc.ID);
+    if (!SyncFileToDisk(building)) RaiseRuntimeError(errnum::kPathFileAccess);
+    if (!MoveIntoPlace(building, name)) RaiseRuntimeError(errnum::kPermissionDenied);
+
+    ui.AppendStatusLine("");
+    ui.AppendStatusLine("Minimum Mass RPM : " + SignedNumberText(app.MinMassRPM));
+    ui.AppendStatusLine("Maximium Mass RPM : " + SignedNumberText(app.MaxMassRPM));
+    ui.AppendStatusLine("Applied Inertia :" + SignedNumberText(app.InertiaFactor));
+    ui.AppendStatusLine("");
+    ui.AppendStatusLine(kStars);
+    ui.AppendStatusLine("Process Completed");
+    ui.AppendStatusLine(kStars);
+    ui.StatusCaretToEnd();
+  } catch (const NoRunData&) {
+    ui.AppendStatusLine("No Run Data - Terminating");
+    ui.ShowMessage("No RUN DATA recorded", kCreateTitle, MessageIcon::Exclamation,
+                   MessageButtons::Ok);
+    ReleaseQuietly(dc);
+    if (!building.empty()) std::remove(building.c_str());
+  } catch (const Error& e) {
+    ui.ShowMessage("An ERROR (" + SignedNumberText(static_cast<std::int32_t>(e.number())) +
+                       ") has occured",
+                   kCreateTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    ReleaseQuietly(dc);
+    if (!building.empty()) std::remove(building.c_str());
+  }
+}
+
+}  // namespace frixa

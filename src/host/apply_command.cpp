@@ -1,0 +1,99 @@
+// The Apply command: see apply_command.h.
+#include "host/apply_command.h"
+
+#include <cstdio>
+#include <string>
+
+#include "calfile/build_file.h"
+#include "calfile/create_command.h"
+#include "calfile/general.h"
+#include "common/error.h"
+#include "common/number_text.h"
+#include "platform/file_ops.h"
+
+namespace frixa {
+namespace {
+
+constexpr const char* kApplyTitle = "Frixa - Torvex Interface";
+constexpr const char* kLossesStatement = "Select * from Losses";
+
+}  // namespace
+
+void ApplyCommand(App& app, DataControls& dc) {
+  CommandGuard guard(app);
+  if (!guard.Acquired()) return;
+  Frontend& ui = app.ui;
+  const std::string hostFile = app.ProgramFile(kHostLossFileName);
+  const std::string buildFile = app.ProgramFile(kHostLossBuildName);
+  try {
+    ui.ClearStatus();
+    ui.AppendStatusLine("Apply a Frixa File");
+    ui.AppendStatusLine("--------------------------------------------");
+
+    FileDialogSettings dialog;
+    dialog.filter = "Frix Losses Files (*.FRIXA)|*.FRIXA|";
+    dialog.fileName = "";
+    dialog.initDir = app.ProgramFile(kCalibrationFolderName);
+    dialog.flags = 8196;
+    dialog.title = "Apply a Losses file to Torvex2";
+    std::string chosen = ui.AskFileName(dialog);
+    if (chosen.empty()) return;
+    const std::string extension = kCalibrationExtension;
+    if (chosen.size() < extension.size() ||
+        chosen.compare(chosen.size() - extension.size(), extension.size(), extension) != 0) {
+      chosen += extension;
+    }
+    ui.AppendStatusLine("Source Filename : " + StripPathAndExtension(chosen) +
+                        kCalibrationExtension);
+    ui.AppendStatusLine("");
+    ui.RepaintStatus();
+
+    // A leftover of an interrupted Apply goes first; that there is none is no error.
+    std::remove(buildFile.c_str());
+    BuildFileFromResource(ui, buildFile, 102, "MDB");
+    ui.AppendStatusLine("Initializing Torvex2 System");
+    ui.RepaintStatus();
+
+    Bind(dc.LossCal, buildFile, kLossesStatement);
+    while (!dc.LossCal.Eof()) {
+      dc.LossCal.Delete();
+      dc.LossCal.MoveNext();
+    }
+    // The chosen file must open and hold a Losses table before the host's file is touched.
+    Bind(dc.LD, chosen, kLossesStatement);
+
+    ui.AppendStatusLine("Writing losses data to Torvex2 System");
+    ui.AppendStatusLine("");
+    ui.AppendStatusLine("Wait........");
+    ui.AppendStatusLine("");
+    ui.RepaintStatus();
+    while (!dc.LD.Eof()) {
+      dc.LossCal.AddNew();
+      dc.LossCal.SetField(0, dc.LD.Fields(0));
+      dc.LossCal.SetField(1, dc.LD.Fields(1));
+      dc.LossCal.SetField(2, dc.LD.Fields(2));
+      dc.LossCal.Update();
+      dc.LD.MoveNext();
+    }
+    Release(dc.LossCal);
+
+    // The complete new file replaces the old one in one step, once its data is on the disk.
+    if (!SyncFileToDisk(buildFile)) RaiseRuntimeError(errnum::kPathFileAccess);
+    if (!MoveIntoPlace(buildFile, hostFile)) RaiseRuntimeError(errnum::kPermissionDenied);
+
+    ui.AppendStatusLine("********");
+    ui.AppendStatusLine("Done");
+    ui.AppendStatusLine("********");
+  } catch (const Error& e) {
+    ui.ShowMessage("An ERROR (" + SignedNumberText(static_cast<std::int32_t>(e.number())) +
+                       ") has occured",
+                   kApplyTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    try {
+      Release(dc.LossCal);
+    } catch (const Error&) {
+    }
+    std::remove(buildFile.c_str());
+  }
+}
+
+}  // namespace frixa

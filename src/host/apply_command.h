@@ -1,0 +1,21 @@
+// Apply: copies the loss curve of a chosen calibration file into the host loss file
+// Torvex2.005, whose presence makes the host compensate its measurements.
+//
+// The host is never left with an incomplete curve: the chosen file is opened and its Losses
+// table read before anything else happens, the new host loss file is built beside the old one
+// under a temporary name, and only when it is complete and on the disk does it replace the old
+// one, in one step. Torvex2.005 is therefore at every moment either the old complete file or
+// the new complete one.
+#pragma once
+
+#include "calfile/data_controls.h"
+#include "common/app.h"
+
+namespace frixa {
+
+// The temporary name the new host loss file is built under, in the program folder.
+inline constexpr const char* kHostLossBuildName = "Torvex2.005.new";
+
+void ApplyCommand(App& app, DataControls& dc);
+
+}  // namespace frixa

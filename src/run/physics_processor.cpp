@@ -1,0 +1,49 @@
+// The physics processor: see physics_processor.h.
+#include "run/physics_processor.h"
+
+#include <cmath>
+#include <string>
+
+#include "common/error.h"
+#include "common/number_text.h"
+#include "run/run_pass.h"
+
+namespace frixa {
+
+void ProcessRunData(App& app, RecordSet& RD) {
+  Frontend& ui = app.ui;
+  try {
+    ui.SetProcessCaption("Raw Data Processing");
+    ui.DoEvents();
+
+    const auto header = [&] {
+      ui.AppendStatusLine("Physics Processor");
+      ui.AppendStatusLine(std::string(45, '-'));
+      ui.AppendStatusLine("Initialising Processor");
+      ui.AppendStatusLine("Initialising -  Done");
+    };
+    std::string shown;  // the RPM display's text, so that an unchanged value is not redrawn
+    const auto perRevolution = [&](double, std::int32_t n, const RevolutionResults& r) {
+      if (n <= 1) return;  // the first two revolutions only prime the calculator
+      const float whole = std::floor(r.rpm);
+      RD.AddNew();
+      RD.SetField(0, FieldValue::Single(whole));
+      RD.SetField(1, FieldValue::Single(std::fabs(r.power)));
+      RD.SetField(2, FieldValue::Single(std::fabs(r.torque)));
+      RD.Update();
+      std::string digits = PlainWholeNumberText(whole);
+      if (digits != shown) {
+        shown = std::move(digits);
+        ui.ShowRpm(shown);
+      }
+      ui.RefreshRpm();
+    };
+    RunPass(app, WindowPrecision::Double, header, perRevolution);
+  } catch (const Error& e) {
+    ui.ShowMessage("An ERROR (" + SignedNumberText(static_cast<std::int32_t>(e.number())) +
+                       ") has occured processing the Run data",
+                   "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
+  }
+}
+
+}  // namespace frixa

@@ -1,0 +1,146 @@
+// The calibration commands end to end through frixa-cli, with Debian's mdbtools reading the
+// files they write: simulate, create, apply, remove, info.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "calfile/data_controls.h"
+#include "calfile/record_set.h"
+#include "support/run_files.h"
+
+namespace frixa {
+namespace {
+
+struct Output {
+  int status = 0;
+  std::string out;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+Output Shell(const std::string& command) {
+  Output o;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>/dev/null").c_str(), "r"),
+                                             pclose);
+  char buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe.get())) > 0) o.out.append(buf, n);
+  const int raw = pclose(pipe.release());
+  o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return o;
+}
+
+std::string Cli(const std::string& args) { return std::string(FRIXA_CLI_PATH) + " " + args; }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string Cell(const FieldValue& v) {
+  char buf[64];
+  switch (v.kind()) {
+    case FieldValue::Kind::kNull: return "";
+    case FieldValue::Kind::kInteger: return std::to_string(v.AsInteger());
+    case FieldValue::Kind::kSingle: std::snprintf(buf, sizeof buf, "%.8g", v.AsDouble()); return buf;
+    case FieldValue::Kind::kDouble: std::snprintf(buf, sizeof buf, "%.16g", v.AsDouble()); return buf;
+    default: return v.AsText();
+  }
+}
+
+// Our reader's rows of `table` as mdb-export prints them ("|" between fields, no quotes).
+std::vector<std::string> OurRows(const std::string& file, const std::string& table) {
+  RecordSet rs;
+  Bind(rs, file, "Select * From " + table);
+  std::vector<std::string> rows;
+  for (; !rs.Eof(); rs.MoveNext()) {
+    std::string line;
+    for (int i = 0; i < rs.FieldCount(); ++i) line += (i ? "|" : "") + Cell(rs.Fields(i));
+    rows.push_back(line);
+  }
+  Release(rs);
+  return rows;
+}
+
+std::vector<std::string> MdbRows(const std::string& file, const std::string& table) {
+  const Output o = Shell("mdb-export -H -Q -d '|' " + Quote(file) + " " + table);
+  EXPECT_EQ(o.status, 0);
+  return Lines(o.out);
+}
+
+class CalibrationCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = folder.str();
+    std::filesystem::create_directory(folder.File("Custom Cal"));
+    ASSERT_EQ(Shell(Cli("simulate --out " + Quote(folder.File("Torvex2.000")) +
+                      " --seed 7 --jitter-us 3 --start-rpm 2000 --end-rpm 500"))
+                  .status,
+              0);
+  }
+  std::string Cal(const std::string& name) { return folder.File("Custom Cal") + "/" + name; }
+  testing::TempFolder folder;
+  std::string dir;
+};
+
+TEST_F(CalibrationCli, CreatedAndAppliedFilesReadTheSameInMdbtools) {
+  const Output create =
+      Shell(Cli("create --folder " + Quote(dir) + " --inertia 1.25 --ratio 1 --out Rig"));
+  ASSERT_EQ(create.status, 0) << create.out;
+  const auto log = Lines(create.out);
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log.front(), "Creating a Losses Cal File");
+  EXPECT_EQ(log[log.size() - 2], "Process Completed");
+  const std::string file = Cal("Rig.Frixa");
+  for (const char* table : {"RawData", "PointData", "Losses", "Info"}) {
+    const auto ours = OurRows(file, table);
+    EXPECT_EQ(MdbRows(file, table), ours) << table;
+    EXPECT_EQ(Shell("mdb-count " + Quote(file) + " " + table).out,
+              std::to_string(ours.size()) + "\n")
+        << table;
+  }
+  EXPECT_EQ(OurRows(file, "Info").size(), 1u);
+
+  const Output apply = Shell(Cli("apply --folder " + Quote(dir) + " Rig"));
+  ASSERT_EQ(apply.status, 0) << apply.out;
+  const std::string host = folder.File("Torvex2.005");
+  EXPECT_EQ(MdbRows(host, "Losses"), OurRows(file, "Losses"));
+  EXPECT_EQ(Shell("mdb-tables -1 " + Quote(host)).out, "Losses\n");
+
+  const Output info = Shell(Cli("info " + Quote(file)));
+  ASSERT_EQ(info.status, 0);
+  EXPECT_EQ(Lines(info.out)[0], "Applied Moment of Inertia: 01.2500000 Kg/M^2");
+  EXPECT_EQ(Lines(info.out)[1], "Pulses / Revolution: 1.0000000");
+}
+
+TEST_F(CalibrationCli, RemoveAsksAndOnlyYesDeletes) {
+  ASSERT_EQ(Shell(Cli("create --folder " + Quote(dir) + " --inertia 1.25 --ratio 1 --out R")).status, 0);
+  ASSERT_EQ(Shell(Cli("apply --folder " + Quote(dir) + " R")).status, 0);
+  const std::string host = folder.File("Torvex2.005");
+  EXPECT_EQ(Lines(Shell(Cli("remove --folder " + Quote(dir))).out).size(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(host));
+  EXPECT_EQ(Lines(Shell(Cli("remove --folder " + Quote(dir) + " --yes")).out).back(),
+            "Torvex Losses : Disabled");
+  EXPECT_FALSE(std::filesystem::exists(host));
+  EXPECT_EQ(Lines(Shell(Cli("remove --folder " + Quote(dir) + " --yes")).out).back(),
+            "Already inactive....");
+}
+
+TEST_F(CalibrationCli, ApplyOfAFileThatIsNotADatabaseFailsWithExitOne) {
+  testing::WriteBytes(Cal("junk.Frixa"), std::vector<std::uint8_t>(3000, 7));
+  EXPECT_EQ(Shell(Cli("apply --folder " + Quote(dir) + " junk")).status, 1);
+  EXPECT_FALSE(std::filesystem::exists(folder.File("Torvex2.005")));
+  EXPECT_EQ(Shell(Cli("create --folder " + Quote(dir))).status, 2);
+}
+
+}  // namespace
+}  // namespace frixa
