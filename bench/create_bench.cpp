@@ -1,0 +1,109 @@
+// Create end to end: the physics processor, averaging, the loss curve and the information row,
+// on a simulated 1,000,000-revolution rundown (long and low-friction) and on a typical one of
+// about 5,000 revolutions. The preview runs once beforehand, as at start-up, to set the RPM
+// range; each iteration is a whole Create into a fresh file.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/startup_preview.h"
+#include "calfile/create_command.h"
+#include "common/app.h"
+#include "sim/rundown_simulator.h"
+
+namespace {
+
+class NullFrontend : public frixa::Frontend {
+ public:
+  std::string answer;
+  int errors = 0;
+  void ClearStatus() override {}
+  void AppendStatusLine(std::string_view) override {}
+  void StatusCaretToEnd() override {}
+  void RepaintStatus() override {}
+  frixa::MessageAnswer ShowMessage(std::string_view, std::string_view, frixa::MessageIcon icon,
+                                   frixa::MessageButtons) override {
+    if (icon != frixa::MessageIcon::Information) ++errors;
+    return frixa::MessageAnswer::Ok;
+  }
+  std::string AskFileName(const frixa::FileDialogSettings&) override { return answer; }
+  void SetProcessCaption(std::string_view) override {}
+  void ShowRpm(std::string_view) override {}
+  void RefreshRpm() override {}
+  void GraphStartAfresh(frixa::Graph) override {}
+  void GraphSetUp(frixa::Graph) override {}
+  void GraphAddPoint(frixa::Graph, double, double) override {}
+  void GraphFinish(frixa::Graph) override {}
+  void SetCreateEnabled(bool) override {}
+  void DoEvents() override {}
+  void RepaintMain() override {}
+};
+
+struct Rundown {
+  std::filesystem::path folder;
+  NullFrontend ui;
+  frixa::App app;
+  std::int64_t revolutions = 0;
+
+  Rundown(const char* name, const frixa::RundownModel& model)
+      : folder(std::filesystem::temp_directory_path() / name), app(ui, folder.string()) {
+    std::filesystem::create_directories(folder / frixa::kCalibrationFolderName);
+    revolutions = frixa::WriteRundownFile(model, (folder / frixa::kRunFileName).string());
+    app.VersionText = frixa::kVersionText;
+    app.InertiaFactor = static_cast<float>(model.inertia);
+    app.SensorMassRatio = 1.0f;
+    frixa::RunStartupPreview(app);
+    ui.answer = (folder / frixa::kCalibrationFolderName / "bench.Frixa").string();
+  }
+  ~Rundown() { std::filesystem::remove_all(folder); }
+};
+
+frixa::RundownModel LongModel() {
+  frixa::RundownModel m;
+  m.inertia = 10.0;
+  m.frictionA = 0.05;
+  m.frictionB = 0.0;
+  m.frictionC = 0.0;
+  m.startRpm = 6000.0;
+  m.endRpm = 100.0;
+  m.jitterUs = 1.0;
+  m.maxRecords = 1000000;
+  return m;
+}
+
+frixa::RundownModel TypicalModel() {
+  frixa::RundownModel m;
+  m.startRpm = 4000.0;
+  m.endRpm = 300.0;
+  m.frictionA = 1.0;
+  m.jitterUs = 3.0;
+  return m;
+}
+
+void RunCreate(benchmark::State& state, Rundown& r) {
+  for (auto _ : state) {
+    frixa::DataControls dc;
+    frixa::CreateCalibrationFile(r.app, dc);
+  }
+  if (r.ui.errors != 0) state.SkipWithError("Create showed an error message");
+  state.counters["revolutions"] = static_cast<double>(r.revolutions);
+  state.counters["rpm_range"] = static_cast<double>(r.app.MaxMassRPM - r.app.MinMassRPM + 1);
+  state.counters["file_bytes"] = static_cast<double>(
+      std::filesystem::file_size(r.ui.answer));
+}
+
+void BM_CreateMillionRevolutions(benchmark::State& state) {
+  static Rundown r("frixa-bench-create-long", LongModel());
+  RunCreate(state, r);
+}
+BENCHMARK(BM_CreateMillionRevolutions)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_CreateTypicalRundown(benchmark::State& state) {
+  static Rundown r("frixa-bench-create-typical", TypicalModel());
+  RunCreate(state, r);
+}
+BENCHMARK(BM_CreateTypicalRundown)->Unit(benchmark::kMillisecond);
+
+}  // namespace
