@@ -17,7 +17,7 @@ file(CONFIGURE OUTPUT "${FRIXA_GENERATED_DIR}/frixa_version.h" CONTENT
 target_include_directories(frixa_resources PRIVATE
   "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/src" "${FRIXA_GENERATED_DIR}")
 set_source_files_properties("${FRIXA_RESOURCE_SCRIPT}" PROPERTIES OBJECT_DEPENDS
-  "${FRIXA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/frixa.manifest;${CMAKE_SOURCE_DIR}/src/app/resource_ids.h")
+  "${FRIXA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/frixa.manifest;${CMAKE_SOURCE_DIR}/resources/templates/calibration.mdb;${CMAKE_SOURCE_DIR}/resources/templates/host.mdb;${CMAKE_SOURCE_DIR}/src/app/resource_ids.h")
 
 # The window code in the core uses the common controls (tooltips) besides the default libraries.
 target_link_libraries(frixa_core PUBLIC comctl32)

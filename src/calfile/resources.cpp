@@ -1,7 +1,14 @@
-// Resource lookup over the embedded resource table; see resources.h.
+// Resource lookup: the program's own resources on Windows, the embedded table elsewhere (and
+// for Windows executables built without the resource script, such as frixa-cli); see
+// resources.h.
 #include "calfile/resources.h"
 
 #include <cctype>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "calfile/embedded_resources.h"
 
@@ -20,6 +27,19 @@ bool SameTypeName(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::optional<std::span<const std::uint8_t>> LoadTemplateResource(int id, std::string_view type) {
+#ifdef _WIN32
+  const std::string typeName(type);
+  HMODULE module = GetModuleHandleA(nullptr);
+  if (HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), typeName.c_str())) {
+    if (HGLOBAL loaded = LoadResource(module, found)) {
+      const void* bytes = LockResource(loaded);
+      const DWORD size = SizeofResource(module, found);
+      if (bytes != nullptr && size > 0) {
+        return std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(bytes), size);
+      }
+    }
+  }
+#endif
   for (const auto& r : embedded::EmbeddedResources()) {
     if (r.id == id && SameTypeName(r.type, type)) return std::span<const std::uint8_t>(r.data, r.size);
   }
