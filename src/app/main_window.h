@@ -16,6 +16,7 @@
 #include "app/main_layout.h"
 #include "app/ui_resources.h"
 #include "app/win32_window.h"
+#include "calfile/data_controls.h"
 #include "common/app.h"
 #include "graphs/graph_control.h"
 
@@ -44,7 +45,8 @@ enum MenuItem : int {
 // The control id of a main window control (buttons send it with BN_CLICKED).
 inline int ControlId(MainControl c) { return 100 + static_cast<int>(c); }
 
-// The commands that live elsewhere. An empty hook does nothing.
+// The commands that live elsewhere. An empty create, apply or remove hook runs the command
+// itself on the window's own record sets; an empty openBrowser leaves the user where he is.
 struct MainCommands {
   std::function<void()> create;       // Go, File > Process
   std::function<void()> apply;        // ApplyDC, File > Apply
@@ -98,6 +100,8 @@ class MainWindow : public CustomWindow {
   DigitDisplay& rpmDisplay() { return rpm_; }
   PictureBox& rpmPanel() { return processedRpm_; }
   GraphControl& graph(Graph g) { return g == Graph::Power ? kwGraph_ : nmGraph_; }
+  // RD, PD, LD, ID and LossCal: the record sets Create and Apply bind.
+  DataControls& dataControls() { return dc_; }
   PictureButton& goButton() { return go_; }
   // Any control's window, found by its name.
   HWND Control(MainControl c) const;
@@ -125,6 +129,7 @@ class MainWindow : public CustomWindow {
   GraphFocusMetrics focusMetrics_;
   App* app_ = nullptr;
   MainCommands commands_;
+  DataControls dc_;
   MainLayout layout_{};
   int dpi_ = 96;
 

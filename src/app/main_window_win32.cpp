@@ -6,6 +6,9 @@
 #include <string>
 
 #include "app/startup.h"
+#include "calfile/create_command.h"
+#include "host/apply_command.h"
+#include "host/remove_command.h"
 
 namespace frixa::win {
 namespace {
@@ -91,6 +94,9 @@ MainWindow::~MainWindow() {
 bool MainWindow::Create(App& app, MainCommands commands) {
   app_ = &app;
   commands_ = std::move(commands);
+  if (!commands_.create) commands_.create = [this] { CreateCalibrationFile(*app_, dc_); };
+  if (!commands_.apply) commands_.apply = [this] { ApplyCommand(*app_, dc_); };
+  if (!commands_.remove) commands_.remove = [this] { RemoveCommand(*app_); };
   dpi_ = ScreenDpi();
   layout_ = ComputeMainLayout(dpi_);
   const RECT wr = CentredWindowRect(layout_.clientWidth, layout_.clientHeight, kMainStyle,

@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "app/ui_resources.h"
 #include "app/win32_frontend.h"
+#include "browser/browser_window.h"
 #include "common/app.h"
 #include "platform/registry.h"
 
@@ -58,12 +59,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   MainWindow main(fonts, art, WindowsDoubleClickSettings());
   Win32Frontend frontend(main);
   App app(frontend, ProgramFolder());
-  // Create, Apply, Remove and the browser are connected here as they arrive.
-  if (!main.Create(app, MainCommands{})) return 1;
+  // Create, Apply and Remove are the window's own; the browser is loaded afresh each time.
+  const NumberLocale locale = UserNumberLocale();
+  std::unique_ptr<BrowserWindow> browser;
+  MainCommands commands;
+  commands.openBrowser = [&] {
+    browser = std::make_unique<BrowserWindow>(fonts, art);
+    browser->onClosed = [&main] { main.Show(); };
+    if (!browser->Create(app.AppPath, locale.decimalSeparator)) main.Show();
+  };
+  if (!main.Create(app, std::move(commands))) return 1;
   main.onUnloaded = [] { PostQuitMessage(0); };
 
   const std::unique_ptr<RegistryApi> registry = MakeWindowsRegistry();
-  if (RunStartup(app, commandLine, UserNumberLocale(), *registry, single.AnotherIsRunning()) ==
+  if (RunStartup(app, commandLine, locale, *registry, single.AnotherIsRunning()) ==
       StartupOutcome::Ended) {
     return 0;
   }

@@ -1,0 +1,89 @@
+// The browser window ShowData: drive, folder and file lists on the left, the information record
+// of the chosen calibration file in the middle with its editable comment, the loss curve in a
+// grid on the right. Loaded afresh every time it is shown; closing it writes the comment back
+// (while the file it belongs to is on display) and raises onClosed.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/ui_resources.h"
+#include "app/win32_window.h"
+#include "browser/browser_layout.h"
+#include "browser/file_browser.h"
+
+namespace frixa::win {
+
+inline int BrowserControlId(BrowserControl c) { return 200 + static_cast<int>(c); }
+
+// A grid of the browser: a frame with its caption bar over a read-only report list.
+class LossGrid {
+ public:
+  bool Create(HWND parent, const PixelRect& r, int id, HFONT font);
+  void Show(bool shown) { ShowWindow(frame_.hwnd(), shown ? SW_SHOW : SW_HIDE); }
+  // Columns under the given headers, then one list row per row.
+  void Fill(const std::vector<std::string>& columns,
+            const std::vector<std::vector<std::string>>& rows);
+  HWND hwnd() const { return frame_.hwnd(); }
+  HWND list() const { return list_.hwnd(); }
+
+ private:
+  SystemControl frame_, caption_, list_;
+  int columns_ = 0;
+};
+
+class BrowserWindow : public CustomWindow {
+ public:
+  BrowserWindow(const UiFonts& fonts, const Artwork& art) : fonts_(fonts), art_(art) {}
+  ~BrowserWindow() override;
+
+  // Loads the window on the program folder's "Custom Cal" (the program folder itself when
+  // there is none) with nothing displayed, and shows it.
+  bool Create(const std::string& appPath, char decimalSeparator);
+
+  // Raised once the window has closed and the comment has been saved.
+  std::function<void()> onClosed;
+
+  HWND Control(BrowserControl c) const;
+  HWND tooltips() const { return tips_.hwnd(); }
+  const std::string& folder() const { return folder_; }
+
+  // The user's actions, as the lists raise them.
+  void ChooseDrive(int index);
+  void OpenFolder(const std::string& path);
+  void ChooseFile(int index);
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void CreateControls();
+  void FillDrives(const std::string& path);
+  void FillFolders();
+  void FillFiles();
+  void ShowDisplay();
+  void PaintBackground(HDC dc);
+
+  const UiFonts& fonts_;
+  const Artwork& art_;
+  int dpi_ = 96;
+  std::unique_ptr<FileBrowser> browser_;
+  std::string folder_;
+  std::vector<std::string> folderPaths_;  // the full path of every folder list entry
+  Brush listBrush_;
+
+  LossGrid realGrid_, dummyGrid_;
+  SystemControl comment_, dir1_, file1_, drive1_;
+  Label label2_, label1_;
+  std::array<Label, 5> values_;  // MOIApplied, PPR, LRPM, HRPM, DATEPRO
+  std::array<Label, 5> labels_;  // Labels(3) to Labels(7)
+  ToolTips tips_;
+};
+
+}  // namespace frixa::win

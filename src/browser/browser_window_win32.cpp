@@ -1,0 +1,388 @@
+// The browser window: see browser_window.h.
+#include "browser/browser_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <memory>
+
+namespace frixa::win {
+namespace {
+
+constexpr DWORD kBrowserStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kBrowserExStyle = WS_EX_DLGMODALFRAME;
+constexpr COLORREF kListBackground = RGB(0xE0, 0xE0, 0xE0);
+constexpr int kGridCaptionHeight = 17;
+constexpr int kDropDownExtra = 200;  // the drive list's drop-down below its edit line
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// "c:\a\b\" and "c:/a/b" alike become "c:\a\b"; a root keeps its backslash.
+std::string Normalised(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  if (path.size() == 2 && path[1] == ':') path += '\\';
+  return path;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+// The names matching `pattern` in `folder`: folders or files, in the order the user expects.
+std::vector<std::string> Names(const std::string& folder, const char* pattern, bool folders) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(Join(folder, pattern).c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (name == "." || name == ".." || isFolder != folders) continue;
+    names.push_back(name);
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+  return names;
+}
+
+std::string ControlText(HWND hwnd) {
+  const int n = GetWindowTextLengthA(hwnd);
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  GetWindowTextA(hwnd, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+std::string ListText(HWND list, int index) {
+  const LRESULT n = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (n == LB_ERR) return "";
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+}  // namespace
+
+// ---- LossGrid -------------------------------------------------------------------------------
+
+bool LossGrid::Create(HWND parent, const PixelRect& r, int id, HFONT font) {
+  if (!frame_.Create("STATIC", WS_EX_CLIENTEDGE, "", WS_CHILD | WS_CLIPCHILDREN, r.left, r.top,
+                     r.width, r.height, parent, id)) {
+    return false;
+  }
+  const int inner = r.width - 2 * GetSystemMetrics(SM_CXEDGE);
+  const int innerHeight = r.height - 2 * GetSystemMetrics(SM_CYEDGE);
+  caption_.Create("STATIC", 0, kGridCaption, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_SUNKEN, 0, 0,
+                  inner, kGridCaptionHeight, frame_.hwnd(), 1);
+  list_.Create(WC_LISTVIEWA, 0, "",
+               WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                   LVS_NOSORTHEADER,
+               0, kGridCaptionHeight, inner, innerHeight - kGridCaptionHeight, frame_.hwnd(), 2);
+  SendMessageA(list_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  for (HWND h : {caption_.hwnd(), list_.hwnd()}) {
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  return true;
+}
+
+void LossGrid::Fill(const std::vector<std::string>& columns,
+                    const std::vector<std::vector<std::string>>& rows) {
+  HWND list = list_.hwnd();
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  for (; columns_ > 0; --columns_) SendMessageA(list, LVM_DELETECOLUMN, 0, 0);
+  for (const std::string& name : columns) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 70;
+    column.pszText = const_cast<char*>(name.c_str());
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(columns_++),
+                 reinterpret_cast<LPARAM>(&column));
+  }
+  int index = 0;
+  for (const auto& row : rows) {
+    for (int i = 0; i < static_cast<int>(row.size()) && i < columns_; ++i) {
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = index;
+      item.iSubItem = i;
+      item.pszText = const_cast<char*>(row[static_cast<std::size_t>(i)].c_str());
+      SendMessageA(list, i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA,
+                   static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+    ++index;
+  }
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+}
+
+// ---- BrowserWindow --------------------------------------------------------------------------
+
+BrowserWindow::~BrowserWindow() {
+  onClosed = nullptr;
+  if (hwnd()) DestroyWindow(hwnd());
+}
+
+bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
+  browser_ = std::make_unique<FileBrowser>(decimalSeparator);
+  listBrush_.Reset(CreateSolidBrush(kListBackground));
+  dpi_ = ScreenDpi();
+  const PixelRect client = ToPixels(kBrowserClientTwips, dpi_);
+  RECT r{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&r, kBrowserStyle, FALSE, kBrowserExStyle);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (!CreateBound("FrixaBrowser", kBrowserExStyle, kBrowserCaption, kBrowserStyle,
+                   (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                   (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr, nullptr,
+                   art_.icon())) {
+    return false;
+  }
+  SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));
+  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(art_.smallIcon()));
+  CreateControls();
+
+  // Custom Cal under the program folder; the program folder itself when it has none.
+  std::string start = Normalised(appPath + kCustomCalFolder);
+  if (!IsFolder(start)) start = Normalised(appPath);
+  FillDrives(start);
+  OpenFolder(start);
+  ShowWindow(hwnd(), SW_SHOW);
+  UpdateWindow(hwnd());
+  return true;
+}
+
+void BrowserWindow::CreateControls() {
+  const auto at = [this](BrowserControl c) { return ToPixels(BrowserTwips(c), dpi_); };
+  const auto id = [](BrowserControl c) { return BrowserControlId(c); };
+  using BC = BrowserControl;
+  HWND me = hwnd();
+
+  realGrid_.Create(me, at(BC::RealGrid), id(BC::RealGrid), fonts_.regular());
+  const PixelRect c = at(BC::Comment);
+  comment_.Create("EDIT", WS_EX_CLIENTEDGE, " ",
+                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, c.left, c.top, c.width,
+                  c.height, me, id(BC::Comment));
+  SendMessageA(comment_.hwnd(), EM_LIMITTEXT, kCommentMaxLength, 0);
+  const PixelRect d = at(BC::Dir1);
+  dir1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
+               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                   LBS_NOINTEGRALHEIGHT,
+               d.left, d.top, d.width, d.height, me, id(BC::Dir1));
+  const PixelRect f = at(BC::File1);
+  file1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
+                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT |
+                    LBS_NOINTEGRALHEIGHT,
+                f.left, f.top, f.width, f.height, me, id(BC::File1));
+  const PixelRect v = at(BC::Drive1);
+  drive1_.Create("COMBOBOX", 0, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
+                 CBS_DROPDOWNLIST, v.left, v.top, v.width, v.height + kDropDownExtra, me,
+                 id(BC::Drive1));
+  for (HWND control : {comment_.hwnd(), dir1_.hwnd(), file1_.hwnd(), drive1_.hwnd()}) {
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
+  }
+  dummyGrid_.Create(me, at(BC::DummyGrid), id(BC::DummyGrid), fonts_.regular());
+  dummyGrid_.Show(true);
+
+  label2_.Create(me, at(BC::Label2), kDescriptionCaption, fonts_.bold(), RGB(255, 0, 0),
+                 Label::Align::Left, id(BC::Label2));
+  label1_.Create(me, at(BC::Label1), kBrowserHeading, fonts_.heading(),
+                 GetSysColor(COLOR_WINDOWTEXT), Label::Align::Left, id(BC::Label1));
+  const BC values[] = {BC::MOIApplied, BC::PPR, BC::LRPM, BC::HRPM, BC::DATEPRO};
+  // Creation order: DATEPRO first, MOIApplied last.
+  for (int i = 4; i >= 0; --i) {
+    values_[static_cast<std::size_t>(i)].Create(me, at(values[i]), kNoFileSelected, fonts_.bold(),
+                                                RGB(0, 0, 0), Label::Align::Left, id(values[i]));
+  }
+  const BC captions[] = {BC::Labels3, BC::Labels4, BC::Labels5, BC::Labels6, BC::Labels7};
+  for (int i = 4; i >= 0; --i) {
+    labels_[static_cast<std::size_t>(i)].Create(
+        me, at(captions[i]), kValueCaptions[static_cast<std::size_t>(i)], fonts_.bold(),
+        RGB(255, 0, 0), Label::Align::Left, id(captions[i]));
+  }
+  tips_.Create(me);
+  tips_.Add(file1_.hwnd(), kFileListTip);
+}
+
+HWND BrowserWindow::Control(BrowserControl c) const {
+  using BC = BrowserControl;
+  switch (c) {
+    case BC::RealGrid: return realGrid_.hwnd();
+    case BC::Comment: return comment_.hwnd();
+    case BC::Dir1: return dir1_.hwnd();
+    case BC::File1: return file1_.hwnd();
+    case BC::Drive1: return drive1_.hwnd();
+    case BC::DummyGrid: return dummyGrid_.hwnd();
+    case BC::Label2: return label2_.hwnd();
+    case BC::Label1: return label1_.hwnd();
+    case BC::MOIApplied: return values_[0].hwnd();
+    case BC::PPR: return values_[1].hwnd();
+    case BC::LRPM: return values_[2].hwnd();
+    case BC::HRPM: return values_[3].hwnd();
+    case BC::DATEPRO: return values_[4].hwnd();
+    case BC::Labels3: return labels_[0].hwnd();
+    case BC::Labels4: return labels_[1].hwnd();
+    case BC::Labels5: return labels_[2].hwnd();
+    case BC::Labels6: return labels_[3].hwnd();
+    case BC::Labels7: return labels_[4].hwnd();
+    case BC::None: break;
+  }
+  return nullptr;
+}
+
+void BrowserWindow::FillDrives(const std::string& path) {
+  HWND combo = drive1_.hwnd();
+  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  char drives[512] = {};
+  const DWORD n = GetLogicalDriveStringsA(sizeof drives - 1, drives);
+  int current = -1;
+  const char wanted =
+      static_cast<char>(std::tolower(static_cast<unsigned char>(path.empty() ? 'c' : path[0])));
+  for (const char* p = drives; n > 0 && p < drives + n && *p; p += std::strlen(p) + 1) {
+    const std::string entry = Lower(std::string(p, 2));  // "c:"
+    const LRESULT index =
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    if (entry[0] == wanted) current = static_cast<int>(index);
+  }
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+}
+
+void BrowserWindow::ChooseDrive(int index) {
+  char entry[16] = {};
+  if (SendMessageA(drive1_.hwnd(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) > 8) return;
+  if (SendMessageA(drive1_.hwnd(), CB_GETLBTEXT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(entry)) == CB_ERR) {
+    return;
+  }
+  // The drive's current folder.
+  char full[MAX_PATH] = {};
+  const std::string drive(entry, 2);
+  if (GetFullPathNameA(drive.c_str(), MAX_PATH, full, nullptr) == 0) return;
+  OpenFolder(full);
+}
+
+void BrowserWindow::OpenFolder(const std::string& path) {
+  folder_ = Normalised(path);
+  FillFolders();
+  FillFiles();
+  browser_->ResetDisplay();
+  ShowDisplay();
+}
+
+void BrowserWindow::FillFolders() {
+  HWND list = dir1_.hwnd();
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  folderPaths_.clear();
+  // The folder's parents from the root down, the folder itself, then its subfolders.
+  std::vector<std::string> chain;
+  for (std::string p = folder_;;) {
+    chain.push_back(p);
+    const auto slash = p.find_last_of('\\');
+    if (p.size() <= 3 || slash == std::string::npos) break;
+    p = Normalised(p.substr(0, slash));
+  }
+  std::reverse(chain.begin(), chain.end());
+  for (const std::string& p : chain) {
+    const auto slash = p.find_last_of('\\');
+    const std::string shown = p.size() <= 3 ? Lower(p) : p.substr(slash + 1);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    folderPaths_.push_back(p);
+  }
+  SendMessageA(list, LB_SETCURSEL, chain.size() - 1, 0);
+  for (const std::string& name : Names(folder_, "*", true)) {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    folderPaths_.push_back(Join(folder_, name));
+  }
+}
+
+void BrowserWindow::FillFiles() {
+  HWND list = file1_.hwnd();
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  for (const std::string& name : Names(folder_, kFilePattern, false)) {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  }
+}
+
+void BrowserWindow::ChooseFile(int index) {
+  const std::string name = ListText(file1_.hwnd(), index);
+  if (name.empty()) return;
+  browser_->ShowFile(Join(folder_, name));
+  ShowDisplay();
+}
+
+void BrowserWindow::ShowDisplay() {
+  const BrowserDisplay& d = browser_->display();
+  for (std::size_t i = 0; i < values_.size(); ++i) values_[i].SetCaption(d.values[i]);
+  SetWindowTextA(comment_.hwnd(), d.comment.c_str());
+  realGrid_.Fill(d.columns, d.rows);
+  realGrid_.Show(d.gridShown);
+}
+
+void BrowserWindow::PaintBackground(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  DrawBitmapAt(dc, art_.background(), 0, 0);
+  Selected pen(dc, GetStockObject(BLACK_PEN));
+  MoveToEx(dc, TwipsToPixels(kLine1Twips.x1, dpi_), TwipsToPixels(kLine1Twips.y1, dpi_), nullptr);
+  LineTo(dc, TwipsToPixels(kLine1Twips.x2, dpi_), TwipsToPixels(kLine1Twips.y2, dpi_));
+}
+
+LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wp);
+      const int code = HIWORD(wp);
+      HWND from = reinterpret_cast<HWND>(lp);
+      if (id == BrowserControlId(BrowserControl::File1) && code == LBN_SELCHANGE) {
+        ChooseFile(static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
+      } else if (id == BrowserControlId(BrowserControl::Dir1) && code == LBN_DBLCLK) {
+        const LRESULT i = SendMessageA(from, LB_GETCURSEL, 0, 0);
+        if (i >= 0 && static_cast<std::size_t>(i) < folderPaths_.size()) {
+          OpenFolder(folderPaths_[static_cast<std::size_t>(i)]);
+        }
+      } else if (id == BrowserControlId(BrowserControl::Drive1) && code == CBN_SELCHANGE) {
+        ChooseDrive(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
+      }
+      return 0;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+      const HDC dc = reinterpret_cast<HDC>(wp);
+      SetBkColor(dc, kListBackground);
+      return reinterpret_cast<LRESULT>(listBrush_.get());
+    }
+    case WM_ERASEBKGND:
+      PaintBackground(reinterpret_cast<HDC>(wp));
+      return 1;
+    case WM_PRINTCLIENT:
+      PaintBackground(reinterpret_cast<HDC>(wp));
+      return 0;
+    case WM_CLOSE:
+      // The comment goes back into the file it was read from, then the window unloads.
+      browser_->SaveComment(ControlText(comment_.hwnd()));
+      browser_->Release();
+      DestroyWindow(hwnd());
+      return 0;
+    case WM_DESTROY:
+      if (onClosed) onClosed();
+      return 0;
+    default:
+      break;
+  }
+  return CustomWindow::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace frixa::win

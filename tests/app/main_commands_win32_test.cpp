@@ -1,0 +1,185 @@
+// The main window running the real Create, Apply and Remove from its buttons and menu items on
+// its own record sets: the file dialog and the questions are answered by a script, the outcome
+// is read where the user sees it (the status log) and on the disk.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <deque>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "app/ui_resources.h"
+#include "app/win32_frontend.h"
+#include "support/fake_registry.h"
+#include "support/run_files.h"
+
+namespace frixa::win {
+namespace {
+
+class AnsweringFrontend : public Win32Frontend {
+ public:
+  using Win32Frontend::Win32Frontend;
+  std::deque<MessageAnswer> answers;
+  std::deque<std::string> fileNames;
+  std::vector<std::string> messages;
+
+  MessageAnswer ShowMessage(std::string_view text, std::string_view, MessageIcon,
+                            MessageButtons buttons) override {
+    messages.emplace_back(text);
+    if (answers.empty()) {
+      return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+    const MessageAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::string AskFileName(const FileDialogSettings&) override {
+    if (fileNames.empty()) return "";
+    std::string name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+  }
+};
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::vector<std::string> LogLines(HWND status) {
+  const int n = GetWindowTextLengthA(status);
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  GetWindowTextA(status, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(n));
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2) {
+    lines.push_back(text.substr(from, at - from));
+  }
+  return lines;
+}
+
+class MainCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory(CalFolder());
+    app_.todayShortDate = [] { return std::string("12/9/2026"); };
+    ASSERT_TRUE(main_.Create(app_, MainCommands{}));
+    std::vector<std::uint32_t> counts;
+    for (std::uint32_t i = 0; i < 60; ++i) counts.push_back(20000 + 60 * i);
+    testing::WriteRunFile(app_.ProgramFile(kRunFileName), testing::RecordsWithCounts(counts));
+  }
+  void Start(std::string_view commandLine) {
+    ASSERT_EQ(RunStartup(app_, commandLine, NumberLocale{}, registry_, false),
+              StartupOutcome::Shown);
+    main_.Show();
+    Pump();
+  }
+  void TearDown() override { Pump(); }
+
+  std::string CalFolder() const { return folder_.File("Custom Cal"); }
+  std::string HostFile() const { return app_.ProgramFile("Torvex2.005"); }
+  std::vector<std::string> Log() const { return LogLines(main_.Control(MainControl::Status)); }
+  void Click(MainControl c) {
+    SendMessageA(main_.Control(c), BM_CLICK, 0, 0);
+    Pump();
+  }
+  void Menu(int item) {
+    SendMessageA(main_.hwnd(), WM_COMMAND, MAKEWPARAM(item, 0), 0);
+    Pump();
+  }
+  void CreateRig() {
+    ui_.fileNames.push_back(CalFolder() + "\\Rig");
+    Menu(mainFileCreate);
+  }
+  std::string Messages() const {
+    std::ostringstream out;
+    for (const auto& m : ui_.messages) out << m << " | ";
+    return out.str();
+  }
+
+  testing::TempFolder folder_;
+  UiFonts fonts_{ScreenDpi()};
+  Artwork art_{GetModuleHandleA(nullptr)};
+  MainWindow main_{fonts_, art_, WindowsDoubleClickSettings()};
+  AnsweringFrontend ui_{main_};
+  App app_{ui_, folder_.str()};
+  testing::FakeRegistry registry_;
+};
+
+TEST_F(MainCommandsTest, FileProcessRunsCreateWhileGoIsDisabled) {
+  Start("0         0        ");
+  ASSERT_FALSE(IsWindowEnabled(main_.Control(MainControl::Go)));
+  CreateRig();
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[0], "Creating a Losses Cal File");
+  EXPECT_EQ(log[2], "Filename : Rig.Frixa");
+}
+
+TEST_F(MainCommandsTest, GoAfterAPreviewWritesTheCalibrationFile) {
+  Start("1.25      1        ");
+  ASSERT_TRUE(IsWindowEnabled(main_.Control(MainControl::Go)));
+  ui_.messages.clear();
+  ui_.fileNames.push_back(CalFolder() + "\\Rig");
+  Click(MainControl::Go);
+  EXPECT_TRUE(ui_.messages.empty()) << Messages();
+  EXPECT_TRUE(std::filesystem::exists(CalFolder() + "\\Rig.Frixa"));
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[0], "Creating a Losses Cal File");
+  EXPECT_EQ(log[log.size() - 2], "Process Completed");
+  EXPECT_EQ(log.back(), std::string(24, '*'));
+}
+
+TEST_F(MainCommandsTest, ApplyButtonAndMenuWriteTheHostFileAndRemoveDeletesIt) {
+  Start("1.25      1        ");
+  CreateRig();
+  ASSERT_FALSE(std::filesystem::exists(HostFile()));
+
+  ui_.fileNames.push_back(CalFolder() + "\\Rig.Frixa");
+  Click(MainControl::ApplyDC);
+  EXPECT_TRUE(std::filesystem::exists(HostFile()));
+  std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[0], "Apply a Frixa File");
+  EXPECT_EQ(log[2], "Source Filename : Rig.Frixa");
+  EXPECT_EQ(log[log.size() - 2], "Done");
+
+  ui_.answers = {MessageAnswer::Yes};
+  Click(MainControl::Delete005);
+  EXPECT_FALSE(std::filesystem::exists(HostFile()));
+  log = Log();
+  EXPECT_EQ(log.back(), "Torvex Losses : Disabled");
+
+  ui_.fileNames.push_back(CalFolder() + "\\Rig.Frixa");
+  Menu(Mainfileapply);
+  EXPECT_TRUE(std::filesystem::exists(HostFile()));
+  EXPECT_EQ(Log().back(), "********");
+
+  ui_.answers = {MessageAnswer::No};
+  Menu(MainFileRemove);
+  EXPECT_TRUE(std::filesystem::exists(HostFile()));
+  EXPECT_EQ(Log().back(), std::string(44, '-'));
+
+  ui_.answers = {MessageAnswer::Yes};
+  Menu(MainFileRemove);
+  EXPECT_FALSE(std::filesystem::exists(HostFile()));
+  EXPECT_EQ(Log().back(), "Torvex Losses : Disabled");
+
+  ui_.answers = {MessageAnswer::Yes};
+  Click(MainControl::Delete005);
+  EXPECT_EQ(Log().back(), "Already inactive....");
+  EXPECT_EQ(ui_.messages.size(), 5u) << Messages();  // the preview's and Remove's questions
+}
+
+}  // namespace
+}  // namespace frixa::win
