@@ -100,7 +100,7 @@ bool RoomForRow(ByteSpan page, std::size_t rowSize) {
 std::uint16_t AddRow(MutableByteSpan page, ByteSpan row, std::uint16_t flags) {
   const std::uint16_t slot = SlotCountOf(page);
   const std::size_t start = LowestRow(page) - row.size();
-  std::memcpy(page.data() + start, row.data(), row.size());
+  if (!row.empty()) std::memcpy(page.data() + start, row.data(), row.size());
   StoreU16(page, kSlotTableOffset + slot * kSlotSize, static_cast<std::uint16_t>(start | flags));
   StoreU16(page, kSlotCountOffset, static_cast<std::uint16_t>(slot + 1));
   StoreFreeSpace(page);
@@ -120,8 +120,9 @@ bool ReplaceRow(MutableByteSpan page, std::size_t slot, ByteSpan row, std::uint1
   // The later rows lie in [lowest, start); they move by the change in size.
   const std::size_t newStart = end - row.size();
   const std::size_t newLowest = lowest + newStart - start;
-  std::memmove(page.data() + newLowest, page.data() + lowest, start - lowest);
-  std::memcpy(page.data() + newStart, row.data(), row.size());
+  if (start > lowest) std::memmove(page.data() + newLowest, page.data() + lowest, start - lowest);
+  // A deleted row is shrunk to nothing: an empty row has no bytes (and maybe no buffer) to copy.
+  if (!row.empty()) std::memcpy(page.data() + newStart, row.data(), row.size());
   StoreU16(page, kSlotTableOffset + slot * kSlotSize, static_cast<std::uint16_t>(newStart | flags));
   for (std::size_t later = slot + 1; later < count; ++later) {
     const std::uint16_t raw = SlotAt(page, later);
