@@ -47,11 +47,7 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     dialog.title = "Filename to save Losses Information to";
     std::string name = ui.AskFileName(dialog);
     if (name.empty()) return;
-    const std::string extension = kCalibrationExtension;
-    if (name.size() < extension.size() ||
-        name.compare(name.size() - extension.size(), extension.size(), extension) != 0) {
-      name += extension;
-    }
+    name = WithCalibrationExtension(std::move(name));
     ui.AppendStatusLine("Filename : " + StripPathAndExtension(name) + kCalibrationExtension);
 
     // The file is built under a temporary name beside its final one and takes that name only

@@ -15,6 +15,15 @@ std::string StripPathAndExtension(std::string_view path) {
   return std::string(title);
 }
 
+std::string WithCalibrationExtension(std::string name) {
+  constexpr std::string_view kExtension = ".Frixa";
+  if (name.size() < kExtension.size() ||
+      name.compare(name.size() - kExtension.size(), kExtension.size(), kExtension) != 0) {
+    name += kExtension;
+  }
+  return name;
+}
+
 double Interpolate(Frontend& ui, double x1, double y1, double x2, double y2, double x,
                    bool& extrapolate) {
   if (!extrapolate) {

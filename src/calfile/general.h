@@ -14,6 +14,10 @@ namespace frixa {
 // counts (the backslash on Windows).
 std::string StripPathAndExtension(std::string_view path);
 
+// The name a dialog returned, with ".Frixa" appended unless it already ends in exactly that
+// (letter case counts: "Rig.FRIXA" becomes "Rig.FRIXA.Frixa").
+std::string WithCalibrationExtension(std::string name);
+
 // Y1 + (X - X1) * (Y2 - Y1) / (X2 - X1). Without `extrapolate`, an X at or beyond either end
 // gives that end's Y. A floating-point fault (X1 = X2, overflow, an undefined result) is shown
 // in a message box titled "Interpolate:" and the error number, and the result is 0.

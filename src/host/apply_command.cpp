@@ -38,11 +38,7 @@ void ApplyCommand(App& app, DataControls& dc) {
     dialog.title = "Apply a Losses file to Torvex2";
     std::string chosen = ui.AskFileName(dialog);
     if (chosen.empty()) return;
-    const std::string extension = kCalibrationExtension;
-    if (chosen.size() < extension.size() ||
-        chosen.compare(chosen.size() - extension.size(), extension.size(), extension) != 0) {
-      chosen += extension;
-    }
+    chosen = WithCalibrationExtension(std::move(chosen));
     ui.AppendStatusLine("Source Filename : " + StripPathAndExtension(chosen) +
                         kCalibrationExtension);
     ui.AppendStatusLine("");

@@ -71,3 +71,17 @@ TEST(Interpolate, EqualEndsShowDivisionByZeroAndGiveZero) {
 
 }  // namespace
 }  // namespace frixa
+
+namespace frixa {
+namespace {
+
+TEST(WithCalibrationExtension, AppendsUnlessTheNameEndsInExactlyFrixa) {
+  EXPECT_EQ(WithCalibrationExtension("Rig 2"), "Rig 2.Frixa");
+  EXPECT_EQ(WithCalibrationExtension("Rig 2.Frixa"), "Rig 2.Frixa");
+  EXPECT_EQ(WithCalibrationExtension("Rig 2.FRIXA"), "Rig 2.FRIXA.Frixa");
+  EXPECT_EQ(WithCalibrationExtension("Rig.frixa"), "Rig.frixa.Frixa");
+  EXPECT_EQ(WithCalibrationExtension("Frixa"), "Frixa.Frixa");
+}
+
+}  // namespace
+}  // namespace frixa
