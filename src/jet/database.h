@@ -52,6 +52,8 @@ class Database {
   TableDef TableAt(PageNumber definitionPage) const;
   // A cursor over the rows of `def` (which must outlive it) in stored order.
   TableScan Scan(const TableDef& def) const { return TableScan(*file_, def); }
+  // The scan keeps a reference to the definition: it must outlive the scan.
+  TableScan Scan(TableDef&&) const = delete;
   // The values of the row of `def` at `at` (a location a scan reported), following its overflow
   // pointer when it moved. Raises 3167 when the row is deleted.
   std::vector<Value> ReadRowAt(const TableDef& def, RowLocation at) const;

@@ -201,7 +201,8 @@ TEST(JetRows, VariableOffsetsPastByteRangeReadThroughOneAndTwoJumps) {
   EXPECT_EQ(rows[0], t.rows[0]);
   EXPECT_EQ(rows[1], t.rows[1]);
   EXPECT_EQ(rows[2], t.rows[2]);
-  TableScan scan = db.Scan(db.Table("Wide"));
+  const TableDef wide = db.Table("Wide");
+  TableScan scan = db.Scan(wide);
   ASSERT_TRUE(scan.Next());
   EXPECT_GT(scan.RowBytes().size(), 256u);
   ASSERT_TRUE(scan.Next());
@@ -242,7 +243,8 @@ TEST(JetRows, DeletedSlotsAreSkippedAndMovedTargetsAreNotReadTwice) {
   std::vector<std::uint8_t> bytes =
       testing::SynthesizeDatabase({testing::LossTable("Losses", "RPM", "KWloss", "NMLoss", raw)});
   const Database db = Database::FromBytes(bytes, "l.mdb");
-  TableScan scan = db.Scan(db.Table("Losses"));
+  const TableDef lossesDef = db.Table("Losses");
+  TableScan scan = db.Scan(lossesDef);
   ASSERT_TRUE(scan.Next());
   const PageNumber page = scan.Location().page;
   const std::size_t slots = std::size_t{page} * kPageSize + data_page::kSlotTableOffset;
