@@ -2,8 +2,10 @@
 #include "browser/file_browser.h"
 
 #include <cstdio>
+#include <string>
 
 #include "calfile/data_controls.h"
+#include "common/error.h"
 
 namespace frixa {
 
@@ -60,17 +62,29 @@ bool FileBrowser::ShowFile(const std::string& path) {
   }
 }
 
-void FileBrowser::SaveComment(const std::string& comment) {
-  if (!shown_) return;
+bool FileBrowser::SaveComment(const std::string& comment) {
+  saveError_.clear();
+  if (!shown_) return false;
   try {
+    info_.SetWholeFileSaves(true);
     info_.Edit();
     info_.SetField(kCommentField, FieldValue::Text(comment));
     info_.Update();
-  } catch (...) {
+    return true;
+  } catch (const Error& e) {
+    saveError_ = "error " + std::to_string(e.number()) + ": " + e.description();
     try {
       info_.CancelUpdate();
     } catch (...) {
     }
+    return false;
+  } catch (...) {
+    saveError_ = "the comment could not be saved";
+    try {
+      info_.CancelUpdate();
+    } catch (...) {
+    }
+    return false;
   }
 }
 

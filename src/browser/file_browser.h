@@ -44,8 +44,12 @@ class FileBrowser {
   // file could not be shown: the display is then reset with an empty comment.
   bool ShowFile(const std::string& path);
   // Writes `comment` into the shown file's Info row. Does nothing unless a file is on display;
-  // a refusal of the file (read-only, gone, an empty or too long comment) is passed over.
-  void SaveComment(const std::string& comment);
+  // a refusal of the file (read-only, gone, an empty or too long comment) leaves the file as it
+  // was. The file is saved whole under a temporary name and then takes the place of the old
+  // one, so a crash or a full disk during the save cannot damage it. True when it was saved.
+  bool SaveComment(const std::string& comment);
+  // Why the last SaveComment failed ("" when it did not fail or no file was shown).
+  const std::string& saveError() const { return saveError_; }
   // Lets go of the file.
   void Release();
 
@@ -57,6 +61,7 @@ class FileBrowser {
   RecordSet info_, losses_;
   BrowserDisplay display_;
   bool shown_ = false;
+  std::string saveError_;
 };
 
 // A grid cell: numbers in the default number-to-text form, text as stored, null as nothing.

@@ -370,6 +370,11 @@ void RecordSet::SetWriteBehind(bool on) {
   hold_.Db().Write().SetMode(on ? jet::WriteMode::kWriteBehind : jet::WriteMode::kWriteThrough);
 }
 
+void RecordSet::SetWholeFileSaves(bool on) {
+  (void)Open();
+  hold_.Db().Write().SetMode(on ? jet::WriteMode::kReplaceFile : jet::WriteMode::kWriteThrough);
+}
+
 void RecordSet::Flush() {
   (void)Open();
   hold_.Db().Write().Flush();

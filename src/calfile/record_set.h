@@ -138,6 +138,10 @@ class RecordSet {
   // is raised). Only for a file nobody else reads meanwhile, such as one written under a
   // temporary name. Must follow a Refresh.
   void SetWriteBehind(bool on);
+  // Whole-file saves for the file this record set is bound to: each change is saved as a new
+  // copy of the file that replaces the old one in one step, so that a save cut short leaves
+  // the old file whole. For rare small changes to files the user keeps. Must follow a Refresh.
+  void SetWholeFileSaves(bool on);
   // Saves what write-behind kept.
   void Flush();
 

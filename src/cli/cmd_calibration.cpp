@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/startup_preview.h"
+#include "browser/file_browser.h"
 #include "browser/info_display.h"
 #include "calfile/create_command.h"
 #include "calfile/data_controls.h"
@@ -91,6 +92,24 @@ int RunInfo(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+int RunComment(const std::vector<std::string>& args) {
+  const Options opt(args, {});
+  if (opt.Positional().size() != 2) throw UsageError("expected a calibration file and a comment");
+  const std::string& path = opt.Positional()[0];
+  FileBrowser browser('.');
+  if (!browser.ShowFile(path)) {
+    std::fprintf(stderr, "frixa-cli comment: %s cannot be shown as a calibration file\n", path.c_str());
+    return kExitError;
+  }
+  const bool saved = browser.SaveComment(opt.Positional()[1]);
+  browser.Release();
+  if (!saved) {
+    std::fprintf(stderr, "frixa-cli comment: %s\n", browser.saveError().c_str());
+    return kExitError;
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 FRIXA_CLI_COMMAND({"create", "create --folder DIR --inertia X --ratio Y --out NAME",
@@ -109,5 +128,9 @@ FRIXA_CLI_COMMAND({"remove", "remove --folder DIR [--yes]",
 FRIXA_CLI_COMMAND({"info", "info FILE",
                    "Show a calibration file's information record as the browser shows it.",
                    RunInfo})
+FRIXA_CLI_COMMAND({"comment", "comment FILE TEXT",
+                   "Replace a calibration file's comment (its Description) as the browser does "
+                   "when it closes on the file.",
+                   RunComment})
 
 }  // namespace frixa::cli

@@ -2,12 +2,14 @@
 #include "jet/writer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "jet/data_page.h"
 #include "jet/properties.h"
 #include "jet/text.h"
+#include "platform/file_ops.h"
 
 namespace frixa::jet {
 
@@ -61,7 +63,7 @@ void Writer::CheckWritable() const {
 
 void Writer::CheckTableWritable(PageNumber table) {
   // Write-behind checked the file when it began, and each save checks it again.
-  if (mode_ == WriteMode::kWriteThrough) CheckWritable();
+  if (mode_ != WriteMode::kWriteBehind) CheckWritable();
   (void)State(table);
 }
 
@@ -252,7 +254,8 @@ void Writer::EndChange() {
   try {
     Flush();
   } catch (...) {
-    RestoreDisk();
+    // A failed replacement changed nothing on disk; a failed write in place may have.
+    if (mode_ == WriteMode::kWriteThrough) RestoreDisk();
     RollBackMemory();
     throw;
   }
@@ -261,7 +264,7 @@ void Writer::EndChange() {
 
 void Writer::FailChange() {
   inChange_ = false;
-  if (mode_ == WriteMode::kWriteThrough) {
+  if (mode_ != WriteMode::kWriteBehind) {
     RollBackMemory();
   } else if (touched_) {
     broken_ = true;
@@ -300,7 +303,7 @@ void Writer::RestoreDisk() {
 MutableByteSpan Writer::Edit(PageNumber page) {
   if (inChange_) {
     touched_ = true;
-    if (mode_ == WriteMode::kWriteThrough && page < changeStartCount_) {
+    if (mode_ != WriteMode::kWriteBehind && page < changeStartCount_) {
       const bool saved = std::any_of(originals_.begin(), originals_.end(),
                                      [page](const Original& o) { return o.page == page; });
       if (!saved) {
@@ -487,6 +490,10 @@ void Writer::Flush() {
   if (broken_) Guard();
   if (!HasUnsavedChanges()) return;
   CheckWritable();
+  if (mode_ == WriteMode::kReplaceFile) {
+    SaveByReplacing();
+    return;
+  }
   // New pages first (nothing points at them until the old pages say so), then the old ones.
   std::vector<PageNumber> order;
   if (rewriteAll_) {
@@ -505,6 +512,30 @@ void Writer::Flush() {
   CurrentFileWriter().WritePages(path_, writes);
   if (file_.PageCount() < diskPageCount_ || rewriteAll_) {
     CurrentFileWriter().Resize(path_, std::uint64_t{file_.PageCount()} * kPageSize);
+  }
+  for (const PageNumber p : dirtyList_) dirty_[p] = 0;
+  dirtyList_.clear();
+  rewriteAll_ = false;
+  diskPageCount_ = file_.PageCount();
+  stamp_ = StampOf(path_);
+}
+
+void Writer::SaveByReplacing() {
+  const std::string temporary = path_ + ".tmp";
+  std::FILE* f = std::fopen(temporary.c_str(), "wb");
+  if (f == nullptr) RaiseJetError(errnum::kJetCannotOpen, temporary);
+  std::fclose(f);
+  try {
+    std::vector<PageWrite> writes;
+    writes.reserve(file_.PageCount());
+    for (PageNumber p = 0; p < file_.PageCount(); ++p) writes.push_back(PageWrite{p, file_.Page(p).Bytes()});
+    CurrentFileWriter().WritePages(temporary, writes);
+    if (!SyncFileToDisk(temporary)) RaiseJetError(errnum::kJetDiskError, temporary);
+    // Refused while another program holds the file without letting it be replaced.
+    if (!MoveIntoPlace(temporary, path_)) RaiseJetError(errnum::kJetCannotOpen, path_);
+  } catch (...) {
+    std::remove(temporary.c_str());
+    throw;
   }
   for (const PageNumber p : dirtyList_) dirty_[p] = 0;
   dirtyList_.clear();

@@ -15,6 +15,10 @@
 // on disk as far as the disk allows, and the error raised. In write-behind mode changes stay in
 // memory until Flush or a switch back to write-through: meant for filling a file that nobody
 // else reads yet, where the caller flushes when it lets the file go and on its error paths.
+// In replace mode each change is saved before it returns, like write-through, but as a whole
+// new file: written beside the old one under the name + ".tmp", synced, and moved over it in
+// one step, so that a save cut short by a crash or a full disk leaves the old file whole. Meant
+// for small changes to files that hold the user's data, such as a calibration file's comment.
 //
 // Errors (frixa::Error): 3027 the file is read-only, or the table is one this engine does not
 // write (system tables, tables with indexes or AutoNumber columns, values of long-value
@@ -39,7 +43,7 @@
 
 namespace frixa::jet {
 
-enum class WriteMode { kWriteThrough, kWriteBehind };
+enum class WriteMode { kWriteThrough, kWriteBehind, kReplaceFile };
 
 class Writer {
  public:
@@ -70,7 +74,8 @@ class Writer {
   // columns), apart from the zero-length and Required rules that Update applies.
   void CheckValue(PageNumber table, std::size_t column, const Value& value);
 
-  // Saves every changed page. Raises as WritePages (file_io.h), or 3027.
+  // Saves every changed page (in replace mode the whole file). Raises as WritePages
+  // (file_io.h), 3027, or in replace mode 3051 when the file cannot be replaced.
   void Flush();
   bool HasUnsavedChanges() const { return !dirtyList_.empty() || rewriteAll_; }
   // The file as this writer last read or wrote it.
@@ -105,6 +110,8 @@ class Writer {
   void FailChange();
   void RollBackMemory();
   void RestoreDisk();
+  // Replace mode's save: the whole image under a temporary name, synced, moved over the file.
+  void SaveByReplacing();
 
   MutableByteSpan Edit(PageNumber page);
   PageNumber AppendPage();

@@ -2,9 +2,12 @@
 // what a failure leaves, and when closing may write the comment back.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "browser/file_browser.h"
 #include "calfile/create_command.h"
 #include "support/calibration_fixture.h"
+#include "support/jet_test_files.h"
 
 namespace frixa {
 namespace {
@@ -83,6 +86,35 @@ TEST_F(FileBrowserTest, RefusedCommentsAreSkippedSilently) {
   b.SaveComment(std::string(256, 'x'));  // longer than the column
   b.Release();
   EXPECT_EQ(StoredComment(), " ");
+}
+
+TEST_F(FileBrowserTest, SavedCommentReplacesTheWholeFileAndLeavesNoCopyBehind) {
+  const auto losses = testing::ReadTable(rig, "Losses");
+  const auto raw = testing::ReadTable(rig, "RawData");
+  FileBrowser b('.');
+  ASSERT_TRUE(b.ShowFile(rig));
+  EXPECT_TRUE(b.SaveComment("New bearings, 2026"));
+  EXPECT_EQ(b.saveError(), "");
+  b.Release();
+  EXPECT_EQ(StoredComment(), "New bearings, 2026");
+  EXPECT_FALSE(std::filesystem::exists(rig + ".tmp"));
+  // The other tables are as Create left them.
+  EXPECT_EQ(testing::ReadTable(rig, "Losses"), losses);
+  EXPECT_EQ(testing::ReadTable(rig, "RawData"), raw);
+}
+
+TEST_F(FileBrowserTest, CommentOfAFileThatBecameReadOnlyIsRefusedWithItsReason) {
+  FileBrowser b('.');
+  ASSERT_TRUE(b.ShowFile(rig));
+  const auto before = testing::FileBytes(rig);
+  namespace fs = std::filesystem;
+  fs::permissions(rig, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_FALSE(b.SaveComment("not saved"));
+  EXPECT_NE(b.saveError().find("3027"), std::string::npos) << b.saveError();
+  fs::permissions(rig, fs::perms::owner_write, fs::perm_options::add);
+  b.Release();
+  EXPECT_EQ(testing::FileBytes(rig), before);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Kills frixa-cli create and frixa-cli apply with SIGKILL at random moments of their work and
-# checks after every kill that the files under their final names are whole:
+# Kills frixa-cli create, frixa-cli apply and frixa-cli comment (the browser's comment update)
+# with SIGKILL at random moments of their work and checks after every kill that the files under
+# their final names are whole:
 #   create: "Custom Cal/A.Frixa" does not exist (a first Create) or is complete: its Info table
 #           has exactly one row and its Losses table the full curve;
 #   apply:  Torvex2.005 is the old complete file (from an Apply of another calibration file) or
-#           the new complete one.
+#           the new complete one;
+#   comment: the calibration file is byte for byte the one before the update or the one after.
 # Usage: kill_commands.sh FRIXA_CLI [KILLS_PER_COMMAND]. Prints the counts; exit 1 on damage.
 set -uo pipefail
 cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -45,6 +47,11 @@ shortest() {  # shortest COMMAND...: the shortest of 3 runs of COMMAND, in ms
 create_again() { rm -f "$cal/A.Frixa"; "$cli" create --folder "$dir" --inertia 1.25 --ratio 1 --out A; }
 create_ms=$(shortest create_again); rm -f "$cal/A.Frixa"
 apply_ms=$(shortest "$cli" apply --folder "$dir" "$work/A.Frixa")
+cp "$work/A.Frixa" "$work/C-new.Frixa"
+"$cli" comment "$work/C-new.Frixa" "Comment written while being killed" >/dev/null || exit 1
+cmp -s "$work/A.Frixa" "$work/C-new.Frixa" && { echo "kill: the comment changed nothing"; exit 1; }
+comment_again() { cp "$work/A.Frixa" "$cal/C.Frixa"; "$cli" comment "$cal/C.Frixa" "Comment written while being killed"; }
+comment_ms=$(shortest comment_again)
 
 damaged=0
 # run_kills NAME RUNTIME_MS PREPARE CHECK COMMAND...
@@ -88,7 +95,17 @@ check_apply() {
   return 1
 }
 
+prepare_comment() { cp "$work/A.Frixa" "$cal/C.Frixa"; rm -f "$cal/C.Frixa.tmp"; }
+check_comment() {
+  cmp -s "$cal/C.Frixa" "$work/A.Frixa" && return 0
+  cmp -s "$cal/C.Frixa" "$work/C-new.Frixa" && return 0
+  echo "kill: damaged calibration file after a kill of comment"; cp "$cal/C.Frixa" "$work/damaged-comment.Frixa"
+  return 1
+}
+
 run_kills create "$create_ms" prepare_create check_create \
   "$cli" create --folder "$dir" --inertia 1.25 --ratio 1 --out A
 run_kills apply "$apply_ms" prepare_apply check_apply "$cli" apply --folder "$dir" "$work/A.Frixa"
+run_kills comment "$comment_ms" prepare_comment check_comment \
+  "$cli" comment "$cal/C.Frixa" "Comment written while being killed"
 ((damaged == 0))

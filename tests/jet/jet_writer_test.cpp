@@ -489,6 +489,42 @@ TEST(JetWriter, SaveAfterAFailureThatCouldNotBeUndoneRewritesTheWholeFile) {
   EXPECT_EQ(CheckConsistency(saved), std::vector<std::string>{});
 }
 
+TEST(JetWriter, ReplaceModeSavesAWholeNewFileAndAFailedSaveLeavesTheOldOneUntouched) {
+  const ScratchFile file = CalibrationFile();
+  Database db = Database::Open(file.str());
+  const TableDef info = db.Table("Info");
+  const RowLocation row = db.Write().Append(info.page, InfoRow(" "));
+  db.Write().SetMode(WriteMode::kReplaceFile);
+  const std::string temporary = file.str() + ".tmp";
+  const Bytes before = FileBytes(file.path());
+  {
+    // Writing the new copy fails halfway: the file keeps every byte, the copy is gone.
+    FailingWriter failing(3, errnum::kJetDiskFull);
+    const ScopedFileWriter scope(failing);
+    EXPECT_EQ(ErrorOf([&] { db.Write().Update(info.page, row, InfoRow(std::string(200, 'G'))); }), 3026);
+  }
+  EXPECT_EQ(FileBytes(file.path()), before);
+  EXPECT_FALSE(fs::exists(temporary));
+  EXPECT_EQ(db.Pages().Bytes(), before);
+  EXPECT_FALSE(db.Write().HasUnsavedChanges());
+
+  // A save that moves the row to a new page: the file is replaced by the whole new image.
+  db.Write().Update(info.page, row, InfoRow(std::string(255, 'G')));
+  EXPECT_FALSE(fs::exists(temporary));
+  EXPECT_EQ(FileBytes(file.path()), db.Pages().Bytes());
+  const Database saved = Database::Open(file.str());
+  EXPECT_EQ(AllRows(saved, "Info"), (std::vector<std::vector<Value>>{InfoRow(std::string(255, 'G'))}));
+  EXPECT_EQ(CheckConsistency(saved), std::vector<std::string>{});
+
+  // A read-only file is refused before anything is written.
+  fs::permissions(file.path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_EQ(ErrorOf([&] { db.Write().Update(info.page, row, InfoRow("x")); }), 3027);
+  fs::permissions(file.path(), fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_FALSE(fs::exists(temporary));
+  EXPECT_EQ(AllRows(Database::Open(file.str()), "Info")[0], InfoRow(std::string(255, 'G')));
+}
+
 TEST(JetWriter, FileWhosePageOneIsNoGlobalMapIsNotWritten) {
   // Files composed for the reader's tests keep table maps on page 1.
   Bytes bytes = *BuildTemplate(kHostTemplateId);
