@@ -42,6 +42,7 @@ class Win32Frontend : public Frontend {
 
  private:
   MainWindow& main_;
+  DWORD lastRpmPaint_ = 0;  // GetTickCount of the last repaint of the RPM display
 };
 
 // MessageBoxA style bits for an icon and a set of buttons.

@@ -69,6 +69,16 @@ void Win32Frontend::SetProcessCaption(std::string_view caption) {
 }
 void Win32Frontend::ShowRpm(std::string_view digits) { main_.rpmDisplay().Show(digits); }
 void Win32Frontend::RefreshRpm() {
+  // Called after every revolution stored. The eye cannot follow more than a few dozen
+  // changes a second, and painting the panel each time costs more than the processing (much
+  // more on slow displays), so it is painted at most every 20 ms; in between the digits are
+  // only marked for painting, and the last value shows at the next paint in any case.
+  const DWORD now = GetTickCount();
+  if (lastRpmPaint_ != 0 && now - lastRpmPaint_ < 20) {
+    InvalidateRect(main_.rpmDisplay().hwnd(), nullptr, FALSE);
+    return;
+  }
+  lastRpmPaint_ = now;
   RedrawWindow(main_.rpmPanel().hwnd(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
