@@ -29,3 +29,37 @@ target_link_libraries(frixa PRIVATE frixa_core frixa_resources frixa_warnings)
 add_custom_command(TARGET frixa POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
           "${CMAKE_SOURCE_DIR}/resources/artwork/Frixa.ICO" "$<TARGET_FILE_DIR:frixa>/Frixa.ICO")
+
+# The user's guide, "Frixa Manual.PDF" beside the program, typeset from its groff source.
+find_program(FRIXA_GROFF groff)
+find_program(FRIXA_GROPDF gropdf)
+if(NOT FRIXA_GROFF OR NOT FRIXA_GROPDF)
+  message(FATAL_ERROR "The manual needs groff with its PDF output (Debian package groff)")
+endif()
+set(FRIXA_MANUAL_SOURCE "${CMAKE_SOURCE_DIR}/docs/manual/frixa-manual.ms")
+set(FRIXA_MANUAL "${CMAKE_BINARY_DIR}/Frixa Manual.PDF")
+add_custom_command(OUTPUT "${FRIXA_MANUAL}"
+  COMMAND "${FRIXA_GROFF}" -t -ms -Tpdf -wall "${FRIXA_MANUAL_SOURCE}" > "${FRIXA_MANUAL}"
+  DEPENDS "${FRIXA_MANUAL_SOURCE}"
+  COMMENT "Typesetting Frixa Manual.PDF"
+  VERBATIM)
+add_custom_target(frixa_manual ALL DEPENDS "${FRIXA_MANUAL}")
+
+# The program folder as a dyno PC holds it: `cmake --install BUILD --prefix FOLDER` puts the
+# program, its manual and icon and an empty "Custom Cal" folder into FOLDER; the target
+# `package` zips the same folder for release.
+install(TARGETS frixa RUNTIME DESTINATION .)
+install(FILES "${FRIXA_MANUAL}" "${CMAKE_SOURCE_DIR}/resources/artwork/Frixa.ICO" DESTINATION .)
+install(DIRECTORY DESTINATION "Custom Cal")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(FRIXA_PACKAGE_ARCH win64)
+else()
+  set(FRIXA_PACKAGE_ARCH win32)
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Frixa)
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_FILE_NAME "Frixa-${PROJECT_VERSION}-${FRIXA_PACKAGE_ARCH}")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/package")
+include(CPack)

@@ -16,7 +16,7 @@ frixa_need_packages() {
 
 FRIXA_NATIVE_PACKAGES=(cmake ninja-build g++ make googletest libgtest-dev libbenchmark-dev)
 FRIXA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
-                        binutils-mingw-w64-i686 wine64 xvfb xauth)
-FRIXA_CHECK_PACKAGES=(mdbtools clang libclang-rt-14-dev)
+                        binutils-mingw-w64-i686 wine64 xvfb xauth groff unzip)
+FRIXA_CHECK_PACKAGES=(mdbtools clang libclang-rt-14-dev poppler-utils)
 
 frixa_jobs() { nproc 2>/dev/null || echo 2; }
