@@ -255,7 +255,7 @@ void Writer::EndChange() {
     Flush();
   } catch (...) {
     // A failed replacement changed nothing on disk; a failed write in place may have.
-    if (mode_ == WriteMode::kWriteThrough) RestoreDisk();
+    if (lastSaveInPlace_) RestoreDisk();
     RollBackMemory();
     throw;
   }
@@ -489,11 +489,14 @@ void Writer::Delete(PageNumber table, RowLocation row) {
 void Writer::Flush() {
   if (broken_) Guard();
   if (!HasUnsavedChanges()) return;
+  lastSaveInPlace_ = false;
   CheckWritable();
-  if (mode_ == WriteMode::kReplaceFile) {
-    SaveByReplacing();
-    return;
-  }
+  if (mode_ == WriteMode::kReplaceFile && SaveByReplacing()) return;
+  lastSaveInPlace_ = true;
+  SaveInPlace();
+}
+
+void Writer::SaveInPlace() {
   // New pages first (nothing points at them until the old pages say so), then the old ones.
   std::vector<PageNumber> order;
   if (rewriteAll_) {
@@ -520,10 +523,10 @@ void Writer::Flush() {
   stamp_ = StampOf(path_);
 }
 
-void Writer::SaveByReplacing() {
+bool Writer::SaveByReplacing() {
   const std::string temporary = path_ + ".tmp";
   std::FILE* f = std::fopen(temporary.c_str(), "wb");
-  if (f == nullptr) RaiseJetError(errnum::kJetCannotOpen, temporary);
+  if (f == nullptr) return false;
   std::fclose(f);
   try {
     std::vector<PageWrite> writes;
@@ -542,6 +545,7 @@ void Writer::SaveByReplacing() {
   rewriteAll_ = false;
   diskPageCount_ = file_.PageCount();
   stamp_ = StampOf(path_);
+  return true;
 }
 
 }  // namespace frixa::jet

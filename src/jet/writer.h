@@ -19,6 +19,8 @@
 // new file: written beside the old one under the name + ".tmp", synced, and moved over it in
 // one step, so that a save cut short by a crash or a full disk leaves the old file whole. Meant
 // for small changes to files that hold the user's data, such as a calibration file's comment.
+// Where the folder refuses the temporary file but the file itself may be written, the change
+// is saved in place as in write-through mode.
 //
 // Errors (frixa::Error): 3027 the file is read-only, or the table is one this engine does not
 // write (system tables, tables with indexes or AutoNumber columns, values of long-value
@@ -111,7 +113,10 @@ class Writer {
   void RollBackMemory();
   void RestoreDisk();
   // Replace mode's save: the whole image under a temporary name, synced, moved over the file.
-  void SaveByReplacing();
+  // False, with nothing written, when the temporary file cannot be created.
+  bool SaveByReplacing();
+  // Write-through's save: the changed pages in place.
+  void SaveInPlace();
 
   MutableByteSpan Edit(PageNumber page);
   PageNumber AppendPage();
@@ -137,6 +142,7 @@ class Writer {
   std::vector<std::uint8_t> dirty_;  // per page: differs from the file on disk
   std::vector<PageNumber> dirtyList_;
   bool rewriteAll_ = false;  // the disk may hold a half-undone change: save every page
+  bool lastSaveInPlace_ = true;  // whether the last save wrote pages into the file itself
 
   // The change under way: in write-through mode, the pages it touched as they were before.
   struct Original {
