@@ -17,37 +17,18 @@
 #include <vector>
 
 #include "support/run_files.h"
+#include "support/shell_run.h"
 
 namespace frixa {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Output {
-  int status = 0;
-  std::string out;  // stdout and stderr
-};
+using Output = testing::ShellOutput;
 
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-Output Shell(const std::string& command) {
-  Output o;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe.get())) > 0) o.out.append(buf, n);
-  const int raw = pclose(pipe.release());
-  o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return o;
-}
-
-std::string Cli(const std::string& args) {
-  return Quote(FRIXA_CLI_PATH) + " " + args;
-}
+std::string Quote(const std::string& s) { return testing::ShellQuote(s); }
+Output Shell(const std::string& command) { return testing::RunShell(command); }
+std::string Cli(const std::string& args) { return testing::CliCommand(args); }
 
 // The command under a limit of `blocks` 512-byte blocks per written file.
 Output Limited(int blocks, const std::string& args) {
