@@ -42,6 +42,7 @@
 #include "jet/text.h"
 #include "support/jet_synth.h"
 #include "support/jet_test_files.h"
+#include "support/mdbtools_run.h"
 
 namespace frixa::jet {
 namespace {
@@ -59,39 +60,9 @@ std::vector<fs::path> Fixtures() {
   return files;
 }
 
-std::string ShellQuote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out + "'";
-}
-
-std::string RunCommand(const std::string& command) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) throw std::runtime_error("cannot run " + command);
-  std::string out;
-  std::array<char, 65536> buf{};
-  std::size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), pipe.get())) > 0) out.append(buf.data(), n);
-  return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
+using testing::Lines;
+using testing::RunCommand;
+using testing::ShellQuote;
 
 struct Cell {
   std::string text;
