@@ -18,5 +18,12 @@ frixa_wine_prefix() {
 }
 
 # Keeps one wineserver up while many test processes run (each start then costs ~70 ms, not 3 s).
-frixa_wineserver_up() { frixa_wine_prefix >/dev/null; wineserver -p 2>/dev/null || true; }
+# Wine's background processes (services, devices) start with the first program of a session
+# and inherit its output; started here with the output elsewhere, they cannot hold the pipe of
+# a test runner open, which would wait for them to end.
+frixa_wineserver_up() {
+  frixa_wine_prefix >/dev/null
+  wineserver -p 2>/dev/null || true
+  wineboot >/dev/null 2>&1 </dev/null || true
+}
 frixa_wineserver_down() { wineserver -k 2>/dev/null || true; }
