@@ -42,15 +42,15 @@ class DirectAverages {
  public:
   DirectAverages(RecordSet& RD, float min, float max)
       : min_(min), sums_(static_cast<std::size_t>(RangeSize(min, max))) {
-    RD.Refresh();  // "Select * From RawData", as Create bound it
-    for (; !RD.Eof(); RD.MoveNext()) {
-      const FieldValue rpm = RD.Fields(0);
-      if (rpm.IsNull()) continue;
+    // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
+    RD.ForEachRow([&](std::span<const FieldValue> row) {
+      const FieldValue& rpm = row[0];
+      if (rpm.IsNull()) return;
       const double offset = rpm.AsDouble() - static_cast<double>(min_);
-      if (offset < 0 || offset >= static_cast<double>(sums_.size())) continue;
+      if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
       Sums& s = sums_[static_cast<std::size_t>(offset)];
-      const FieldValue kw = RD.Fields(1);
-      const FieldValue nm = RD.Fields(2);
+      const FieldValue& kw = row[1];
+      const FieldValue& nm = row[2];
       if (!kw.IsNull()) {
         s.kw += kw.AsDouble();
         ++s.kwCount;
@@ -59,7 +59,7 @@ class DirectAverages {
         s.nm += nm.AsDouble();
         ++s.nmCount;
       }
-    }
+    });
   }
 
   Means At(float rpm) const {

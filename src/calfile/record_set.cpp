@@ -188,6 +188,35 @@ void RecordSet::Refresh() {
   });
 }
 
+namespace {
+
+// Whether the scan's current row meets the statement's condition, if it has one.
+bool RowMatches(jet::TableScan& scan, const Statement& st, const Resolved& cols) {
+  if (cols.where < 0) return true;
+  const FieldValue v = FieldOf(scan.ReadValue(static_cast<std::size_t>(cols.where)));
+  return !v.IsNull() && v.AsDouble() == st.where->value;
+}
+
+}  // namespace
+
+void RecordSet::ForEachRow(const std::function<void(std::span<const FieldValue>)>& visit) {
+  (void)Open();
+  Guarded([&] {
+    const jet::Database& db = hold_.Db();
+    const Statement st = ParseStatement(recordSource_);
+    if (st.kind != Statement::Kind::kSelectAll) RaiseJetError(errnum::kJetInvalidStatement);
+    const jet::TableDef def = db.Table(st.table);
+    const Resolved cols = Resolve(st, def);
+    jet::TableScan scan = db.Scan(def);
+    std::vector<FieldValue> row(def.columns.size());
+    while (scan.Next()) {
+      if (!RowMatches(scan, st, cols)) continue;
+      for (std::size_t c = 0; c < row.size(); ++c) row[c] = FieldOf(scan.ReadValue(c));
+      visit(row);
+    }
+  });
+}
+
 void RecordSet::RunStatement() {
   const jet::Database& db = hold_.Db();
   if (recordSource_.empty()) return;
@@ -199,11 +228,7 @@ void RecordSet::RunStatement() {
   result.table = def.page;
   result.generation = hold_.Generation();
   jet::TableScan scan = db.Scan(def);
-  auto matches = [&]() {
-    if (cols.where < 0) return true;
-    const FieldValue v = FieldOf(scan.ReadValue(static_cast<std::size_t>(cols.where)));
-    return !v.IsNull() && v.AsDouble() == st.where->value;
-  };
+  auto matches = [&]() { return RowMatches(scan, st, cols); };
 
   if (st.kind == Statement::Kind::kSelectAll) {
     result.updatable = true;

@@ -37,7 +37,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -144,6 +146,12 @@ class RecordSet {
   void SetWholeFileSaves(bool on);
   // Saves what write-behind kept.
   void Flush();
+
+  // Reads the rows that the record source, a "Select *" statement, gives now, one at a time,
+  // passing each to `visit` without keeping any: one pass over a table too large to hold as
+  // values. Rows saved but still kept by write-behind are included. The record set itself
+  // stays as it was. Must follow a Refresh; raises 3129 for an aggregate record source.
+  void ForEachRow(const std::function<void(std::span<const FieldValue>)>& visit);
 
  private:
   struct Result {

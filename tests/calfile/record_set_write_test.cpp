@@ -360,6 +360,34 @@ TEST_F(RecordSetWriting, WriteBehindRowsAreSavedWhenTheRecordSetGoes) {
   EXPECT_EQ(RowsOnDisk("RawData"), 1u);
 }
 
+TEST_F(RecordSetWriting, ForEachRowPassesWhatARefreshWouldHoldWithoutMovingTheRecordSet) {
+  RecordSet rd = Bound("Select * From RawData");
+  rd.SetWriteBehind(true);
+  for (int i = 0; i < 300; ++i) AddRaw(rd, static_cast<float>(600 + i % 7), 0.5f * static_cast<float>(i), 1.0f);
+  // Kept by write-behind, not yet on disk: still read.
+  std::vector<std::vector<FieldValue>> passed;
+  rd.ForEachRow([&](std::span<const FieldValue> row) { passed.emplace_back(row.begin(), row.end()); });
+  EXPECT_EQ(rd.RecordCount(), 0);  // the record set still holds what its last Refresh read
+  rd.Refresh();
+  std::vector<std::vector<FieldValue>> held;
+  for (; !rd.Eof(); rd.MoveNext()) held.push_back({rd.Fields(0), rd.Fields(1), rd.Fields(2)});
+  EXPECT_EQ(passed, held);
+  ASSERT_EQ(passed.size(), 300u);
+  EXPECT_EQ(passed[299][1], FieldValue::Single(149.5f));
+
+  // With a condition, only the matching rows; an aggregate has no rows to pass.
+  RecordSet some = Bound("Select * From RawData where SpotRPM=603");
+  long n = 0;
+  some.ForEachRow([&](std::span<const FieldValue> row) {
+    EXPECT_EQ(row[0], FieldValue::Integer(603));
+    ++n;
+  });
+  EXPECT_EQ(n, some.RecordCount());
+  EXPECT_EQ(n, 43);
+  RecordSet mean = Bound("SELECT AVG(SpotKWLoss), AVG(SpotNMLoss) FROM RawData where SpotRPM=603");
+  EXPECT_EQ(ErrorOf([&] { mean.ForEachRow([](std::span<const FieldValue>) {}); }), 3129);
+}
+
 TEST_F(RecordSetWriting, HostTemplateTakesTheCopiedCurveRowForRow) {
   // Apply's copy: every Losses row of a calibration file into a fresh host loss file.
   RecordSet ld = Bound("Select * from Losses");
