@@ -14,9 +14,7 @@ namespace frixa {
 namespace {
 
 void ReportStartupError(App& app, int number) {
-  app.ui.ShowMessage(
-      "An ERROR (" + SignedNumberText(static_cast<std::int32_t>(number)) + ") has occured",
-      kStartupCheckTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+  app.ui.ShowMessage(ErrorOccurredText(number), kStartupCheckTitle, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 StartupOutcome CheckAndPrepare(App& app, std::string_view commandLine, const NumberLocale& locale,

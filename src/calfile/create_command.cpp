@@ -100,9 +100,7 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     ReleaseQuietly(dc);
     if (!building.empty()) std::remove(building.c_str());
   } catch (const Error& e) {
-    ui.ShowMessage("An ERROR (" + SignedNumberText(static_cast<std::int32_t>(e.number())) +
-                       ") has occured",
-                   kCreateTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    ui.ShowMessage(ErrorOccurredText(e.number()), kCreateTitle, MessageIcon::Exclamation, MessageButtons::Ok);
     ReleaseQuietly(dc);
     if (!building.empty()) std::remove(building.c_str());
   }

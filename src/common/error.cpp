@@ -1,6 +1,8 @@
 // Standard descriptions of the runtime error numbers the core raises.
 #include "common/error.h"
 
+#include "common/number_text.h"
+
 namespace frixa {
 
 std::string RuntimeErrorDescription(int number) {
@@ -84,6 +86,10 @@ std::string JetErrorDescription(int number, const std::string& item) {
 
 void RaiseJetError(int number, const std::string& item) {
   throw Error(number, JetErrorDescription(number, item));
+}
+
+std::string ErrorOccurredText(int number, const std::string& tail) {
+  return "An ERROR (" + SignedNumberText(static_cast<std::int32_t>(number)) + ") has occured" + tail;
 }
 
 }  // namespace frixa

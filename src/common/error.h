@@ -84,4 +84,9 @@ std::string JetErrorDescription(int number, const std::string& item = {});
 // Raises the Jet error `number` with its description.
 [[noreturn]] void RaiseJetError(int number, const std::string& item = {});
 
+// The text of the commands' error messages: "An ERROR (" + the number as SignedNumberText (a
+// blank before zero and positive numbers) + ") has occured", then `tail` (such as
+// " Graphing the Run data").
+std::string ErrorOccurredText(int number, const std::string& tail = "");
+
 }  // namespace frixa

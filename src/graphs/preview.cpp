@@ -14,9 +14,7 @@ namespace {
 constexpr const char* kPreviewErrorTitle = "Frixa Startup";
 
 void ReportPreviewFailure(App& app, int number) {
-  app.ui.ShowMessage(
-      "An ERROR (" + SignedNumberText(static_cast<std::int32_t>(number)) + ") has occured",
-      kPreviewErrorTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+  app.ui.ShowMessage(ErrorOccurredText(number), kPreviewErrorTitle, MessageIcon::Exclamation, MessageButtons::Ok);
   app.ui.SetCreateEnabled(false);
 }
 

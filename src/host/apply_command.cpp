@@ -81,9 +81,7 @@ void ApplyCommand(App& app, DataControls& dc) {
     ui.AppendStatusLine("Done");
     ui.AppendStatusLine("********");
   } catch (const Error& e) {
-    ui.ShowMessage("An ERROR (" + SignedNumberText(static_cast<std::int32_t>(e.number())) +
-                       ") has occured",
-                   kApplyTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    ui.ShowMessage(ErrorOccurredText(e.number()), kApplyTitle, MessageIcon::Exclamation, MessageButtons::Ok);
     try {
       Release(dc.LossCal);
     } catch (const Error&) {

@@ -40,9 +40,7 @@ void ProcessRunData(App& app, RecordSet& RD) {
     };
     RunPass(app, WindowPrecision::Double, header, perRevolution);
   } catch (const Error& e) {
-    ui.ShowMessage("An ERROR (" + SignedNumberText(static_cast<std::int32_t>(e.number())) +
-                       ") has occured processing the Run data",
-                   "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
+    ui.ShowMessage(ErrorOccurredText(e.number(), " processing the Run data"), "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
   }
 }
 
