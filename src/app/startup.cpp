@@ -14,7 +14,8 @@ namespace frixa {
 namespace {
 
 void ReportStartupError(App& app, int number) {
-  app.ui.ShowMessage(ErrorOccurredText(number), kStartupCheckTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+  app.ui.ShowMessage(ErrorOccurredText(number), kStartupCheckTitle, MessageIcon::Exclamation,
+                     MessageButtons::Ok);
 }
 
 StartupOutcome CheckAndPrepare(App& app, std::string_view commandLine, const NumberLocale& locale,

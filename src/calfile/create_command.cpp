@@ -100,7 +100,8 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     ReleaseQuietly(dc);
     if (!building.empty()) std::remove(building.c_str());
   } catch (const Error& e) {
-    ui.ShowMessage(ErrorOccurredText(e.number()), kCreateTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    ui.ShowMessage(ErrorOccurredText(e.number()), kCreateTitle, MessageIcon::Exclamation,
+                   MessageButtons::Ok);
     ReleaseQuietly(dc);
     if (!building.empty()) std::remove(building.c_str());
   }

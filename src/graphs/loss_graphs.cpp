@@ -25,7 +25,8 @@ void ReportGraphPassFailure(App& app, int number) {
     // The overflow of 0 / 0: the first record carried no time at all.
     app.ui.ShowMessage(kNoDataText, kNoDataTitle, MessageIcon::Exclamation, MessageButtons::Ok);
   } else {
-    app.ui.ShowMessage(ErrorOccurredText(number, " Graphing the Run data"), kGraphErrorTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    app.ui.ShowMessage(ErrorOccurredText(number, " Graphing the Run data"), kGraphErrorTitle,
+                       MessageIcon::Exclamation, MessageButtons::Ok);
   }
   app.ui.SetCreateEnabled(false);
 }

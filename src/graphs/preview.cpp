@@ -14,7 +14,8 @@ namespace {
 constexpr const char* kPreviewErrorTitle = "Frixa Startup";
 
 void ReportPreviewFailure(App& app, int number) {
-  app.ui.ShowMessage(ErrorOccurredText(number), kPreviewErrorTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+  app.ui.ShowMessage(ErrorOccurredText(number), kPreviewErrorTitle, MessageIcon::Exclamation,
+                     MessageButtons::Ok);
   app.ui.SetCreateEnabled(false);
 }
 

@@ -81,7 +81,8 @@ void ApplyCommand(App& app, DataControls& dc) {
     ui.AppendStatusLine("Done");
     ui.AppendStatusLine("********");
   } catch (const Error& e) {
-    ui.ShowMessage(ErrorOccurredText(e.number()), kApplyTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    ui.ShowMessage(ErrorOccurredText(e.number()), kApplyTitle, MessageIcon::Exclamation,
+                   MessageButtons::Ok);
     try {
       Release(dc.LossCal);
     } catch (const Error&) {

@@ -40,7 +40,8 @@ void ProcessRunData(App& app, RecordSet& RD) {
     };
     RunPass(app, WindowPrecision::Double, header, perRevolution);
   } catch (const Error& e) {
-    ui.ShowMessage(ErrorOccurredText(e.number(), " processing the Run data"), "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
+    ui.ShowMessage(ErrorOccurredText(e.number(), " processing the Run data"),
+                   "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
   }
 }
 
