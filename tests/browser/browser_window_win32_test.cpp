@@ -68,13 +68,8 @@ std::string Header(HWND list, int column) {
 class BrowserWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RundownModel model;
-    model.startRpm = 1500;
-    model.endRpm = 600;
-    model.frictionA = 6.0;
-    p_.SimulateAndPreview(model, 1.25f, 1.0f);
-    p_.ui.fileNameAnswers.push_back(p_.CalFile("Rig"));
-    CreateCalibrationFile(p_.app, p_.dc);
+    p_.SimulateAndPreview(testing::ProgramFolder::ShortRundown(), 1.25f, 1.0f);
+    p_.Create("Rig");
     ASSERT_TRUE(p_.ui.messages.empty());
   }
   void TearDown() override {

@@ -15,13 +15,8 @@ namespace {
 class FileBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RundownModel model;
-    model.startRpm = 1500;
-    model.endRpm = 600;
-    model.frictionA = 6.0;
-    p.SimulateAndPreview(model, 1.5f, 2.0f);
-    p.ui.fileNameAnswers.push_back(p.CalFile("Rig"));
-    CreateCalibrationFile(p.app, p.dc);
+    p.SimulateAndPreview(testing::ProgramFolder::ShortRundown(), 1.5f, 2.0f);
+    p.Create("Rig");
     ASSERT_TRUE(p.ui.messages.empty());
     rig = p.CalFile("Rig.Frixa");
   }

@@ -26,13 +26,8 @@ std::vector<char> Bytes(const std::string& path) {
 class ApplyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RundownModel model;
-    model.startRpm = 1500;
-    model.endRpm = 600;
-    model.frictionA = 6.0;
-    p.SimulateAndPreview(model);
-    p.ui.fileNameAnswers.push_back(p.CalFile("Rig"));
-    CreateCalibrationFile(p.app, p.dc);
+    p.SimulateAndPreview(testing::ProgramFolder::ShortRundown());
+    p.Create("Rig");
     ASSERT_TRUE(p.ui.messages.empty());
     p.ui.status.clear();
   }

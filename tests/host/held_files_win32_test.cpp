@@ -45,23 +45,16 @@ class Held {
 class HeldFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    RundownModel model;
-    model.startRpm = 1500;
-    model.endRpm = 600;
-    model.frictionA = 6.0;
+    RundownModel model = testing::ProgramFolder::ShortRundown();
     p.SimulateAndPreview(model);
-    Create("Rig");
+    p.Create("Rig");
     model.frictionA = 9.0;  // another curve, so that applying one replaces the other
     p.SimulateAndPreview(model);
-    Create("Other");
+    p.Create("Other");
     Apply("Other");
     ASSERT_TRUE(p.ui.messages.empty());
     rig = p.CalFile("Rig.Frixa");
     host = p.app.ProgramFile("Torvex2.005");
-  }
-  void Create(const std::string& name) {
-    p.ui.fileNameAnswers.push_back(p.CalFile(name));
-    CreateCalibrationFile(p.app, p.dc);
   }
   void Apply(const std::string& name) {
     p.ui.fileNameAnswers.push_back(p.CalFile(name));
@@ -111,7 +104,7 @@ TEST_F(HeldFiles, CreateOverALockedFileFailsAndKeepsIt) {
   {
     Held lock(rig, 0);
     ASSERT_TRUE(lock.ok());
-    Create("Rig");
+    p.Create("Rig");
     ASSERT_EQ(p.ui.messages.size(), 1u);
     EXPECT_EQ(p.ui.messages[0].title, "Frixa Data Processor");
     EXPECT_EQ(p.ui.messages[0].text.rfind("An ERROR (", 0), 0u) << p.ui.messages[0].text;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/startup_preview.h"
+#include "calfile/create_command.h"
 #include "common/app.h"
 
 namespace frixa::testing {
@@ -52,6 +53,19 @@ void ProgramFolder::Preview() {
   ui.messages.clear();
   ui.calls.clear();
   ui.status.clear();
+}
+
+void ProgramFolder::Create(const std::string& name) {
+  ui.fileNameAnswers.push_back(CalFile(name));
+  CreateCalibrationFile(app, dc);
+}
+
+RundownModel ProgramFolder::ShortRundown() {
+  RundownModel model;
+  model.startRpm = 1500;
+  model.endRpm = 600;
+  model.frictionA = 6.0;
+  return model;
 }
 
 }  // namespace frixa::testing

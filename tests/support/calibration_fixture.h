@@ -31,6 +31,11 @@ class ProgramFolder {
   void WriteRunAndPreview(const std::vector<RunRecord>& records, float inertia = 1.25f,
                           float ratio = 1.0f);
   void Preview();
+  // Runs Create with `name` typed into its dialog (a bare name goes into Custom Cal).
+  void Create(const std::string& name);
+
+  // A short rundown (1500 to 600 RPM under a constant 6 N m): a small file, quickly made.
+  static RundownModel ShortRundown();
 
   TempFolder folder;
   RecordingFrontend ui;
