@@ -17,6 +17,7 @@
 #include "app/win32_frontend.h"
 #include "support/fake_registry.h"
 #include "support/run_files.h"
+#include "support/win32_messages.h"
 
 namespace frixa::win {
 namespace {
@@ -46,13 +47,7 @@ class AnsweringFrontend : public Win32Frontend {
   }
 };
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using testing::Pump;
 
 std::vector<std::string> LogLines(HWND status) {
   const int n = GetWindowTextLengthA(status);

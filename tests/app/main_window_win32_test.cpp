@@ -19,6 +19,7 @@
 #include "support/run_files.h"
 #include "support/fake_registry.h"
 #include "support/recording_frontend.h"
+#include "support/win32_messages.h"
 
 namespace frixa::win {
 namespace {
@@ -44,19 +45,9 @@ class ScriptedFrontend : public Win32Frontend {
   std::string AskFileName(const FileDialogSettings&) override { return ""; }
 };
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using testing::Pump;
 
-std::string Text(HWND hwnd) {
-  char buffer[4096] = {};
-  SendMessageA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
-}
+using testing::Text;
 
 // Where a window lies in its parent's client area (or on the screen for a top-level window).
 PixelRect RectInParent(HWND hwnd) {

@@ -15,25 +15,16 @@
 #include "browser/browser_window.h"
 #include "calfile/create_command.h"
 #include "support/calibration_fixture.h"
+#include "support/win32_messages.h"
 
 namespace frixa::win {
 namespace {
 
 using BC = BrowserControl;
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using testing::Pump;
 
-std::string Text(HWND hwnd) {
-  char buffer[1024] = {};
-  SendMessageA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
-}
+using testing::Text;
 
 std::vector<std::string> Items(HWND list) {
   std::vector<std::string> items;

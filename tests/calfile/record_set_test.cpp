@@ -11,6 +11,7 @@
 #include "common/number_text.h"
 #include "support/jet_synth.h"
 #include "support/jet_test_files.h"
+#include "support/error_of.h"
 
 namespace frixa {
 namespace {
@@ -20,14 +21,7 @@ using testing::ScratchFile;
 using testing::SynthesizeDatabase;
 using Rows = std::vector<std::tuple<std::int32_t, float, float>>;
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 // A calibration file with the given raw rows and points; Info holds one row.
 std::vector<std::uint8_t> CalibrationFile(const Rows& raw, const Rows& points, const Rows& losses = {}) {

@@ -15,6 +15,7 @@
 #include "jet/database.h"
 #include "support/jet_consistency.h"
 #include "support/jet_test_files.h"
+#include "support/error_of.h"
 
 namespace frixa {
 namespace {
@@ -23,14 +24,7 @@ namespace fs = std::filesystem;
 using testing::FileBytes;
 using testing::ScratchFile;
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 // Replaces the contents of the file at `path` (std::filesystem::copy_file cannot overwrite
 // under mingw).

@@ -19,6 +19,7 @@
 #include "jet/usage_map.h"
 #include "support/jet_consistency.h"
 #include "support/jet_test_files.h"
+#include "support/error_of.h"
 
 namespace frixa::jet {
 namespace {
@@ -29,14 +30,7 @@ using testing::FileBytes;
 using testing::ScratchFile;
 using Bytes = std::vector<std::uint8_t>;
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 std::vector<std::vector<Value>> AllRows(const Database& db, const std::string& table) {
   const TableDef def = db.Table(table);
