@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace frixa {
 
@@ -26,6 +27,12 @@ struct FileDialogSettings {
 
 // The two loss graphs of the main window.
 enum class Graph { Power, Torque };  // KWGraph, NMGraph
+
+// One point of a line drawn over a graph: x the RPM, y the graph's quantity.
+struct GraphPoint {
+  double x = 0;
+  double y = 0;
+};
 
 class Frontend {
  public:
@@ -57,6 +64,17 @@ class Frontend {
   virtual void GraphSetUp(Graph graph) = 0;
   virtual void GraphAddPoint(Graph graph, double x, double y) = 0;
   virtual void GraphFinish(Graph graph) = 0;
+  // A point of one of the first revolutions of a run, while the calculator's window still holds
+  // copies of the first period (their losses ramp up from nothing): drawn in a lighter shade.
+  // A front end that does not tell the two kinds apart plots it as any other point.
+  virtual void GraphAddStartPoint(Graph graph, double x, double y) { GraphAddPoint(graph, x, y); }
+  // The run's fitted friction model, drawn over the points as a line (points in increasing x).
+  // Sent after the last point and before GraphFinish; an empty line clears it. A front end that
+  // draws no line ignores it.
+  virtual void GraphSetFitLine(Graph graph, const std::vector<GraphPoint>& line) {
+    (void)graph;
+    (void)line;
+  }
 
   // The Go (Create) button's Enabled state.
   virtual void SetCreateEnabled(bool enabled) = 0;
