@@ -63,3 +63,12 @@ set(CPACK_PACKAGE_FILE_NAME "Frixa-${PROJECT_VERSION}-${FRIXA_PACKAGE_ARCH}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/package")
 include(CPack)
+
+# Timings that need the real windows (bench/*_win32.cpp), run under Wine by the scripts beside
+# them: plain programs on the core and the pictures.
+file(GLOB FRIXA_WIN32_BENCH_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/bench/*_win32.cpp")
+foreach(src IN LISTS FRIXA_WIN32_BENCH_SOURCES)
+  get_filename_component(name "${src}" NAME_WE)
+  add_executable(${name} "${src}")
+  target_link_libraries(${name} PRIVATE frixa_core frixa_resources frixa_warnings)
+endforeach()

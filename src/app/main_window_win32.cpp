@@ -166,6 +166,11 @@ void MainWindow::CreateControls() {
                   id(MC::KWGraph));
   // The torque graph lies over the foot of the power graph, not under it.
   SetWindowPos(nmGraph_.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // One RPM scale and the same plot edges for both; the power graph's labels stay clear of the
+  // strip the torque graph covers.
+  nmGraph_.SetPartner(&kwGraph_);
+  kwGraph_.SetPartner(&nmGraph_);
+  kwGraph_.SetCoveredTop(nm.top - kw.top);
   for (GraphControl* g : {&nmGraph_, &kwGraph_}) {
     g->onFocus = [this](bool got) { got ? focusMetrics_.GotFocus() : focusMetrics_.LostFocus(); };
   }

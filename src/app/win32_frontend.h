@@ -33,6 +33,8 @@ class Win32Frontend : public Frontend {
   void GraphSetUp(Graph graph) override;
   void GraphAddPoint(Graph graph, double x, double y) override;
   void GraphFinish(Graph graph) override;
+  void GraphAddStartPoint(Graph graph, double x, double y) override;
+  void GraphSetFitLine(Graph graph, const std::vector<GraphPoint>& line) override;
   void SetCreateEnabled(bool enabled) override;
   void DoEvents() override;
   void RepaintMain() override;

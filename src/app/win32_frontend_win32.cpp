@@ -89,6 +89,12 @@ void Win32Frontend::GraphAddPoint(Graph graph, double x, double y) {
   main_.graph(graph).AddPoint(x, y);
 }
 void Win32Frontend::GraphFinish(Graph graph) { main_.graph(graph).Finish(); }
+void Win32Frontend::GraphAddStartPoint(Graph graph, double x, double y) {
+  main_.graph(graph).AddStartPoint(x, y);
+}
+void Win32Frontend::GraphSetFitLine(Graph graph, const std::vector<GraphPoint>& line) {
+  main_.graph(graph).SetFitLine(line);
+}
 
 void Win32Frontend::SetCreateEnabled(bool enabled) { main_.goButton().SetEnabled(enabled); }
 

@@ -45,16 +45,37 @@ AxisScale CoveringScale(double lo, double hi, bool fromZero, int intervals) {
   }
 }
 
-GraphScales ScalesCovering(const std::vector<GraphPoint>& points) {
-  if (points.empty()) return {CoveringScale(0, 1, false, 5), CoveringScale(0, 1, false, 5)};
-  double x0 = points.front().x, x1 = x0, y0 = points.front().y, y1 = y0;
-  for (const GraphPoint& p : points) {
-    x0 = std::min(x0, p.x);
-    x1 = std::max(x1, p.x);
-    y0 = std::min(y0, p.y);
-    y1 = std::max(y1, p.y);
+void ValueRange::Add(double v) {
+  if (empty) {
+    lo = hi = v;
+    empty = false;
+    return;
   }
-  return {CoveringScale(x0, x1, false, 6), CoveringScale(y0, y1, true, 5)};
+  lo = std::min(lo, v);
+  hi = std::max(hi, v);
+}
+
+void ValueRange::Add(const ValueRange& other) {
+  if (other.empty) return;
+  Add(other.lo);
+  Add(other.hi);
+}
+
+AxisScale RpmScaleCovering(const ValueRange& rpm) {
+  return rpm.empty ? CoveringScale(0, 1, false, 5) : CoveringScale(rpm.lo, rpm.hi, false, 6);
+}
+
+AxisScale LossScaleCovering(const ValueRange& loss) {
+  return loss.empty ? CoveringScale(0, 1, false, 5) : CoveringScale(loss.lo, loss.hi, true, 5);
+}
+
+GraphScales ScalesCovering(const std::vector<GraphPoint>& points) {
+  ValueRange x, y;
+  for (const GraphPoint& p : points) {
+    x.Add(p.x);
+    y.Add(p.y);
+  }
+  return {RpmScaleCovering(x), LossScaleCovering(y)};
 }
 
 std::string TickLabel(std::string_view format, double value) {

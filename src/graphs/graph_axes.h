@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/frontend.h"
+
 namespace frixa {
 
 // What a loss graph shows besides its points.
@@ -14,12 +16,20 @@ struct GraphTexts {
   const char* title;
   const char* lossFormat;  // tick labels of the vertical (loss) axis
   const char* rpmFormat;   // tick labels of the horizontal (RPM) axis
+  const char* lossTitle;   // the loss axis's name, UTF-8
+  const char* rpmTitle;    // the RPM axis's name
 };
-inline constexpr GraphTexts kPowerGraphTexts{"Rundown Power Losses", "%gkW", "%g"};
-inline constexpr GraphTexts kTorqueGraphTexts{"Rundown Torque Losses", "%gNM", "%g"};
+inline constexpr GraphTexts kPowerGraphTexts{"Rundown Power Losses", "%gkW", "%g", "kW", "RPM"};
+inline constexpr GraphTexts kTorqueGraphTexts{"Rundown Torque Losses", "%gNM", "%g",
+                                              "N\u00B7m", "RPM"};
 
-struct GraphPoint {
-  double x, y;
+// The smallest and largest of some values; empty until one is added.
+struct ValueRange {
+  double lo = 0.0;
+  double hi = 0.0;
+  bool empty = true;
+  void Add(double v);
+  void Add(const ValueRange& other);
 };
 
 // An axis from `min` to `max` in whole `step`s (min and max are multiples of step).
@@ -40,6 +50,9 @@ struct GraphScales {
 };
 // The axes for a graph's points: RPM across, losses up from 0. Without points: 0 to 1 on both.
 GraphScales ScalesCovering(const std::vector<GraphPoint>& points);
+// The same axes from the ranges of the values: RPM across (6 steps), losses from 0 (5 steps).
+AxisScale RpmScaleCovering(const ValueRange& rpm);
+AxisScale LossScaleCovering(const ValueRange& loss);
 
 // A tick label: the format with its "%g" replaced by the value as C's %g writes it.
 std::string TickLabel(std::string_view format, double value);

@@ -320,8 +320,8 @@ TEST_F(MainWindowTest, NegativeValueCountsAsNonZeroAndThePreviewFillsLogAndGraph
   EXPECT_TRUE(IsWindowEnabled(Hwnd(MainControl::Go)));
 }
 
-// Pixels of the series colour in what a window paints.
-int SeriesPixels(HWND hwnd) {
+// Pixels of one colour in what a window paints.
+int PixelsOf(HWND hwnd, COLORREF colour) {
   RECT r;
   GetClientRect(hwnd, &r);
   HDC screen = GetDC(nullptr);
@@ -331,7 +331,7 @@ int SeriesPixels(HWND hwnd) {
   SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   int n = 0;
   for (int y = 0; y < r.bottom; ++y) {
-    for (int x = 0; x < r.right; ++x) n += GetPixel(dc, x, y) == kGraphSeriesColour;
+    for (int x = 0; x < r.right; ++x) n += GetPixel(dc, x, y) == colour;
   }
   SelectObject(dc, old);
   DeleteObject(bitmap);
@@ -339,6 +339,7 @@ int SeriesPixels(HWND hwnd) {
   ReleaseDC(nullptr, screen);
   return n;
 }
+int SeriesPixels(HWND hwnd) { return PixelsOf(hwnd, kGraphSeriesColour); }
 
 TEST_F(MainWindowTest, PreviewPlotsTheRunOnBothGraphs) {
   EXPECT_EQ(SeriesPixels(Hwnd(MainControl::KWGraph)), 0);
@@ -346,6 +347,78 @@ TEST_F(MainWindowTest, PreviewPlotsTheRunOnBothGraphs) {
   EXPECT_EQ(Start("1.25      1        "), StartupOutcome::Shown);
   EXPECT_GT(SeriesPixels(Hwnd(MainControl::KWGraph)), 0);
   EXPECT_GT(SeriesPixels(Hwnd(MainControl::NMGraph)), 0);
+}
+
+// A rectangle of `from`'s client area in `to`'s.
+RECT MapRect(RECT r, HWND from, HWND to) {
+  MapWindowPoints(from, to, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(MainWindowTest, GraphsShareOneRpmScaleAndPlotEdgesAndEveryLabelStaysInSight) {
+  // Torque points over a wider RPM range than the power points, and a far larger loss, so
+  // that each graph alone would choose other edges.
+  for (Graph g : {Graph::Power, Graph::Torque}) {
+    ui_.GraphStartAfresh(g);
+    ui_.GraphSetUp(g);
+  }
+  for (int i = 0; i < 2000; ++i) {
+    const double rpm = 420.0 + i * 1.2;
+    ui_.GraphAddPoint(Graph::Power, rpm, 0.0004 * rpm);
+    ui_.GraphAddPoint(Graph::Torque, rpm, 3.2 + 0.0033 * rpm);
+  }
+  for (int n = 2; n <= 20; ++n) {
+    ui_.GraphAddStartPoint(Graph::Power, 3010.0 - n, 0.06 * n);
+    ui_.GraphAddStartPoint(Graph::Torque, 3010.0 - n, 0.6 * n);
+  }
+  ui_.GraphSetFitLine(Graph::Power, {{420.0, 0.17}, {1700.0, 0.68}, {3008.0, 1.2}});
+  ui_.GraphSetFitLine(Graph::Torque, {{420.0, 4.6}, {3008.0, 13.1}});
+  for (Graph g : {Graph::Power, Graph::Torque}) ui_.GraphFinish(g);
+  main_.Show();
+  Pump();
+
+  HWND kw = Hwnd(MainControl::KWGraph), nm = Hwnd(MainControl::NMGraph);
+  HWND holder = Hwnd(MainControl::Picture2);
+  for (HWND g : {kw, nm}) {
+    EXPECT_GT(PixelsOf(g, kGraphSeriesColour), 0);  // paints, and so lays the graph out
+    EXPECT_GT(PixelsOf(g, kGraphStartColour), 0);
+    EXPECT_GT(PixelsOf(g, kGraphFitColour), 0);
+  }
+  const GraphGeometry& power = main_.graph(Graph::Power).geometry();
+  const GraphGeometry& torque = main_.graph(Graph::Torque).geometry();
+  const RECT powerPlot = MapRect(power.plot, kw, holder);
+  const RECT torquePlot = MapRect(torque.plot, nm, holder);
+  EXPECT_EQ(powerPlot.left, torquePlot.left);
+  EXPECT_EQ(powerPlot.right, torquePlot.right);
+  // One RPM scale: the same ticks at the same places.
+  ASSERT_EQ(power.rpmLabels.size(), torque.rpmLabels.size());
+  for (std::size_t i = 0; i < power.rpmLabels.size(); ++i) {
+    const RECT a = MapRect(power.rpmLabels[i], kw, holder);
+    const RECT b = MapRect(torque.rpmLabels[i], nm, holder);
+    EXPECT_NEAR((a.left + a.right) / 2.0, (b.left + b.right) / 2.0, 1.0) << i;
+  }
+
+  // Every label inside what the user sees: the holder's client area, and for the power graph
+  // above the strip the torque graph covers.
+  RECT visible;
+  GetClientRect(holder, &visible);
+  const RECT covered = MapRect(RECT{0, 0, 1, 1}, nm, holder);
+  ASSERT_GT(covered.top, powerPlot.bottom);
+  const auto inSight = [&](const RECT& r, HWND from, bool underTheOther) {
+    const RECT at = MapRect(r, from, holder);
+    return at.left >= visible.left && at.right <= visible.right && at.top >= visible.top &&
+           at.bottom <= (underTheOther ? covered.top : visible.bottom);
+  };
+  for (const RECT& r : power.rpmLabels) EXPECT_TRUE(inSight(r, kw, true));
+  for (const RECT& r : power.lossLabels) EXPECT_TRUE(inSight(r, kw, true));
+  for (const RECT& r : {power.title, power.rpmTitle, power.lossTitle}) {
+    EXPECT_TRUE(inSight(r, kw, true));
+  }
+  for (const RECT& r : torque.rpmLabels) EXPECT_TRUE(inSight(r, nm, false));
+  for (const RECT& r : torque.lossLabels) EXPECT_TRUE(inSight(r, nm, false));
+  for (const RECT& r : {torque.title, torque.rpmTitle, torque.lossTitle}) {
+    EXPECT_TRUE(inSight(r, nm, false));
+  }
 }
 
 // ---- the shell's commands -------------------------------------------------------------------
