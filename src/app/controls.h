@@ -37,12 +37,17 @@ class Label : public CustomWindow {
   bool Create(HWND parent, const PixelRect& r, std::string_view caption, HFONT font,
               COLORREF colour, Align align, int id = 0);
   void SetCaption(std::string_view caption);
+  void SetColour(COLORREF colour);
+  // Lines that do not fit are broken at blanks; a label with room for one line only shows its
+  // text in the middle of its height.
+  void SetVerticalCentre(bool centre) { verticalCentre_ = centre; }
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   void Paint(HDC dc);
+  bool verticalCentre_ = false;
   HFONT font_ = nullptr;
   COLORREF colour_ = 0;
   Align align_ = Align::Left;

@@ -71,6 +71,12 @@ void Label::SetCaption(std::string_view caption) {
   SetWindowTextA(hwnd(), std::string(caption).c_str());
 }
 
+void Label::SetColour(COLORREF colour) {
+  if (colour == colour_) return;
+  colour_ = colour;
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
 void Label::Paint(HDC dc) {
   // The container paints what lies under the label; then the text goes on top.
   HWND parent = GetParent(hwnd());
@@ -89,6 +95,12 @@ void Label::Paint(HDC dc) {
   SetTextColor(dc, colour_);
   const UINT format =
       DT_WORDBREAK | DT_NOPREFIX | (align_ == Align::Centre ? DT_CENTER : DT_LEFT);
+  if (verticalCentre_) {
+    RECT need = client;
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &need, format | DT_CALCRECT);
+    const int spare = (client.bottom - client.top) - (need.bottom - need.top);
+    if (spare > 0) client.top += spare / 2;
+  }
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, format);
 }
 

@@ -19,6 +19,7 @@
 #include "calfile/data_controls.h"
 #include "common/app.h"
 #include "graphs/graph_control.h"
+#include "host/compensation_status.h"
 
 namespace frixa::win {
 
@@ -93,6 +94,11 @@ class MainWindow : public CustomWindow {
   void ConfirmQuit();
   void ShowAbout();
   void OpenBrowser();
+  // Shows whether the host compensates for the losses and with which calibration; after
+  // Apply, Remove and Create, and whenever the window is activated.
+  void RefreshCompensationStatus();
+  const CompensationStatus& compensationStatus() const { return compensation_; }
+  CompensationStatusCache& compensationCache() { return compensationCache_; }
 
   // The controls the front end writes to.
   StatusLog& status() { return status_; }
@@ -135,7 +141,9 @@ class MainWindow : public CustomWindow {
 
   PictureBox processedRpm_, picture3_, image1_, picture2_, picture1_;
   DigitDisplay rpm_;
-  Label processMessage_, label3_;
+  Label processMessage_, label3_, compensationLabel_;
+  CompensationStatusCache compensationCache_;
+  CompensationStatus compensation_;
   GraphControl nmGraph_, kwGraph_;
   StatusLog status_;
   PictureButton showFrixa_, applyDc_, helpDisp_, delete005_, go_, quit_;

@@ -97,6 +97,13 @@ bool MainWindow::Create(App& app, MainCommands commands) {
   if (!commands_.create) commands_.create = [this] { CreateCalibrationFile(*app_, dc_); };
   if (!commands_.apply) commands_.apply = [this] { ApplyCommand(*app_, dc_); };
   if (!commands_.remove) commands_.remove = [this] { RemoveCommand(*app_); };
+  // The host's loss compensation may have changed with each of them.
+  for (std::function<void()>* hook : {&commands_.create, &commands_.apply, &commands_.remove}) {
+    *hook = [this, command = std::move(*hook)] {
+      command();
+      RefreshCompensationStatus();
+    };
+  }
   dpi_ = ScreenDpi();
   layout_ = ComputeMainLayout(dpi_);
   const RECT wr = CentredWindowRect(layout_.clientWidth, layout_.clientHeight, kMainStyle,
@@ -156,6 +163,9 @@ void MainWindow::CreateControls() {
 
   picture3_.Create(hwnd(), at(MC::Picture3), art_.background(), id(MC::Picture3));
   image1_.Create(picture3_.hwnd(), at(MC::Image1), art_.logo(), id(MC::Image1));
+  compensationLabel_.Create(picture3_.hwnd(), at(MC::CompensationStatus), "", fonts_.bold(),
+                            RGB(0, 0, 0), Label::Align::Left, id(MC::CompensationStatus));
+  compensationLabel_.SetVerticalCentre(true);
 
   picture2_.Create(hwnd(), at(MC::Picture2), nullptr, id(MC::Picture2));
   const GraphLook look{fonts_.graphTitle(), fonts_.graphText(), RGB(255, 255, 255)};
@@ -203,6 +213,7 @@ HWND MainWindow::Control(MainControl c) const {
     case MainControl::Label3: return label3_.hwnd();
     case MainControl::Picture3: return picture3_.hwnd();
     case MainControl::Image1: return image1_.hwnd();
+    case MainControl::CompensationStatus: return compensationLabel_.hwnd();
     case MainControl::Picture2: return picture2_.hwnd();
     case MainControl::NMGraph: return nmGraph_.hwnd();
     case MainControl::KWGraph: return kwGraph_.hwnd();
@@ -248,6 +259,20 @@ void MainWindow::ShowAbout() {
     if (hwnd()) ShowWindow(hwnd(), SW_SHOW);
   };
   about_.Create(app_->VersionText, dpi_);
+}
+
+void MainWindow::RefreshCompensationStatus() {
+  // Not while a command works on the files (an activation served by its event loop); the
+  // command refreshes it when it ends.
+  if (!app_ || app_->commandRunning) return;
+  compensation_ = compensationCache_.Check(app_->AppPath);
+  using State = CompensationStatus::State;
+  const COLORREF colour = compensation_.state == State::On        ? RGB(0, 110, 0)
+                          : compensation_.state == State::Unknown ? RGB(150, 90, 0)
+                          : compensation_.state == State::Off     ? RGB(0, 0, 0)
+                                                                  : RGB(200, 0, 0);
+  compensationLabel_.SetColour(colour);
+  compensationLabel_.SetCaption(compensation_.Text());
 }
 
 void MainWindow::OpenBrowser() {
@@ -298,6 +323,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       DrawBitmapAt(dc, art_.background(), 0, 0);
       return 0;
     }
+    case WM_ACTIVATE:
+      // The host, or the user, may have changed the folder while the window was elsewhere.
+      if (LOWORD(wp) != WA_INACTIVE) RefreshCompensationStatus();
+      break;
     case WM_CLOSE:
       // The close box unloads the window at once, without asking.
       DestroyWindow(hwnd());

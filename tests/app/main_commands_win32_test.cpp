@@ -15,6 +15,7 @@
 #include "app/startup.h"
 #include "app/ui_resources.h"
 #include "app/win32_frontend.h"
+#include "calfile/data_controls.h"
 #include "support/fake_registry.h"
 #include "support/run_files.h"
 #include "support/win32_messages.h"
@@ -174,6 +175,49 @@ TEST_F(MainCommandsTest, ApplyButtonAndMenuWriteTheHostFileAndRemoveDeletesIt) {
   Click(MainControl::Delete005);
   EXPECT_EQ(Log().back(), "Already inactive....");
   EXPECT_EQ(ui_.messages.size(), 5u) << Messages();  // the preview's and Remove's questions
+}
+
+TEST_F(MainCommandsTest, CompensationStatusFollowsApplyRemoveAndTheFolderOnActivation) {
+  HWND status = main_.Control(MainControl::CompensationStatus);
+  ASSERT_EQ(GetParent(status), main_.Control(MainControl::Picture3));
+  Start("1.25      1        ");
+  EXPECT_EQ(testing::Text(status), "Loss compensation OFF");
+  CreateRig();
+  ui_.fileNames.push_back(CalFolder() + "\\Rig.Frixa");
+  Click(MainControl::ApplyDC);
+  EXPECT_EQ(testing::Text(status), "Loss compensation ON: Rig");
+  ui_.answers = {MessageAnswer::Yes};
+  Click(MainControl::Delete005);
+  EXPECT_EQ(testing::Text(status), "Loss compensation OFF");
+
+  // Torvex2.005 changed behind the program's back: the status follows when the window is
+  // activated. A host file of another curve (the calibration file's own Losses emptied)...
+  ui_.fileNames.push_back(CalFolder() + "\\Rig.Frixa");
+  Click(MainControl::ApplyDC);
+  {
+    RecordSet rs;
+    Bind(rs, HostFile(), "Select * from Losses");
+    rs.Delete();
+    Release(rs);
+  }
+  SendMessageA(main_.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(testing::Text(status), "Loss compensation ON: unknown calibration");
+  // ...and a damaged one.
+  std::filesystem::resize_file(HostFile(), 1000);
+  SendMessageA(main_.hwnd(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  EXPECT_EQ(testing::Text(status), "Loss compensation: Torvex2.005 cannot be read");
+  std::filesystem::remove(HostFile());
+  SendMessageA(main_.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(testing::Text(status), "Loss compensation OFF");
+
+  // The text lies left of the picture, inside the top band.
+  RECT text, logo, band;
+  GetWindowRect(status, &text);
+  GetWindowRect(main_.Control(MainControl::Image1), &logo);
+  GetWindowRect(main_.Control(MainControl::Picture3), &band);
+  EXPECT_LE(text.right, logo.left);
+  EXPECT_GE(text.left, band.left);
+  EXPECT_LE(text.bottom, band.bottom);
 }
 
 }  // namespace
