@@ -66,6 +66,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   commands.openBrowser = [&] {
     browser = std::make_unique<BrowserWindow>(fonts, art);
     browser->onClosed = [&main] { main.Show(); };
+    browser->compensation = &main.compensationCache();
     if (!browser->Create(app.AppPath, locale.decimalSeparator)) main.Show();
   };
   if (!main.Create(app, std::move(commands))) return 1;

@@ -17,6 +17,8 @@ inline constexpr const char* kFileListTip = "Click to view a Frixa file informat
 inline constexpr const char* kDescriptionCaption = "Description";
 inline constexpr const char* kCustomCalFolder = "\\Custom Cal";
 inline constexpr int kCommentMaxLength = 255;
+// Beside the information of the calibration file whose loss curve the host compensates with.
+inline constexpr const char* kInUseText = "In use by Torvex2";
 
 inline constexpr TwipsRect kBrowserClientTwips{0, 0, 12030, 3225};
 
@@ -39,6 +41,7 @@ enum class BrowserControl : int {
   Labels5,
   Labels4,
   Labels3,
+  HostStatus,  // beside "Description": whether Torvex2 uses the file shown
   None,
 };
 inline constexpr std::size_t kBrowserControlCount = static_cast<std::size_t>(BrowserControl::None);
@@ -63,6 +66,7 @@ inline constexpr std::array<TwipsRect, kBrowserControlCount> kBrowserPlacements{
     {4020, 1380, 1755, 255},  // Labels(5)
     {4020, 900, 1755, 255},   // Labels(4)
     {4020, 600, 2235, 255},   // Labels(3)
+    {5400, 2520, 2835, 255},  // HostStatus
 }};
 
 inline constexpr TwipsRect BrowserTwips(BrowserControl c) {

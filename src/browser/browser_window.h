@@ -17,10 +17,26 @@
 #include "app/win32_window.h"
 #include "browser/browser_layout.h"
 #include "browser/file_browser.h"
+#include "host/compensation_status.h"
 
 namespace frixa::win {
 
 inline int BrowserControlId(BrowserControl c) { return 200 + static_cast<int>(c); }
+
+// The shell's small icons for folders and drives, owned.
+class ShellIcons {
+ public:
+  ShellIcons() = default;
+  ~ShellIcons();
+  ShellIcons(const ShellIcons&) = delete;
+  ShellIcons& operator=(const ShellIcons&) = delete;
+  HICON Folder(bool open);
+  HICON Drive(const std::string& root);  // "c:\"
+
+ private:
+  HICON openFolder_ = nullptr, closedFolder_ = nullptr;
+  std::vector<std::pair<std::string, HICON>> drives_;
+};
 
 // A grid of the browser: a frame with its caption bar over a read-only report list.
 class LossGrid {
@@ -49,10 +65,22 @@ class BrowserWindow : public CustomWindow {
 
   // Raised once the window has closed and the comment has been saved.
   std::function<void()> onClosed;
+  // What the calibration files held, shared with the main window's status; the window's own
+  // memory when not set. Set before Create.
+  CompensationStatusCache* compensation = nullptr;
 
   HWND Control(BrowserControl c) const;
   HWND tooltips() const { return tips_.hwnd(); }
   const std::string& folder() const { return folder_; }
+  // The calibration file the host uses, as found when the window was loaded.
+  const CompensationStatus& hostStatus() const { return hostStatus_; }
+  // The folder list's entries: how far each is indented, and whether it is open (a folder of
+  // the path: the drive, its folders down to the current one) or closed (a subfolder).
+  struct FolderEntry {
+    int level;
+    bool open;
+  };
+  const std::vector<FolderEntry>& folderEntries() const { return folderEntries_; }
 
   // The user's actions, as the lists raise them.
   void ChooseDrive(int index);
@@ -69,6 +97,8 @@ class BrowserWindow : public CustomWindow {
   void FillFiles();
   void ShowDisplay();
   void PaintBackground(HDC dc);
+  bool DrawItem(const DRAWITEMSTRUCT& item);
+  bool IsHostFile(const std::string& name) const;
 
   const UiFonts& fonts_;
   const Artwork& art_;
@@ -76,11 +106,16 @@ class BrowserWindow : public CustomWindow {
   std::unique_ptr<FileBrowser> browser_;
   std::string folder_;
   std::vector<std::string> folderPaths_;  // the full path of every folder list entry
+  std::vector<FolderEntry> folderEntries_;
+  std::vector<std::string> driveRoots_;   // the root, "c:\", of each drive list entry
+  CompensationStatusCache ownCompensation_;
+  CompensationStatus hostStatus_;
+  ShellIcons icons_;
   Brush listBrush_;
 
   LossGrid realGrid_, dummyGrid_;
   SystemControl comment_, dir1_, file1_, drive1_;
-  Label label2_, label1_;
+  Label label2_, label1_, hostStatusLabel_;
   std::array<Label, 5> values_;  // MOIApplied, PPR, LRPM, HRPM, DATEPRO
   std::array<Label, 5> labels_;  // Labels(3) to Labels(7)
   ToolTips tips_;

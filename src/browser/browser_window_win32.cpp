@@ -2,6 +2,7 @@
 #include "browser/browser_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cctype>
@@ -16,6 +17,12 @@ constexpr DWORD kBrowserExStyle = WS_EX_DLGMODALFRAME;
 constexpr COLORREF kListBackground = RGB(0xE0, 0xE0, 0xE0);
 constexpr int kGridCaptionHeight = 17;
 constexpr int kDropDownExtra = 200;  // the drive list's drop-down below its edit line
+constexpr int kListItemHeight = 18;  // a small icon and a little room
+constexpr int kSmallIcon = 16;
+constexpr int kFolderIndent = 10;    // each level of the path further in
+constexpr int kFileMarkWidth = 14;   // room for the mark of the file the host uses
+constexpr COLORREF kInUseColour = RGB(0, 110, 0);
+
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -74,7 +81,62 @@ std::string ListText(HWND list, int index) {
   return text;
 }
 
+// "c: [label]": the drive as the drive list shows it; the kind of drive when it has no label.
+std::string DriveEntry(const std::string& root) {
+  char label[MAX_PATH + 1] = {};
+  std::string shown = Lower(root.substr(0, 2));
+  if (GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr,
+                            0) &&
+      label[0]) {
+    return shown + " [" + label + "]";
+  }
+  switch (GetDriveTypeA(root.c_str())) {
+    case DRIVE_REMOVABLE: return shown + " [Removable Disk]";
+    case DRIVE_CDROM: return shown + " [CD Drive]";
+    case DRIVE_REMOTE: return shown + " [Network Drive]";
+    case DRIVE_RAMDISK: return shown + " [RAM Disk]";
+    default: return shown + " [Local Disk]";
+  }
+}
+
+HICON SmallShellIcon(const char* path, DWORD attributes, UINT flags) {
+  SHFILEINFOA info{};
+  if (!SHGetFileInfoA(path, attributes, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | flags)) {
+    return nullptr;
+  }
+  return info.hIcon;
+}
+
 }  // namespace
+
+// ---- ShellIcons -----------------------------------------------------------------------------
+
+ShellIcons::~ShellIcons() {
+  for (HICON icon : {openFolder_, closedFolder_}) {
+    if (icon) DestroyIcon(icon);
+  }
+  for (auto& [root, icon] : drives_) {
+    if (icon) DestroyIcon(icon);
+  }
+}
+
+HICON ShellIcons::Folder(bool open) {
+  HICON& icon = open ? openFolder_ : closedFolder_;
+  if (!icon) {
+    // Any folder's icon, by its attributes: no folder on the disk is looked at.
+    icon = SmallShellIcon("folder", FILE_ATTRIBUTE_DIRECTORY,
+                          SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0));
+  }
+  return icon;
+}
+
+HICON ShellIcons::Drive(const std::string& root) {
+  for (const auto& [known, icon] : drives_) {
+    if (known == root) return icon;
+  }
+  drives_.emplace_back(root, SmallShellIcon(root.c_str(), 0, 0));
+  return drives_.back().second;
+}
 
 // ---- LossGrid -------------------------------------------------------------------------------
 
@@ -154,6 +216,9 @@ bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
   SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(art_.smallIcon()));
   CreateControls();
 
+  // Which calibration file the host uses, for the file list's mark and the information block.
+  hostStatus_ = (compensation ? *compensation : ownCompensation_).Check(appPath);
+
   // Custom Cal under the program folder; the program folder itself when it has none.
   std::string start = Normalised(appPath + kCustomCalFolder);
   if (!IsFolder(start)) start = Normalised(appPath);
@@ -179,16 +244,16 @@ void BrowserWindow::CreateControls() {
   const PixelRect d = at(BC::Dir1);
   dir1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                   LBS_NOINTEGRALHEIGHT,
+                   LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
                d.left, d.top, d.width, d.height, me, id(BC::Dir1));
   const PixelRect f = at(BC::File1);
   file1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT |
-                    LBS_NOINTEGRALHEIGHT,
+                    LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
                 f.left, f.top, f.width, f.height, me, id(BC::File1));
   const PixelRect v = at(BC::Drive1);
   drive1_.Create("COMBOBOX", 0, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
-                 CBS_DROPDOWNLIST, v.left, v.top, v.width, v.height + kDropDownExtra, me,
+                 CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, v.left, v.top, v.width, v.height + kDropDownExtra, me,
                  id(BC::Drive1));
   for (HWND control : {comment_.hwnd(), dir1_.hwnd(), file1_.hwnd(), drive1_.hwnd()}) {
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
@@ -198,6 +263,8 @@ void BrowserWindow::CreateControls() {
 
   label2_.Create(me, at(BC::Label2), kDescriptionCaption, fonts_.bold(), RGB(255, 0, 0),
                  Label::Align::Left, id(BC::Label2));
+  hostStatusLabel_.Create(me, at(BC::HostStatus), "", fonts_.bold(), kInUseColour,
+                          Label::Align::Left, id(BC::HostStatus));
   label1_.Create(me, at(BC::Label1), kBrowserHeading, fonts_.heading(),
                  GetSysColor(COLOR_WINDOWTEXT), Label::Align::Left, id(BC::Label1));
   const BC values[] = {BC::MOIApplied, BC::PPR, BC::LRPM, BC::HRPM, BC::DATEPRO};
@@ -233,6 +300,7 @@ HWND BrowserWindow::Control(BrowserControl c) const {
     case BC::HRPM: return values_[3].hwnd();
     case BC::DATEPRO: return values_[4].hwnd();
     case BC::Labels3: return labels_[0].hwnd();
+    case BC::HostStatus: return hostStatusLabel_.hwnd();
     case BC::Labels4: return labels_[1].hwnd();
     case BC::Labels5: return labels_[2].hwnd();
     case BC::Labels6: return labels_[3].hwnd();
@@ -245,30 +313,28 @@ HWND BrowserWindow::Control(BrowserControl c) const {
 void BrowserWindow::FillDrives(const std::string& path) {
   HWND combo = drive1_.hwnd();
   SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  driveRoots_.clear();
   char drives[512] = {};
   const DWORD n = GetLogicalDriveStringsA(sizeof drives - 1, drives);
   int current = -1;
   const char wanted =
       static_cast<char>(std::tolower(static_cast<unsigned char>(path.empty() ? 'c' : path[0])));
   for (const char* p = drives; n > 0 && p < drives + n && *p; p += std::strlen(p) + 1) {
-    const std::string entry = Lower(std::string(p, 2));  // "c:"
+    const std::string root = Lower(std::string(p, 2)) + "\\";  // "c:\\"
+    const std::string entry = DriveEntry(root);
     const LRESULT index =
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    driveRoots_.push_back(root);
     if (entry[0] == wanted) current = static_cast<int>(index);
   }
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
 }
 
 void BrowserWindow::ChooseDrive(int index) {
-  char entry[16] = {};
-  if (SendMessageA(drive1_.hwnd(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) > 8) return;
-  if (SendMessageA(drive1_.hwnd(), CB_GETLBTEXT, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(entry)) == CB_ERR) {
-    return;
-  }
+  if (index < 0 || static_cast<std::size_t>(index) >= driveRoots_.size()) return;
   // The drive's current folder.
   char full[MAX_PATH] = {};
-  const std::string drive(entry, 2);
+  const std::string drive = driveRoots_[static_cast<std::size_t>(index)].substr(0, 2);
   if (GetFullPathNameA(drive.c_str(), MAX_PATH, full, nullptr) == 0) return;
   OpenFolder(full);
 }
@@ -279,12 +345,14 @@ void BrowserWindow::OpenFolder(const std::string& path) {
   FillFiles();
   browser_->ResetDisplay();
   ShowDisplay();
+  hostStatusLabel_.SetCaption("");
 }
 
 void BrowserWindow::FillFolders() {
   HWND list = dir1_.hwnd();
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
   folderPaths_.clear();
+  folderEntries_.clear();
   // The folder's parents from the root down, the folder itself, then its subfolders.
   std::vector<std::string> chain;
   for (std::string p = folder_;;) {
@@ -298,11 +366,13 @@ void BrowserWindow::FillFolders() {
     const auto slash = p.find_last_of('\\');
     const std::string shown = p.size() <= 3 ? Lower(p) : p.substr(slash + 1);
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    folderEntries_.push_back({static_cast<int>(folderPaths_.size()), true});
     folderPaths_.push_back(p);
   }
   SendMessageA(list, LB_SETCURSEL, chain.size() - 1, 0);
   for (const std::string& name : Names(folder_, "*", true)) {
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    folderEntries_.push_back({static_cast<int>(chain.size()), false});
     folderPaths_.push_back(Join(folder_, name));
   }
 }
@@ -318,8 +388,77 @@ void BrowserWindow::FillFiles() {
 void BrowserWindow::ChooseFile(int index) {
   const std::string name = ListText(file1_.hwnd(), index);
   if (name.empty()) return;
-  browser_->ShowFile(Join(folder_, name));
+  const bool shown = browser_->ShowFile(Join(folder_, name));
   ShowDisplay();
+  hostStatusLabel_.SetCaption(shown && IsHostFile(name) ? kInUseText : "");
+}
+
+bool BrowserWindow::IsHostFile(const std::string& name) const {
+  if (hostStatus_.state != CompensationStatus::State::On) return false;
+  return Lower(Normalised(Join(folder_, name))) == Lower(Normalised(hostStatus_.path));
+}
+
+bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
+  const bool folders = item.hwndItem == dir1_.hwnd();
+  const bool drives = item.hwndItem == drive1_.hwnd();
+  if (!folders && !drives && item.hwndItem != file1_.hwnd()) return false;
+  HDC dc = item.hDC;
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(dc, &item.rcItem,
+           selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : listBrush_.get());
+  if (item.itemID == static_cast<UINT>(-1)) return true;
+  const int index = static_cast<int>(item.itemID);
+  std::string text;
+  if (drives) {
+    const LRESULT n = SendMessageA(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0);
+    if (n != CB_ERR) {
+      text.assign(static_cast<std::size_t>(n) + 1, '\0');
+      SendMessageA(item.hwndItem, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(static_cast<std::size_t>(n));
+    }
+  } else {
+    text = ListText(item.hwndItem, index);
+  }
+  int x = item.rcItem.left + 2;
+  const int iconTop = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kSmallIcon) / 2;
+  HICON icon = nullptr;
+  bool inUse = false;
+  if (folders && static_cast<std::size_t>(index) < folderEntries_.size()) {
+    const FolderEntry& e = folderEntries_[static_cast<std::size_t>(index)];
+    x += e.level * kFolderIndent;
+    // The drive at the top of the path shows as a drive.
+    icon = e.level == 0 && e.open ? icons_.Drive(folderPaths_[0]) : icons_.Folder(e.open);
+  } else if (drives && static_cast<std::size_t>(index) < driveRoots_.size()) {
+    icon = icons_.Drive(driveRoots_[static_cast<std::size_t>(index)]);
+  } else if (!folders && !drives) {
+    inUse = IsHostFile(text);
+    if (inUse) {
+      // A tick before the name of the file whose curve the host compensates with.
+      Pen pen(CreatePen(PS_SOLID, 2, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : kInUseColour));
+      Selected s(dc, pen.get());
+      const int y = (item.rcItem.top + item.rcItem.bottom) / 2;
+      MoveToEx(dc, x + 1, y, nullptr);
+      LineTo(dc, x + 4, y + 3);
+      LineTo(dc, x + 10, y - 4);
+    }
+    x += kFileMarkWidth - 2;
+  }
+  if (icon) {
+    DrawIconEx(dc, x, iconTop, icon, kSmallIcon, kSmallIcon, 0, nullptr, DI_NORMAL);
+    x += kSmallIcon + 3;
+  } else if (folders || drives) {
+    x += kSmallIcon + 3;
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                            : inUse ? kInUseColour : GetSysColor(COLOR_WINDOWTEXT));
+  Selected font(dc, inUse ? fonts_.bold() : fonts_.regular());
+  RECT r = item.rcItem;
+  r.left = x;
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+  return true;
 }
 
 void BrowserWindow::ShowDisplay() {
@@ -358,6 +497,14 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
+    case WM_MEASUREITEM: {
+      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      m->itemHeight = kListItemHeight;
+      return TRUE;
+    }
+    case WM_DRAWITEM:
+      if (DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+      break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: {
       const HDC dc = reinterpret_cast<HDC>(wp);

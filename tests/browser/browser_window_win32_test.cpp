@@ -14,6 +14,7 @@
 
 #include "browser/browser_window.h"
 #include "calfile/create_command.h"
+#include "host/apply_command.h"
 #include "support/calibration_fixture.h"
 #include "support/win32_messages.h"
 
@@ -263,6 +264,80 @@ TEST_F(BrowserWindowTest, ChangingFolderResetsTheDisplayAndCloseKeepsTheStoredCo
   Close();
   EXPECT_EQ(closed_, 2);
   EXPECT_EQ(StoredComment(), "Kept");
+}
+
+TEST_F(BrowserWindowTest, FolderListIndentsThePathOpenAndTheSubfoldersClosedAndDrivesShowLabels) {
+  std::filesystem::create_directory(p_.CalFolder() + "\\Old");
+  std::filesystem::create_directory(p_.CalFolder() + "\\Older");
+  Open();
+  const std::vector<std::string> folders = Items(Hwnd(BC::Dir1));
+  const auto& entries = browser_->folderEntries();
+  ASSERT_EQ(entries.size(), folders.size());
+  ASSERT_GE(folders.size(), 4u);
+  // The drive, each folder of the path one step further in, open; then the subfolders below
+  // the current folder, one step further still, closed.
+  const std::size_t path = folders.size() - 2;
+  EXPECT_EQ(folders[path - 1], "Custom Cal");
+  for (std::size_t i = 0; i < path; ++i) {
+    EXPECT_EQ(entries[i].level, static_cast<int>(i)) << folders[i];
+    EXPECT_TRUE(entries[i].open) << folders[i];
+  }
+  EXPECT_EQ(folders[path], "Old");
+  EXPECT_EQ(folders[path + 1], "Older");
+  for (std::size_t i = path; i < folders.size(); ++i) {
+    EXPECT_EQ(entries[i].level, static_cast<int>(path));
+    EXPECT_FALSE(entries[i].open);
+  }
+  EXPECT_TRUE(GetWindowLongA(Hwnd(BC::Dir1), GWL_STYLE) & LBS_OWNERDRAWFIXED);
+
+  // Each drive with its volume label, or its kind when it has none: "c: [...]".
+  HWND drives = Hwnd(BC::Drive1);
+  const LRESULT n = SendMessageA(drives, CB_GETCOUNT, 0, 0);
+  ASSERT_GT(n, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    char entry[MAX_PATH] = {};
+    SendMessageA(drives, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
+    const std::string text = entry;
+    EXPECT_EQ(text.substr(1, 3), ": [") << text;
+    EXPECT_EQ(text.back(), ']') << text;
+  }
+
+  DoubleClickFolder(static_cast<int>(path));  // into Old
+  EXPECT_EQ(browser_->folder(), p_.CalFolder() + "\\Old");
+  const std::vector<std::string> inside = Items(Hwnd(BC::Dir1));
+  EXPECT_EQ(inside.back(), "Old");
+  EXPECT_EQ(browser_->folderEntries().back().level, static_cast<int>(path));
+  EXPECT_TRUE(browser_->folderEntries().back().open);
+}
+
+TEST_F(BrowserWindowTest, TheFileTheHostUsesIsMarkedAndSaysSoWithItsInformation) {
+  std::filesystem::copy_file(p_.CalFile("Rig.Frixa"), p_.CalFile("Copy.Frixa"));
+  p_.Create("Another");  // the same run: the same curve as Rig's, under another name
+  Open();
+  EXPECT_EQ(browser_->hostStatus().state, CompensationStatus::State::Off);
+  Select("Rig.Frixa");
+  EXPECT_EQ(Text(Hwnd(BC::HostStatus)), "");
+  Close();
+
+  p_.ui.fileNameAnswers.push_back(p_.CalFile("Rig.Frixa"));
+  ApplyCommand(p_.app, p_.dc);
+  ASSERT_TRUE(std::filesystem::exists(p_.app.ProgramFile("Torvex2.005")));
+  Open();
+  ASSERT_EQ(browser_->hostStatus().state, CompensationStatus::State::On);
+  // Three files hold the same curve; the first by name counts.
+  EXPECT_EQ(browser_->hostStatus().title, "Another");
+  Select("Another.Frixa");
+  EXPECT_EQ(Text(Hwnd(BC::HostStatus)), "In use by Torvex2");
+  Select("Rig.Frixa");
+  EXPECT_EQ(Text(Hwnd(BC::HostStatus)), "");
+  Select("Another.Frixa");
+  EXPECT_EQ(Text(Hwnd(BC::HostStatus)), "In use by Torvex2");
+  DoubleClickFolder(static_cast<int>(Items(Hwnd(BC::Dir1)).size()) - 2);
+  EXPECT_EQ(Text(Hwnd(BC::HostStatus)), "");
+  // Names stay as they are in the file list, marked or not.
+  Open();
+  EXPECT_EQ(Items(Hwnd(BC::File1)),
+            (std::vector<std::string>{"Another.Frixa", "Copy.Frixa", "Rig.Frixa"}));
 }
 
 }  // namespace
