@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/ui_resources.h"
@@ -95,9 +96,26 @@ void Label::Paint(HDC dc) {
   SetTextColor(dc, colour_);
   const UINT format =
       DT_WORDBREAK | DT_NOPREFIX | (align_ == Align::Centre ? DT_CENTER : DT_LEFT);
+  RECT need = client;
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &need, format | DT_CALCRECT);
+  if (need.bottom > client.bottom || need.right > client.right) {
+    // Broken into lines it would be cut off at the foot (fonts wider than the ones the layout
+    // was made with): one line in the same font, narrowed just enough to fit across.
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICA tm{};
+    LOGFONTA lf{};
+    if (size.cx > 0 && GetTextMetricsA(dc, &tm) &&
+        GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof lf, &lf)) {
+      lf.lfWidth = std::max<LONG>(1, tm.tmAveCharWidth * client.right / size.cx);
+      Font narrow(CreateFontIndirectA(&lf));
+      Selected narrowed(dc, narrow.get());
+      DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client,
+                DT_SINGLELINE | DT_NOPREFIX | (align_ == Align::Centre ? DT_CENTER : DT_LEFT));
+      return;
+    }
+  }
   if (verticalCentre_) {
-    RECT need = client;
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &need, format | DT_CALCRECT);
     const int spare = (client.bottom - client.top) - (need.bottom - need.top);
     if (spare > 0) client.top += spare / 2;
   }

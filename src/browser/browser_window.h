@@ -107,6 +107,7 @@ class BrowserWindow : public CustomWindow {
   std::string folder_;
   std::vector<std::string> folderPaths_;  // the full path of every folder list entry
   std::vector<FolderEntry> folderEntries_;
+  int folderIndent_ = 10;  // pixels a level
   std::vector<std::string> driveRoots_;   // the root, "c:\", of each drive list entry
   CompensationStatusCache ownCompensation_;
   CompensationStatus hostStatus_;

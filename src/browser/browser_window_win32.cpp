@@ -188,6 +188,10 @@ void LossGrid::Fill(const std::vector<std::string>& columns,
     }
     ++index;
   }
+  // Wide enough for every value and its header: no number shows cut short.
+  for (int i = 0; i < columns_; ++i) {
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), LVSCW_AUTOSIZE_USEHEADER);
+  }
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
@@ -375,6 +379,27 @@ void BrowserWindow::FillFolders() {
     folderEntries_.push_back({static_cast<int>(chain.size()), false});
     folderPaths_.push_back(Join(folder_, name));
   }
+  // Each level further in by up to kFolderIndent, less on a deep path, so that the names fit.
+  RECT inside;
+  GetClientRect(list, &inside);
+  HDC dc = GetDC(list);
+  int widest = 0, deepest = 1;
+  {
+    Selected font(dc, fonts_.regular());
+    for (std::size_t i = 0; i < folderPaths_.size(); ++i) {
+      const std::string name = ListText(list, static_cast<int>(i));
+      SIZE size{0, 0};
+      GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &size);
+      widest = std::max<int>(widest, size.cx + folderEntries_[i].level * kFolderIndent);
+      deepest = std::max(deepest, folderEntries_[i].level);
+    }
+  }
+  ReleaseDC(list, dc);
+  const int room = inside.right - (2 + kSmallIcon + 3 + 4);
+  folderIndent_ = kFolderIndent;
+  if (widest > room) {
+    folderIndent_ = std::max(3, kFolderIndent - (widest - room + deepest - 1) / deepest);
+  }
 }
 
 void BrowserWindow::FillFiles() {
@@ -425,7 +450,7 @@ bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   bool inUse = false;
   if (folders && static_cast<std::size_t>(index) < folderEntries_.size()) {
     const FolderEntry& e = folderEntries_[static_cast<std::size_t>(index)];
-    x += e.level * kFolderIndent;
+    x += e.level * folderIndent_;
     // The drive at the top of the path shows as a drive.
     icon = e.level == 0 && e.open ? icons_.Drive(folderPaths_[0]) : icons_.Folder(e.open);
   } else if (drives && static_cast<std::size_t>(index) < driveRoots_.size()) {
@@ -452,7 +477,7 @@ bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
                             : inUse ? kInUseColour : GetSysColor(COLOR_WINDOWTEXT));
-  Selected font(dc, inUse ? fonts_.bold() : fonts_.regular());
+  Selected font(dc, fonts_.regular());
   RECT r = item.rcItem;
   r.left = x;
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
