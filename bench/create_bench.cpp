@@ -12,34 +12,11 @@
 #include "calfile/create_command.h"
 #include "common/app.h"
 #include "sim/rundown_simulator.h"
+#include "bench_support.h"
 
 namespace {
 
-class NullFrontend : public frixa::Frontend {
- public:
-  std::string answer;
-  int errors = 0;
-  void ClearStatus() override {}
-  void AppendStatusLine(std::string_view) override {}
-  void StatusCaretToEnd() override {}
-  void RepaintStatus() override {}
-  frixa::MessageAnswer ShowMessage(std::string_view, std::string_view, frixa::MessageIcon icon,
-                                   frixa::MessageButtons) override {
-    if (icon != frixa::MessageIcon::Information) ++errors;
-    return frixa::MessageAnswer::Ok;
-  }
-  std::string AskFileName(const frixa::FileDialogSettings&) override { return answer; }
-  void SetProcessCaption(std::string_view) override {}
-  void ShowRpm(std::string_view) override {}
-  void RefreshRpm() override {}
-  void GraphStartAfresh(frixa::Graph) override {}
-  void GraphSetUp(frixa::Graph) override {}
-  void GraphAddPoint(frixa::Graph, double, double) override {}
-  void GraphFinish(frixa::Graph) override {}
-  void SetCreateEnabled(bool) override {}
-  void DoEvents() override {}
-  void RepaintMain() override {}
-};
+using NullFrontend = frixa::bench::QuietFrontend;
 
 struct Rundown {
   std::filesystem::path folder;
@@ -60,18 +37,7 @@ struct Rundown {
   ~Rundown() { std::filesystem::remove_all(folder); }
 };
 
-frixa::RundownModel LongModel() {
-  frixa::RundownModel m;
-  m.inertia = 10.0;
-  m.frictionA = 0.05;
-  m.frictionB = 0.0;
-  m.frictionC = 0.0;
-  m.startRpm = 6000.0;
-  m.endRpm = 100.0;
-  m.jitterUs = 1.0;
-  m.maxRecords = 1000000;
-  return m;
-}
+frixa::RundownModel LongModel() { return frixa::bench::LongRundownModel(); }
 
 frixa::RundownModel TypicalModel() {
   frixa::RundownModel m;

@@ -15,6 +15,7 @@
 #include "app/win32_frontend.h"
 #include "graphs/preview.h"
 #include "sim/rundown_simulator.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -53,15 +54,7 @@ int main(int argc, char** argv) {
   fs::create_directories(folder);
 
   // A long, low-friction rundown, as the run pass benchmark uses.
-  frixa::RundownModel model;
-  model.inertia = 10.0;
-  model.frictionA = 0.05;
-  model.frictionB = 0.0;
-  model.frictionC = 0.0;
-  model.startRpm = 6000.0;
-  model.endRpm = 100.0;
-  model.jitterUs = 1.0;
-  model.maxRecords = revolutions;
+  const frixa::RundownModel model = frixa::bench::LongRundownModel(revolutions);
   const std::string runFile = (folder / frixa::kRunFileName).string();
   if (frixa::WriteRundownFile(model, runFile) != revolutions) {
     std::fprintf(stderr, "could not write %lld revolutions to %s\n", revolutions, runFile.c_str());

@@ -10,32 +10,11 @@
 #include "graphs/loss_graphs.h"
 #include "run/run_pass.h"
 #include "sim/rundown_simulator.h"
+#include "bench_support.h"
 
 namespace {
 
-class NullFrontend : public frixa::Frontend {
- public:
-  long long points = 0;
-  void ClearStatus() override {}
-  void AppendStatusLine(std::string_view) override {}
-  void StatusCaretToEnd() override {}
-  void RepaintStatus() override {}
-  frixa::MessageAnswer ShowMessage(std::string_view, std::string_view, frixa::MessageIcon,
-                                   frixa::MessageButtons) override {
-    return frixa::MessageAnswer::Ok;
-  }
-  std::string AskFileName(const frixa::FileDialogSettings&) override { return ""; }
-  void SetProcessCaption(std::string_view) override {}
-  void ShowRpm(std::string_view) override {}
-  void RefreshRpm() override {}
-  void GraphStartAfresh(frixa::Graph) override {}
-  void GraphSetUp(frixa::Graph) override {}
-  void GraphAddPoint(frixa::Graph, double, double) override { ++points; }
-  void GraphFinish(frixa::Graph) override {}
-  void SetCreateEnabled(bool) override {}
-  void DoEvents() override {}
-  void RepaintMain() override {}
-};
+using NullFrontend = frixa::bench::QuietFrontend;
 
 constexpr std::int64_t kRevolutions = 1000000;
 
@@ -46,14 +25,7 @@ struct LongRun {
   LongRun() {
     folder = std::filesystem::temp_directory_path() / "frixa-bench-run-pass";
     std::filesystem::create_directories(folder);
-    model.inertia = 10.0;
-    model.frictionA = 0.05;
-    model.frictionB = 0.0;
-    model.frictionC = 0.0;
-    model.startRpm = 6000.0;
-    model.endRpm = 100.0;
-    model.jitterUs = 1.0;
-    model.maxRecords = kRevolutions;
+    model = frixa::bench::LongRundownModel(kRevolutions);
     const auto path = (folder / frixa::kRunFileName).string();
     if (frixa::WriteRundownFile(model, path) != kRevolutions) std::abort();
   }

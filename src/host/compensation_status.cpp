@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
-#include <span>
 #include <system_error>
 #include <tuple>
 #include <utility>
@@ -35,7 +34,13 @@ std::vector<std::vector<FieldValue>> LossRows(const std::string& file) {
   std::vector<std::vector<FieldValue>> rows;
   try {
     Bind(rs, file, kLossesStatement);
-    rs.ForEachRow([&](std::span<const FieldValue> row) { rows.emplace_back(row.begin(), row.end()); });
+    const int fields = rs.FieldCount();
+    rows.reserve(static_cast<std::size_t>(rs.RecordCount()));
+    for (; !rs.Eof(); rs.MoveNext()) {
+      std::vector<FieldValue>& row = rows.emplace_back();
+      row.reserve(static_cast<std::size_t>(fields));
+      for (int i = 0; i < fields; ++i) row.push_back(rs.Fields(i));
+    }
   } catch (...) {
     try {
       Release(rs);
