@@ -533,6 +533,13 @@ TEST_F(MainWindowTest, MissingManualIsReportedByThePlatformsOwnShellExecute) {
   EXPECT_EQ(ui_.messages[0].text, "Cannot open FRIXA Manual.PDF");
 }
 
+// EnumChildWindows' callback (stdcall on 32-bit Windows, which a lambda cannot be): the text of
+// each child, into the vector at `lp`.
+BOOL CALLBACK CollectText(HWND child, LPARAM lp) {
+  reinterpret_cast<std::vector<std::string>*>(lp)->push_back(Text(child));
+  return TRUE;
+}
+
 TEST_F(MainWindowTest, AboutHidesTheMainWindowShowsTheVersionAndOkReturns) {
   Start("0         0        ");
   Menu(MainHelpAbout);
@@ -541,13 +548,7 @@ TEST_F(MainWindowTest, AboutHidesTheMainWindowShowsTheVersionAndOkReturns) {
   ASSERT_TRUE(IsWindow(about));
   EXPECT_TRUE(IsWindowVisible(about));
   std::vector<std::string> texts;
-  EnumChildWindows(
-      about,
-      [](HWND child, LPARAM lp) {
-        reinterpret_cast<std::vector<std::string>*>(lp)->push_back(Text(child));
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  EnumChildWindows(about, &CollectText, reinterpret_cast<LPARAM>(&texts));
   EXPECT_NE(std::find(texts.begin(), texts.end(), "Version : 1.1.0"), texts.end());
   HWND ok = FindWindowExA(GetWindow(about, GW_CHILD), nullptr, "BUTTON", "OK");
   ASSERT_NE(ok, nullptr);
