@@ -17,6 +17,15 @@ frixa_wine_prefix() {
   echo "$WINEPREFIX"
 }
 
+# Wine's own MS Sans Serif (package fonts-wine), which the windows are laid out for: Wine finds
+# it in its data folder. Fails, saying so, when it is not there.
+frixa_wine_fonts_check() {
+  if [[ ! -f /usr/share/wine/fonts/sserife.fon ]]; then
+    echo "Wine's MS Sans Serif (/usr/share/wine/fonts/sserife.fon) is missing: install fonts-wine" >&2
+    return 1
+  fi
+}
+
 # Keeps one wineserver up while many test processes run (each start then costs ~70 ms, not 3 s).
 # Wine's background processes (services, devices) start with the first program of a session
 # and inherit its output; started here with the output elsewhere, they cannot hold the pipe of
