@@ -5,7 +5,8 @@ export WINEARCH=win64
 : "${FRIXA_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 export WINEPREFIX=${WINEPREFIX:-"$FRIXA_ROOT/build/wineprefix"}
 
-# Creates the private prefix once (about 15 s) and turns Wine's crash dialog off.
+# Creates the private prefix once (about 15 s), turns Wine's crash dialog off and gives it
+# Wine's own fonts.
 frixa_wine_prefix() {
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$WINEPREFIX"
@@ -14,7 +15,22 @@ frixa_wine_prefix() {
     # No "program error" dialog: a crashing test must fail, not wait for a click.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
   fi
+  frixa_wine_fonts >&2 || true
   echo "$WINEPREFIX"
+}
+
+# Wine's own fonts (package fonts-wine), MS Sans Serif among them, which the windows are laid
+# out for. Debian's Wine looks for the system's bitmap fonts in the prefix's Fonts folder only,
+# so they are copied there (each once); without them it draws a wider stand-in. Fails, saying
+# so, when the fonts are not installed.
+frixa_wine_fonts() {
+  local from=/usr/share/wine/fonts
+  if [[ ! -f $from/sserife.fon ]]; then
+    echo "Wine's MS Sans Serif ($from/sserife.fon) is missing: install fonts-wine" >&2
+    return 1
+  fi
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -n "$from"/* "$WINEPREFIX/drive_c/windows/Fonts/"
 }
 
 # Keeps one wineserver up while many test processes run (each start then costs ~70 ms, not 3 s).

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "common/error.h"
+#include "common/number_text.h"
 
 namespace frixa {
 namespace {
@@ -56,7 +57,7 @@ float ConvertToSingle(std::string_view field, const NumberLocale& locale) {
   double value = 0.0;
   const char* begin = c.c_str();
   if (*begin == '+') ++begin;
-  const auto res = std::from_chars(begin, c.c_str() + c.size(), value);
+  const auto res = ReadDouble(begin, c.c_str() + c.size(), value);
   if (res.ec == std::errc::result_out_of_range) RaiseRuntimeError(errnum::kOverflow);
   if (res.ec != std::errc()) RaiseRuntimeError(errnum::kTypeMismatch);
   if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {

@@ -20,6 +20,7 @@ struct NumberLocale {
 // Converts a field to single precision in the user's locale: blanks around it are ignored,
 // group separators between digits are skipped, an exponent (E or D) is allowed. A field that is
 // not a number raises error 13 (type mismatch); one outside the single range raises error 6.
+// A value too small for a single, however small, is 0 (of its sign).
 float ConvertToSingle(std::string_view field, const NumberLocale& locale);
 
 struct HostParameters {

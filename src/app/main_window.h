@@ -111,6 +111,10 @@ class MainWindow : public CustomWindow {
   PictureButton& goButton() { return go_; }
   // Any control's window, found by its name.
   HWND Control(MainControl c) const;
+  // The window itself or one of its controls.
+  bool Owns(HWND window) const { return window && (window == hwnd() || IsChild(hwnd(), window)); }
+  // Drops the mouse and keyboard input waiting for the window and its controls.
+  void DiscardInput() const;
   HWND tooltips() const { return tips_.hwnd(); }
   HWND aboutBox() const { return about_.hwnd(); }
 
@@ -121,11 +125,13 @@ class MainWindow : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void ReportUncaught() override;
 
  private:
   void CreateControls();
   void CreateMenus();
   void Dispatch(int id);
+  void RunCommand(int id);
   static void Run(const std::function<void()>& hook) {
     if (hook) hook();
   }

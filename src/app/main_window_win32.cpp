@@ -4,10 +4,12 @@
 #include <shellapi.h>
 
 #include <string>
+#include <utility>
 
 #include "app/startup.h"
 #include "calfile/create_command.h"
 #include "host/apply_command.h"
+#include "common/error.h"
 #include "host/remove_command.h"
 
 namespace frixa::win {
@@ -278,25 +280,60 @@ void MainWindow::RefreshCompensationStatus() {
 void MainWindow::OpenBrowser() {
   if (!commands_.openBrowser) return;  // no browser to go to: stay
   ShowWindow(hwnd(), SW_HIDE);
-  commands_.openBrowser();
+  try {
+    commands_.openBrowser();
+  } catch (...) {
+    ShowWindow(hwnd(), SW_SHOW);  // no browser came up: back to the main window
+    throw;
+  }
+}
+
+void MainWindow::DiscardInput() const {
+  MSG msg;
+  for (const auto& [first, last] : {std::pair<UINT, UINT>{WM_KEYFIRST, WM_KEYLAST},
+                                    {WM_MOUSEFIRST, WM_MOUSELAST},
+                                    {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}}) {
+    while (PeekMessageA(&msg, hwnd(), first, last, PM_REMOVE)) {
+    }
+  }
 }
 
 void MainWindow::Dispatch(int id) {
+  // A command serves the event loop while it runs: what reaches the window meanwhile starts
+  // nothing, and clicks and keys it left waiting are not served after it.
+  if (app_->commandRunning) return;
+  RunCommand(id);
+  if (hwnd()) DiscardInput();
+}
+
+void MainWindow::RunCommand(int id) {
+  // Create, Apply and Remove mark themselves as running; the shell's own commands are marked
+  // here.
   switch (id) {
     case Mainfileapply: Run(commands_.apply); return;
     case MainFileRemove: Run(commands_.remove); return;
     case mainFileCreate: Run(commands_.create); return;
+    default: break;
+  }
+  if (id == ControlId(MainControl::Go)) return Run(commands_.create);
+  if (id == ControlId(MainControl::ApplyDC)) return Run(commands_.apply);
+  if (id == ControlId(MainControl::Delete005)) return Run(commands_.remove);
+  const CommandGuard guard(*app_);
+  switch (id) {
     case MainFileClose: ConfirmQuit(); return;
     case MainHelpManual: ShowManual(); return;
     case MainHelpAbout: ShowAbout(); return;
     default: break;
   }
-  if (id == ControlId(MainControl::Go)) Run(commands_.create);
-  else if (id == ControlId(MainControl::ApplyDC)) Run(commands_.apply);
-  else if (id == ControlId(MainControl::Delete005)) Run(commands_.remove);
-  else if (id == ControlId(MainControl::ShowFRIXA)) OpenBrowser();
+  if (id == ControlId(MainControl::ShowFRIXA)) OpenBrowser();
   else if (id == ControlId(MainControl::HelpDisp)) ShowManual();
   else if (id == ControlId(MainControl::Quit)) ConfirmQuit();
+}
+
+void MainWindow::ReportUncaught() {
+  if (!app_) return CustomWindow::ReportUncaught();
+  app_->ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kApplicationTitle,
+                       MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -328,8 +365,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (LOWORD(wp) != WA_INACTIVE) RefreshCompensationStatus();
       break;
     case WM_CLOSE:
-      // The close box unloads the window at once, without asking.
-      DestroyWindow(hwnd());
+      // The close box unloads the window at once, without asking; not while a command runs.
+      if (!app_ || !app_->commandRunning) DestroyWindow(hwnd());
       return 0;
     case WM_DESTROY:
       if (about_.hwnd()) {

@@ -19,11 +19,16 @@
 
 namespace {
 
-// The folder that holds the executable, without a trailing backslash.
-std::string ProgramFolder() {
+// The executable's full path.
+std::string ModulePath() {
   char path[MAX_PATH * 2] = {};
   const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder(path, n);
+  return std::string(path, n < sizeof path ? n : 0);
+}
+
+// The folder that holds the executable, without a trailing backslash.
+std::string ProgramFolder() {
+  std::string folder = ModulePath();
   const auto slash = folder.find_last_of("\\/");
   folder.resize(slash == std::string::npos ? 0 : slash);
   return folder;
@@ -52,7 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   InitCommonControlsEx(&icc);
 
   const SingleInstance single;
-  const std::string commandLine(ArgumentText(GetCommandLineA()));
+  const std::string commandLine(ArgumentText(GetCommandLineA(), ModulePath()));
 
   const UiFonts fonts(ScreenDpi());
   const Artwork art(instance);
@@ -81,11 +86,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    // Enter and Escape close the about box, Tab moves within it.
-    HWND about = main.aboutBox();
-    if (about && IsDialogMessageA(about, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    try {
+      // Enter and Escape close the about box, Tab moves within it.
+      HWND about = main.aboutBox();
+      if (about && IsDialogMessageA(about, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    } catch (...) {
+      ShowUncaughtError(main.hwnd());  // reported; the program goes on
+    }
   }
   return static_cast<int>(msg.wParam);
 }

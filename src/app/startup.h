@@ -21,8 +21,12 @@ inline constexpr const char* kAssociationDescription = "Torvex2 Mechanical Losse
 inline constexpr const char* kIconFileName = "Frixa.ICO";
 
 // The command line as start-up takes it from the process's full command line: everything after
-// the program's name (quoted or not) and the blanks that follow it; blanks at the end are kept.
-std::string_view ArgumentText(std::string_view processCommandLine);
+// the program's name and the blanks that follow it; blanks at the end are kept. As the system
+// reads it, a quoted name ends at its closing quote (a blank after it or not) and an unquoted
+// one at the first blank, except that an unquoted name that is the program's own full path
+// `modulePath` (with or without its ".exe", any case) is taken whole, blanks in it included.
+std::string_view ArgumentText(std::string_view processCommandLine,
+                              std::string_view modulePath = {});
 
 enum class StartupOutcome {
   Ended,  // the program ends without showing its main window

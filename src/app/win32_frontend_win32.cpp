@@ -105,6 +105,8 @@ void Win32Frontend::DoEvents() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
       return;
     }
+    // A command is running: clicks and keys meant for the main window go nowhere.
+    if (IsInputMessage(msg.message) && main_.Owns(msg.hwnd)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

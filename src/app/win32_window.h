@@ -87,6 +87,18 @@ int ScreenDpi();
 
 std::string WindowText(HWND hwnd);
 
+// Mouse and keyboard messages, in the client and in the frame.
+inline bool IsInputMessage(UINT msg) {
+  return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||
+         (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+         (msg >= WM_NCMOUSEMOVE && msg <= WM_NCXBUTTONDBLCLK);
+}
+
+// An error no handler caught, at the top of a window procedure or of the message loop:
+// "An ERROR (" + its number + ") has occured" under the application title, exclamation icon,
+// OK; the program then goes on. Call it only inside a catch block.
+void ShowUncaughtError(HWND owner);
+
 // A window of a class of our own: the class is registered on first use with the bound window
 // procedure, and every message goes to HandleMessage.
 class CustomWindow {
@@ -104,6 +116,9 @@ class CustomWindow {
                    int y, int w, int h, HWND parent, HMENU menuOrId, HICON icon = nullptr,
                    UINT classStyle = 0);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // Reports an exception that left HandleMessage (called inside the catch block); a window
+  // that has a front end of its own shows it there.
+  virtual void ReportUncaught() { ShowUncaughtError(hwnd_); }
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -4,6 +4,9 @@
 #include <set>
 #include <string>
 
+#include "common/error.h"
+#include "common/frontend.h"
+
 namespace frixa::win {
 
 int ScreenDpi() {
@@ -18,6 +21,13 @@ std::string WindowText(HWND hwnd) {
   const int n = GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
   return text;
+}
+
+void ShowUncaughtError(HWND owner) {
+  const std::string text = ErrorOccurredText(CurrentError().number());
+  HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+  if (root && !IsWindowVisible(root)) root = nullptr;
+  MessageBoxA(root, text.c_str(), kApplicationTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 CustomWindow::~CustomWindow() {
@@ -59,7 +69,16 @@ LRESULT CALLBACK CustomWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     self = reinterpret_cast<CustomWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   }
   if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-  const LRESULT result = self->HandleMessage(msg, wp, lp);
+  // No exception may go on into the system's code that called the procedure.
+  LRESULT result = 0;
+  try {
+    result = self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    try {
+      self->ReportUncaught();
+    } catch (...) {
+    }
+  }
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;

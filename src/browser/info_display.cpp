@@ -7,17 +7,46 @@
 #include "common/number_text.h"
 
 namespace frixa {
+namespace {
+
+// The whole and fractional digits of a value of 0 or more rounded to 15 significant digits,
+// without an exponent: 1234.5 gives "1234" and "5", 1e-3 "0" and "001".
+void SignificantDigits(double magnitude, std::string& whole, std::string& frac) {
+  constexpr int kDigits = 15;
+  char buf[64];
+  const auto res =
+      std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, kDigits - 1);
+  const std::string text(buf, res.ptr);  // d.ddddddddddddddde+XX
+  const auto e = text.find('e');
+  std::string digits = text.substr(0, 1) + text.substr(2, e - 2);
+  int exponent = 0;
+  std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                  exponent);
+  if (magnitude == 0.0) exponent = 0;
+  if (exponent >= 0) {
+    const auto wholeDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() < wholeDigits) digits.resize(wholeDigits, '0');
+    whole = digits.substr(0, wholeDigits);
+    frac = digits.substr(wholeDigits);
+  } else {
+    whole = "0";
+    frac = std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+  }
+}
+
+}  // namespace
 
 std::string FormatFixed(double value, int intDigits, int decimals, char decimalSeparator) {
+  if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : value < 0 ? "-Inf" : "Inf";
   const bool negative = std::signbit(value) && value != 0.0;
-  double magnitude = std::fabs(value);
-  // Round half away from zero at the last decimal, on the decimal digits of the value.
-  char buf[512];
-  auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::fixed, decimals + 25);
-  std::string digits(buf, res.ptr);
-  const auto point = digits.find('.');
-  std::string whole = digits.substr(0, point);
-  std::string frac = digits.substr(point + 1);
+  const double magnitude = std::fabs(value);
+  // The format works on the value's text form, the 15 significant digits of a double (so 1e30
+  // is a 1 and thirty zeros, not the binary value's 31 digits); it rounds half away from zero
+  // at the last decimal, on those digits.
+  std::string whole;
+  std::string frac;
+  SignificantDigits(magnitude, whole, frac);
+  frac.resize(static_cast<std::size_t>(decimals) + 1, '0');
   const bool roundUp = frac[static_cast<std::size_t>(decimals)] >= '5';
   frac.resize(static_cast<std::size_t>(decimals));
   if (roundUp) {

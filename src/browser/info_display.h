@@ -21,7 +21,9 @@ struct InfoDisplay {
 };
 
 // Formats `value` with at least `intDigits` digits before the decimal separator and exactly
-// `decimals` after it, rounded half away from zero: (1.5, 2, 7) -> "01.5000000".
+// `decimals` after it, rounded half away from zero: (1.5, 2, 7) -> "01.5000000". As the
+// platform's format does, it works on the value's 15 significant digits: 1e30 gives a 1, thirty
+// zeros and the decimals. Infinities and NaN give "Inf", "-Inf" and "NaN".
 std::string FormatFixed(double value, int intDigits, int decimals, char decimalSeparator);
 
 // The default number-to-text form of a single: up to 7 significant digits, no trailing zeros,

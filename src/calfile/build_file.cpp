@@ -42,7 +42,8 @@ std::string BuildFileFromResource(Frontend& ui, const std::string& fileName, int
     f.close();
     if (f.fail()) RaiseRuntimeError(errnum::kDiskFull);
     return fileName;
-  } catch (const Error& e) {
+  } catch (...) {
+    const Error e = CurrentError();
     std::string text = std::to_string(e.number());
     text += kBuildFileMessage;
     text += e.description();

@@ -22,7 +22,7 @@ void ReleaseQuietly(DataControls& dc) {
   for (RecordSet* rs : {&dc.RD, &dc.PD, &dc.LD, &dc.ID}) {
     try {
       Release(*rs);
-    } catch (const Error&) {
+    } catch (...) {
     }
   }
 }
@@ -99,8 +99,8 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
                    MessageButtons::Ok);
     ReleaseQuietly(dc);
     if (!building.empty()) std::remove(building.c_str());
-  } catch (const Error& e) {
-    ui.ShowMessage(ErrorOccurredText(e.number()), kCreateTitle, MessageIcon::Exclamation,
+  } catch (...) {
+    ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kCreateTitle, MessageIcon::Exclamation,
                    MessageButtons::Ok);
     ReleaseQuietly(dc);
     if (!building.empty()) std::remove(building.c_str());

@@ -44,7 +44,7 @@ double NumberOf(const FieldValue& v) {
       while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
       if (!s.empty() && s.front() == '+') s.remove_prefix(1);
       double d = 0;
-      const auto res = std::from_chars(s.data(), s.data() + s.size(), d);
+      const auto res = ReadDouble(s.data(), s.data() + s.size(), d);
       if (s.empty() || res.ec != std::errc() || res.ptr != s.data() + s.size() || !std::isfinite(d)) {
         NoConversion();
       }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "cli/cli.h"
+#include "common/number_text.h"
 
 namespace frixa::cli {
 
@@ -14,7 +15,7 @@ std::optional<double> ParseCNumber(const std::string& text) {
   const char* first = text.data();
   const char* last = text.data() + text.size();
   if (first != last && *first == '+') ++first;
-  const auto res = std::from_chars(first, last, value);
+  const auto res = ReadDouble(first, last, value);
   if (res.ec != std::errc() || res.ptr != last || text.empty() || !std::isfinite(value)) {
     return std::nullopt;
   }

@@ -1,6 +1,9 @@
 // Standard descriptions of the runtime error numbers the core raises.
 #include "common/error.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "common/number_text.h"
 
 namespace frixa {
@@ -13,6 +16,7 @@ std::string RuntimeErrorDescription(int number) {
     case errnum::kSubscriptOutOfRange: return "Subscript out of range";
     case errnum::kDivisionByZero: return "Division by zero";
     case errnum::kTypeMismatch: return "Type mismatch";
+    case errnum::kInternalError: return "Internal error";
     case errnum::kBadFileNameOrNumber: return "Bad file name or number";
     case errnum::kFileNotFound: return "File not found";
     case errnum::kBadFileMode: return "Bad file mode";
@@ -29,6 +33,20 @@ std::string RuntimeErrorDescription(int number) {
 }
 
 void RaiseRuntimeError(int number) { throw Error(number, RuntimeErrorDescription(number)); }
+
+Error CurrentError() {
+  try {
+    throw;
+  } catch (const Error& e) {
+    return e;
+  } catch (const std::bad_alloc&) {
+    return Error(errnum::kOutOfMemory, RuntimeErrorDescription(errnum::kOutOfMemory));
+  } catch (const std::length_error&) {
+    return Error(errnum::kOutOfMemory, RuntimeErrorDescription(errnum::kOutOfMemory));
+  } catch (...) {
+    return Error(errnum::kInternalError, RuntimeErrorDescription(errnum::kInternalError));
+  }
+}
 
 std::string JetErrorDescription(int number, const std::string& item) {
   switch (number) {

@@ -15,6 +15,7 @@ inline constexpr int kOutOfMemory = 7;
 inline constexpr int kSubscriptOutOfRange = 9;
 inline constexpr int kDivisionByZero = 11;
 inline constexpr int kTypeMismatch = 13;
+inline constexpr int kInternalError = 51;
 inline constexpr int kBadFileNameOrNumber = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kBadFileMode = 54;
@@ -83,6 +84,12 @@ std::string JetErrorDescription(int number, const std::string& item = {});
 
 // Raises the Jet error `number` with its description.
 [[noreturn]] void RaiseJetError(int number, const std::string& item = {});
+
+// The exception being handled, as the error an error trap reports: call it only inside a
+// catch block. An Error is returned as it is; memory exhaustion (std::bad_alloc, or a
+// std::length_error from a size no allocation can meet) is error 7 "Out of memory"; anything
+// else is error 51 "Internal error".
+Error CurrentError();
 
 // The text of the commands' error messages: "An ERROR (" + the number as SignedNumberText (a
 // blank before zero and positive numbers) + ") has occured", then `tail` (such as

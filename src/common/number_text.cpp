@@ -78,6 +78,43 @@ std::string SignedNumberText(std::int32_t value) {
   return (value < 0 ? "" : " ") + std::to_string(value);
 }
 
+std::from_chars_result ReadDouble(const char* first, const char* last, double& value) {
+  std::from_chars_result res = std::from_chars(first, last, value);
+  if (res.ec != std::errc::result_out_of_range) return res;
+  // Out of range: too small when the first significant digit stands after the point.
+  const char* p = first;
+  const bool negative = p != res.ptr && *p == '-';
+  if (p != res.ptr && (*p == '-' || *p == '+')) ++p;
+  long long order = 0;  // the position of the first significant digit, 1 for the units
+  bool significant = false;
+  for (; p != res.ptr && *p >= '0' && *p <= '9'; ++p) {
+    if (*p != '0') significant = true;
+    if (significant) ++order;
+  }
+  if (p != res.ptr && *p == '.') {
+    for (++p; p != res.ptr && *p >= '0' && *p <= '9'; ++p) {
+      if (significant) continue;
+      if (*p != '0') significant = true;
+      else --order;
+    }
+  }
+  if (p != res.ptr && (*p == 'e' || *p == 'E')) {
+    ++p;
+    const bool negativeExponent = p != res.ptr && *p == '-';
+    if (p != res.ptr && (*p == '-' || *p == '+')) ++p;
+    long long exponent = 0;
+    for (; p != res.ptr && *p >= '0' && *p <= '9'; ++p) {
+      if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
+    }
+    order += negativeExponent ? -exponent : exponent;
+  }
+  if (order < 0) {
+    value = negative ? -0.0 : 0.0;
+    res.ec = std::errc();
+  }
+  return res;
+}
+
 std::string PlainWholeNumberText(double value) {
   return std::to_string(static_cast<long long>(std::floor(value)));
 }

@@ -5,6 +5,7 @@
 // Values too large or too small for plain digits take the exponent form (" 1.234568E+07").
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,12 @@ namespace frixa {
 std::string SignedNumberText(float value);
 std::string SignedNumberText(double value);
 std::string SignedNumberText(std::int32_t value);
+
+// std::from_chars for a double in the C form ("-1.5e-3"), except that a value too small for a
+// double ("1e-400") reads as a zero of its sign instead of failing, as one too small for a
+// single ("1e-50") becomes 0 when narrowed: an underflow is never an error. A value too large
+// still fails with result_out_of_range.
+std::from_chars_result ReadDouble(const char* first, const char* last, double& value);
 
 // The digits of a whole value with no sign position (the RPM display's text): 1234.9 -> "1234".
 std::string PlainWholeNumberText(double value);

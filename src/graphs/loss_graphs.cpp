@@ -2,7 +2,6 @@
 #include "graphs/loss_graphs.h"
 
 #include <cmath>
-#include <new>
 #include <string>
 
 #include "common/error.h"
@@ -76,10 +75,8 @@ void GraphRunData(App& app) {
     app.MaxMassRPM = static_cast<float>(highestRpm);
     ui.GraphFinish(Graph::Power);
     ui.GraphFinish(Graph::Torque);
-  } catch (const Error& e) {
-    ReportGraphPassFailure(app, e.number());
-  } catch (const std::bad_alloc&) {
-    ReportGraphPassFailure(app, errnum::kOutOfMemory);
+  } catch (...) {
+    ReportGraphPassFailure(app, CurrentError().number());
   }
 }
 

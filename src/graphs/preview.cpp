@@ -1,7 +1,6 @@
 // The start-up preview: see preview.h.
 #include "graphs/preview.h"
 
-#include <new>
 #include <string>
 
 #include "common/error.h"
@@ -45,10 +44,8 @@ void PreviewRun(App& app) {
     ui.AppendStatusLine("Preview Completed");
     ui.AppendStatusLine(stars);
     ui.StatusCaretToEnd();
-  } catch (const Error& e) {
-    ReportPreviewFailure(app, e.number());
-  } catch (const std::bad_alloc&) {
-    ReportPreviewFailure(app, errnum::kOutOfMemory);
+  } catch (...) {
+    ReportPreviewFailure(app, CurrentError().number());
   }
 }
 

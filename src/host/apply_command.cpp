@@ -80,12 +80,12 @@ void ApplyCommand(App& app, DataControls& dc) {
     ui.AppendStatusLine("********");
     ui.AppendStatusLine("Done");
     ui.AppendStatusLine("********");
-  } catch (const Error& e) {
-    ui.ShowMessage(ErrorOccurredText(e.number()), kApplyTitle, MessageIcon::Exclamation,
-                   MessageButtons::Ok);
+  } catch (...) {
+    ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kApplyTitle,
+                   MessageIcon::Exclamation, MessageButtons::Ok);
     try {
       Release(dc.LossCal);
-    } catch (const Error&) {
+    } catch (...) {
     }
     std::remove(buildFile.c_str());
   }

@@ -8,6 +8,8 @@
 namespace frixa {
 
 void RemoveCommand(App& app) {
+  CommandGuard guard(app);
+  if (!guard.Acquired()) return;
   Frontend& ui = app.ui;
   try {
     ui.ClearStatus();
@@ -23,7 +25,7 @@ void RemoveCommand(App& app) {
       RaiseRuntimeError(errnum::kFileNotFound);
     }
     ui.AppendStatusLine("Torvex Losses : Disabled");
-  } catch (const Error&) {
+  } catch (...) {
     ui.AppendStatusLine("Already inactive....");
   }
 }

@@ -39,8 +39,8 @@ void ProcessRunData(App& app, RecordSet& RD) {
       ui.RefreshRpm();
     };
     RunPass(app, WindowPrecision::Double, header, perRevolution);
-  } catch (const Error& e) {
-    ui.ShowMessage(ErrorOccurredText(e.number(), " processing the Run data"),
+  } catch (...) {
+    ui.ShowMessage(ErrorOccurredText(CurrentError().number(), " processing the Run data"),
                    "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
   }
 }

@@ -1,6 +1,9 @@
 // The host's 19-character command line and its locale-aware number fields.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "app/command_line.h"
 #include "common/error.h"
 
@@ -57,6 +60,25 @@ TEST(CommandLine, AValueOutsideTheSingleRangeIsOverflow6) {
   EXPECT_EQ(ErrorNumberOf("1e39"), 6);
   EXPECT_EQ(ErrorNumberOf("-1e300"), 6);
   EXPECT_EQ(ErrorNumberOf("1e999"), 6);
+  EXPECT_EQ(ErrorNumberOf("1e+999"), 6);
+}
+
+TEST(CommandLine, EveryUnderflowIsZero) {
+  // Too small for a single, for a double, or for both, with or without a point or a sign.
+  for (const char* field : {"1e-50", "1e-330", "1e-400", "0.0001e-999", "1E-99999999999", "1d-60"}) {
+    const float v = ConvertToSingle(field, {});
+    EXPECT_EQ(v, 0.0f) << field;
+    EXPECT_FALSE(std::signbit(v)) << field;
+  }
+  for (const char* field : {"-1e-50", "-1e-400", "-.5e-4000"}) {
+    const float v = ConvertToSingle(field, {});
+    EXPECT_EQ(v, 0.0f) << field;
+    EXPECT_TRUE(std::signbit(v)) << field;
+  }
+  const NumberLocale german{',', '.'};
+  EXPECT_EQ(ConvertToSingle("2,5e-400", german), 0.0f);
+  // The smallest singles are still read as they are.
+  EXPECT_EQ(ConvertToSingle("1.17549435e-38", {}), std::numeric_limits<float>::min());
 }
 
 }  // namespace

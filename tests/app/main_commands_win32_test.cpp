@@ -5,10 +5,15 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
@@ -16,6 +21,7 @@
 #include "app/ui_resources.h"
 #include "app/win32_frontend.h"
 #include "calfile/data_controls.h"
+#include "common/error.h"
 #include "support/fake_registry.h"
 #include "support/run_files.h"
 #include "support/win32_messages.h"
@@ -29,10 +35,23 @@ class AnsweringFrontend : public Win32Frontend {
   std::deque<MessageAnswer> answers;
   std::deque<std::string> fileNames;
   std::vector<std::string> messages;
+  std::vector<std::string> titles;
+  int dialogsShown = 0;
+  // Called with every status line and process caption a command writes, while it runs.
+  std::function<void(std::string_view)> during;
 
-  MessageAnswer ShowMessage(std::string_view text, std::string_view, MessageIcon,
+  void AppendStatusLine(std::string_view text) override {
+    Win32Frontend::AppendStatusLine(text);
+    if (during) during(text);
+  }
+  void SetProcessCaption(std::string_view caption) override {
+    Win32Frontend::SetProcessCaption(caption);
+    if (during) during(caption);
+  }
+  MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageIcon,
                             MessageButtons buttons) override {
     messages.emplace_back(text);
+    titles.emplace_back(title);
     if (answers.empty()) {
       return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     }
@@ -41,6 +60,7 @@ class AnsweringFrontend : public Win32Frontend {
     return a;
   }
   std::string AskFileName(const FileDialogSettings&) override {
+    ++dialogsShown;
     if (fileNames.empty()) return "";
     std::string name = fileNames.front();
     fileNames.pop_front();
@@ -68,7 +88,17 @@ class MainCommandsTest : public ::testing::Test {
   void SetUp() override {
     std::filesystem::create_directory(CalFolder());
     app_.todayShortDate = [] { return std::string("12/9/2026"); };
-    ASSERT_TRUE(main_.Create(app_, MainCommands{}));
+    MainCommands commands;
+    commands.openBrowser = [this] {
+      ++browserOpened_;
+      if (browserFails_) browserFails_();
+    };
+    ASSERT_TRUE(main_.Create(app_, std::move(commands)));
+    main_.shellExecute = [this](HWND, const char*, const char*, const char*, const char*,
+                                int) -> std::intptr_t {
+      ++manualOpened_;
+      return kManualOpened;
+    };
     std::vector<std::uint32_t> counts;
     for (std::uint32_t i = 0; i < 60; ++i) counts.push_back(20000 + 60 * i);
     testing::WriteRunFile(app_.ProgramFile(kRunFileName), testing::RecordsWithCounts(counts));
@@ -92,6 +122,11 @@ class MainCommandsTest : public ::testing::Test {
     SendMessageA(main_.hwnd(), WM_COMMAND, MAKEWPARAM(item, 0), 0);
     Pump();
   }
+  // A click of the mouse on a control, left in the queue as the system leaves a real one.
+  void QueueClick(MainControl c) {
+    PostMessageA(main_.Control(c), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageA(main_.Control(c), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+  }
   void CreateRig() {
     ui_.fileNames.push_back(CalFolder() + "\\Rig");
     Menu(mainFileCreate);
@@ -109,6 +144,9 @@ class MainCommandsTest : public ::testing::Test {
   AnsweringFrontend ui_{main_};
   App app_{ui_, folder_.str()};
   testing::FakeRegistry registry_;
+  int browserOpened_ = 0;
+  std::function<void()> browserFails_;
+  int manualOpened_ = 0;
 };
 
 TEST_F(MainCommandsTest, FileProcessRunsCreateWhileGoIsDisabled) {
@@ -218,6 +256,87 @@ TEST_F(MainCommandsTest, CompensationStatusFollowsApplyRemoveAndTheFolderOnActiv
   EXPECT_LE(text.right, logo.left);
   EXPECT_GE(text.left, band.left);
   EXPECT_LE(text.bottom, band.bottom);
+}
+
+// While Create serves the event loop, every other command is refused, whether its button is
+// clicked, its menu item chosen or the close box pressed; the clicks that reach the window
+// meanwhile are dropped, not served once Create has ended.
+TEST_F(MainCommandsTest, WhileCreateRunsNothingElseStartsAndItsClicksAreDropped) {
+  Start("1.25      1        ");
+  testing::WriteBytes(HostFile(), {1, 2, 3});
+  ui_.messages.clear();
+  int tries = 0;
+  ui_.during = [&](std::string_view line) {
+    if (line == "Raw Data Processing") {  // the physics processor serves the loop next
+      ++tries;
+      for (MainControl c : {MainControl::Delete005, MainControl::ShowFRIXA, MainControl::ApplyDC,
+                            MainControl::Go, MainControl::HelpDisp, MainControl::Quit}) {
+        SendMessageA(main_.Control(c), BM_CLICK, 0, 0);
+        QueueClick(c);
+      }
+      for (int item : {MainFileRemove, Mainfileapply, mainFileCreate, MainFileClose,
+                       MainHelpManual, MainHelpAbout}) {
+        SendMessageA(main_.hwnd(), WM_COMMAND, MAKEWPARAM(item, 0), 0);
+      }
+      SendMessageA(main_.hwnd(), WM_CLOSE, 0, 0);
+    } else if (line == "Process Completed") {  // no event loop after this line
+      ++tries;
+      QueueClick(MainControl::Go);
+      QueueClick(MainControl::Delete005);
+      PostMessageA(main_.Control(MainControl::Go), WM_KEYDOWN, VK_SPACE, 0);
+      PostMessageA(main_.Control(MainControl::Go), WM_KEYUP, VK_SPACE, 0xC0000001);
+    }
+  };
+  ui_.fileNames.push_back(CalFolder() + "\\Rig");
+  Click(MainControl::Go);
+  ui_.during = nullptr;
+  EXPECT_EQ(tries, 2);
+  EXPECT_EQ(ui_.dialogsShown, 1);
+  EXPECT_TRUE(ui_.messages.empty()) << Messages();
+  EXPECT_EQ(browserOpened_, 0);
+  EXPECT_EQ(manualOpened_, 0);
+  EXPECT_EQ(main_.aboutBox(), nullptr);
+  ASSERT_TRUE(IsWindow(main_.hwnd()));
+  EXPECT_TRUE(IsWindowVisible(main_.hwnd()));
+  ASSERT_TRUE(std::filesystem::exists(HostFile()));
+  EXPECT_EQ(std::filesystem::file_size(HostFile()), 3u);
+  EXPECT_TRUE(std::filesystem::exists(CalFolder() + "\\Rig.Frixa"));
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[0], "Creating a Losses Cal File");
+  EXPECT_EQ(log[log.size() - 2], "Process Completed");
+  EXPECT_FALSE(app_.commandRunning);
+
+  // The same queued click with no command running is served: it is the Go button's click.
+  QueueClick(MainControl::Go);
+  Pump();
+  EXPECT_EQ(ui_.dialogsShown, 2);
+}
+
+// An error that no command catches, thrown out of a handler, is reported under the program's
+// title with its number; the window stays as it was and takes the next command.
+TEST_F(MainCommandsTest, AnErrorLeavingAHandlerIsReportedAndTheProgramGoesOn) {
+  Start("1.25      1        ");
+  ui_.messages.clear();
+  ui_.titles.clear();
+  browserFails_ = [] { throw std::bad_alloc(); };
+  Click(MainControl::ShowFRIXA);
+  browserFails_ = [] { throw std::runtime_error("unexpected"); };
+  Click(MainControl::ShowFRIXA);
+  browserFails_ = [] { RaiseJetError(errnum::kJetCannotOpen, "Rig.Frixa"); };
+  Click(MainControl::ShowFRIXA);
+  EXPECT_EQ(browserOpened_, 3);
+  EXPECT_EQ(ui_.messages, (std::vector<std::string>{"An ERROR ( 7) has occured",
+                                                    "An ERROR ( 51) has occured",
+                                                    "An ERROR ( 3051) has occured"}));
+  EXPECT_EQ(ui_.titles, (std::vector<std::string>(3, "Frixa")));
+  EXPECT_TRUE(IsWindowVisible(main_.hwnd()));
+  EXPECT_FALSE(app_.commandRunning);
+
+  ui_.messages.clear();
+  CreateRig();
+  EXPECT_TRUE(ui_.messages.empty()) << Messages();
+  EXPECT_EQ(Log()[Log().size() - 2], "Process Completed");
 }
 
 }  // namespace

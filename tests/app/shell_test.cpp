@@ -22,6 +22,53 @@ TEST(ArgumentText, SkipsTheProgramNameAndTheBlanksAfterItKeepingTrailingBlanks) 
   EXPECT_EQ(ArgumentText("frixa.exe\t  abc "), "abc ");
 }
 
+TEST(ArgumentText, AQuotedNameEndsAtItsClosingQuoteWithOrWithoutABlankAfterIt) {
+  const std::string_view module = "C:\\Frixa\\Frixa.exe";
+  EXPECT_EQ(ArgumentText("\"C:\\Frixa\\Frixa.exe\"1.25      1        ", module),
+            "1.25      1        ");
+  EXPECT_EQ(ArgumentText("\"C:\\Frixa\\Frixa.exe\"1.25      1        "),
+            "1.25      1        ");
+  EXPECT_EQ(ArgumentText("\"Frixa\"  \t0         0        "), "0         0        ");
+  // A quote that never closes takes the whole line as the name.
+  EXPECT_EQ(ArgumentText("\"C:\\Frixa\\Frixa.exe 1.25      1        "), "");
+}
+
+TEST(ArgumentText, TheProgramsOwnPathUnquotedIsTakenWholeBlanksAndAll) {
+  const std::string_view module = "C:\\Program Files\\Frixa\\Frixa.exe";
+  const std::string args = "1.25      1        ";
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Frixa\\Frixa.exe " + args, module), args);
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Frixa\\Frixa.exe   \t" + args, module), args);
+  // The system compares paths without regard to case, and the name may leave out ".exe".
+  EXPECT_EQ(ArgumentText("c:\\PROGRAM FILES\\frixa\\FRIXA.EXE " + args, module), args);
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Frixa\\Frixa " + args, module), args);
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Frixa\\Frixa.exe", module), "");
+  // Without the module's path, or with another program's, the name ends at its first blank,
+  // as the system's own parsing has it.
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Frixa\\Frixa.exe " + args),
+            "Files\\Frixa\\Frixa.exe " + args);
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Other\\Frixa.exe " + args, module),
+            "Files\\Other\\Frixa.exe " + args);
+  // The path must end where the name does: a longer word is not the program.
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Frixa\\Frixa.exe2 " + args, module),
+            "Files\\Frixa\\Frixa.exe2 " + args);
+  EXPECT_EQ(ArgumentText("C:\\Program Files\\Frixa\\Frixa.bak " + args, module),
+            "Files\\Frixa\\Frixa.bak " + args);
+}
+
+TEST(ArgumentText, StartUpReadsTheHostsParametersAfterEitherKindOfName) {
+  const std::string_view module = "C:\\Program Files\\Frixa\\Frixa.exe";
+  for (const std::string_view line :
+       {std::string_view("C:\\Program Files\\Frixa\\Frixa.exe 1.25      1        "),
+        std::string_view("\"C:\\Program Files\\Frixa\\Frixa.exe\"1.25      1        "),
+        std::string_view("\"C:\\Program Files\\Frixa\\Frixa.exe\"  1.25      1        ")}) {
+    const std::string_view text = ArgumentText(line, module);
+    ASSERT_EQ(text.size(), kCommandLineLength) << line;
+    const HostParameters p = ParseHostCommandLine(text, {});
+    EXPECT_EQ(p.inertiaFactor, 1.25f);
+    EXPECT_EQ(p.sensorMassRatio, 1.0f);
+  }
+}
+
 template <std::size_t N>
 std::string WithNuls(const char (&text)[N]) {
   return std::string(text, N - 1);

@@ -161,6 +161,33 @@ TEST_F(BrowserWindowTest, CaptionFrameAndEveryControlSitAsDesigned) {
   EXPECT_FALSE(GetWindowLongA(Hwnd(BC::Comment), GWL_STYLE) & ES_MULTILINE);
 }
 
+// Each caption is written on one line in its label's font: it must fit the label, or it would
+// wrap and lose its second line. The font must be the system's own MS Sans Serif, which the
+// labels were sized for; a stand-in font measures wider.
+TEST_F(BrowserWindowTest, EveryCaptionFitsItsLabelInMsSansSerif) {
+  Open();
+  HDC dc = GetDC(browser_->hwnd());
+  for (BC c : {BC::Label1, BC::Label2, BC::Labels3, BC::Labels4, BC::Labels5, BC::Labels6,
+               BC::Labels7}) {
+    HWND label = Hwnd(c);
+    const std::string caption = Text(label);
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr) << caption;
+    const HGDIOBJ old = SelectObject(dc, font);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(dc, sizeof face, face);
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    SelectObject(dc, old);
+    RECT client;
+    GetClientRect(label, &client);
+    EXPECT_STREQ(face, "MS Sans Serif") << caption;
+    EXPECT_LE(extent.cx, client.right) << caption;
+    EXPECT_LE(extent.cy, client.bottom) << caption;
+  }
+  ReleaseDC(browser_->hwnd(), dc);
+}
+
 TEST_F(BrowserWindowTest, OpensOnCustomCalWithTheResetDisplay) {
   Open();
   EXPECT_EQ(browser_->folder(), p_.CalFolder());

@@ -112,5 +112,47 @@ TEST_F(FileBrowserTest, CommentOfAFileThatBecameReadOnlyIsRefusedWithItsReason) 
   EXPECT_EQ(testing::FileBytes(rig), before);
 }
 
+// The fixed formats work on a value's 15 significant digits, as the platform's Format does:
+// a huge value is its digits and zeros, not the binary value's full expansion.
+TEST(FormatFixed, HugeAndTinyValuesUseFifteenSignificantDigits) {
+  EXPECT_EQ(FormatFixed(1e30, 2, 7, '.'), "1" + std::string(30, '0') + ".0000000");
+  EXPECT_EQ(FormatFixed(-1e30, 1, 7, ','), "-1" + std::string(30, '0') + ",0000000");
+  EXPECT_EQ(FormatFixed(static_cast<double>(1e30f), 2, 7, '.'),
+            "100000001504747" + std::string(16, '0') + ".0000000");
+  EXPECT_EQ(FormatFixed(1.7976931348623157e308, 1, 7, '.'),
+            "179769313486232" + std::string(294, '0') + ".0000000");
+  EXPECT_EQ(FormatFixed(123456789012345678.0, 2, 7, '.'), "123456789012346000.0000000");
+  // Within the digits the rounding is half away from zero at the seventh decimal.
+  EXPECT_EQ(FormatFixed(1.5, 2, 7, '.'), "01.5000000");
+  EXPECT_EQ(FormatFixed(0.00000005, 1, 7, '.'), "0.0000001");
+  EXPECT_EQ(FormatFixed(9.99999995, 2, 7, '.'), "10.0000000");
+  EXPECT_EQ(FormatFixed(static_cast<double>(1.2f), 2, 7, '.'), "01.2000000");
+  EXPECT_EQ(FormatFixed(1e-300, 1, 7, '.'), "0.0000000");
+  EXPECT_EQ(FormatFixed(-1e-300, 2, 7, '.'), "00.0000000");
+  EXPECT_EQ(FormatFixed(0.0, 2, 7, '.'), "00.0000000");
+  EXPECT_EQ(FormatFixed(12345.678901234567, 2, 7, '.'), "12345.6789012");
+}
+
+TEST_F(FileBrowserTest, HugeStoredValuesShowTheirSignificantDigits) {
+  {
+    RecordSet info;
+    Bind(info, rig, "select * from Info");
+    info.Edit();
+    info.SetField(0, FieldValue::Double(1e30));
+    info.SetField(1, FieldValue::Double(-2.5e20));
+    info.SetField(2, FieldValue::Single(3e38f));
+    info.SetField(3, FieldValue::Single(1e-40f));
+    info.Update();
+    Release(info);
+  }
+  FileBrowser b('.');
+  ASSERT_TRUE(b.ShowFile(rig));
+  EXPECT_EQ(b.display().values[0], "1" + std::string(30, '0') + ".0000000 Kg/M^2");
+  EXPECT_EQ(b.display().values[1], "-250000000000000000000.0000000");
+  EXPECT_EQ(b.display().values[2], "3E+38 RPM");
+  EXPECT_EQ(b.display().values[3], "9.999946E-41 RPM");
+  b.Release();
+}
+
 }  // namespace
 }  // namespace frixa

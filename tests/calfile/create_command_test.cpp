@@ -2,16 +2,21 @@
 // file, the status log, the names the dialog may return, and the ways Create can fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <new>
+#include <stdexcept>
 
 #include "calfile/build_file.h"
 #include "calfile/create_command.h"
 #include "calfile/processing_phases.h"
 #include "common/number_text.h"
 #include "host/apply_command.h"
+#include "host/remove_command.h"
 #include "run/revolution_calculator.h"
 #include "support/calibration_fixture.h"
 
@@ -244,6 +249,51 @@ TEST_F(CreateTest, ZeroCountFirstRecordEndsAsARunWithoutData) {
   EXPECT_TRUE(std::filesystem::is_empty(p.CalFolder()));
 }
 
+// Memory running out (or a size no allocation can meet) in any step of Create is error 7 in
+// that step's own message; any other unexpected failure is error 51. The command then ends as
+// after any error: no calibration file, nothing left running.
+TEST_F(CreateTest, MemoryExhaustedInAnyStepIsErrorSevenInThatStepsMessage) {
+  p.SimulateAndPreview(ShortRundown());
+  struct Case {
+    const char* call;
+    std::function<void()> fail;
+    std::vector<std::string> texts;
+    const char* title;
+  };
+  const std::vector<Case> cases = {
+      {"SetProcessCaption:Raw Data Processing", [] { throw std::bad_alloc(); },
+       {"An ERROR ( 7) has occured processing the Run data", "No RUN DATA recorded"},
+       "Torvex1 Data Processor"},
+      {"SetProcessCaption:Data Averaging", [] { throw std::bad_alloc(); },
+       {"An ERROR ( 7) has occured"}, "Frixa Data Processor"},
+      {"SetProcessCaption:Final Data Processing",
+       [] { throw std::length_error("vector::_M_default_append"); },
+       {"An ERROR ( 7) has occured"}, "Frixa Data Processor"},
+      {"AppendStatusLine:Setup : Data Structures", [] { throw std::runtime_error("unexpected"); },
+       {"An ERROR ( 51) has occured"}, "Frixa Data Processor"},
+  };
+  for (const Case& c : cases) {
+    p.ui.messages.clear();
+    p.ui.onCall = [&c](const std::string& call) {
+      if (call == c.call) c.fail();
+    };
+    CreateAs("Rig");
+    p.ui.onCall = nullptr;
+    ASSERT_EQ(p.ui.messages.size(), c.texts.size()) << c.call;
+    for (std::size_t i = 0; i < c.texts.size(); ++i) {
+      EXPECT_EQ(p.ui.messages[i].text, c.texts[i]) << c.call;
+      EXPECT_EQ(p.ui.messages[i].icon, MessageIcon::Exclamation) << c.call;
+    }
+    EXPECT_EQ(p.ui.messages[0].title, c.title) << c.call;
+    EXPECT_TRUE(std::filesystem::is_empty(p.CalFolder())) << c.call;
+    EXPECT_FALSE(p.app.commandRunning) << c.call;
+  }
+  // The same program goes on to a Create that works.
+  CreateAs("Rig");
+  EXPECT_EQ(p.ui.StatusLines()[p.ui.StatusLines().size() - 2], "Process Completed");
+  EXPECT_TRUE(std::filesystem::exists(p.CalFile("Rig.Frixa")));
+}
+
 // A front end whose event loop, served during Create, tries to start other commands.
 class ImpatientFrontend : public testing::RecordingFrontend {
  public:
@@ -266,16 +316,25 @@ TEST(CreateGuard, NoSecondCommandStartsWhileCreateRuns) {
   app.MaxMassRPM = 600;
   WriteRundownFile(ShortRundown(), app.ProgramFile(kRunFileName));
   DataControls dc;
+  testing::WriteBytes(app.ProgramFile(kHostLossFileName), {1, 2, 3});
   int attempts = 0;
   ui.onEvents = [&] {
     ++attempts;
     CreateCalibrationFile(app, dc);
     ApplyCommand(app, dc);
+    RemoveCommand(app);
   };
   ui.fileNameAnswers.push_back(folder.File("Custom Cal") + kPathSeparator + "one");
   CreateCalibrationFile(app, dc);
   EXPECT_GT(attempts, 0);
   EXPECT_EQ(ui.dialogs.size(), 1u);  // only the first Create ever asked for a name
+  // Remove neither asked its question nor touched the host file or Create's log.
+  for (const auto& m : ui.messages) EXPECT_NE(m.text, "Are you sure ??");
+  EXPECT_TRUE(std::filesystem::exists(app.ProgramFile(kHostLossFileName)));
+  const auto log = ui.StatusLines();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front(), "Creating a Losses Cal File");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Disabling Losses Calibration"), 0);
   EXPECT_FALSE(app.commandRunning);
 }
 

@@ -127,6 +127,30 @@ TEST_F(FileSizeLimit, FailedApplyLeavesTheOldHostFileUnchanged) {
   EXPECT_NE(Bytes(host), before);
 }
 
+// ---- memory ---------------------------------------------------------------------------------
+
+// A ratio far below any rig's (0.001) makes a run of a normal rundown span more than a
+// million RPMs; under a limit on the process's memory Create must still end with one of its
+// own outcomes, never with the runtime's abort.
+TEST_F(FileSizeLimit, CreateUnderAMemoryLimitEndsWithItsOwnMessage) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+  const std::string script =
+      "ulimit -v 200000 && exec " +
+      Cli("create --folder " + Quote(folder.str()) + " --inertia 1.25 --ratio 0.001 --out Wide");
+  const Output o = Shell("sh -c " + Quote(script));
+  EXPECT_TRUE(o.status == 0 || o.status == 1) << o.status << "\n" << o.out;
+  EXPECT_EQ(o.out.find("terminate called"), std::string::npos) << o.out;
+  EXPECT_EQ(o.out.find("std::bad_alloc"), std::string::npos) << o.out;
+  if (o.status == 0) {
+    EXPECT_NE(o.out.find("Process Completed"), std::string::npos) << o.out;
+  } else {
+    EXPECT_TRUE(IsCreatesErrorMessage(o.out)) << o.out;
+    EXPECT_EQ(FilesIn(CalDir()), std::vector<std::string>{}) << "a temporary file was left";
+  }
+}
+
 // ---- permission denied ------------------------------------------------------------------
 
 // The command as a user without any right to the test's files: "nobody" when the tests run as

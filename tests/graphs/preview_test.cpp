@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -107,6 +109,31 @@ TEST_F(PreviewTest, NoDataStillCompletesThePreviewWithCreateDisabled) {
             Join({ParameterLines(" 1.25", " 2"), kGraphPassHeader, ClosingLines(" 0", " 0")}));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].title, "Frixa Graph Processor");
+  EXPECT_FALSE(ui.createEnabled);
+}
+
+// Memory that runs out, or a size no allocation can meet, is error 7 in the message of the step
+// it happens in; the preview goes on after a failed graph pass as after any other failure.
+TEST_F(PreviewTest, MemoryExhaustionIsErrorSevenOfTheGraphPassOrOfThePreview) {
+  Write(RecordsWithCounts({100000, 100100, 100200, 100300, 100400}));
+  ui.onCall = [](const std::string& call) {
+    if (call == "GraphFinish:KWGraph") throw std::length_error("vector::reserve");
+  };
+  PreviewRun(app);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "An ERROR ( 7) has occured Graphing the Run data");
+  EXPECT_EQ(ui.messages[0].title, "FRIXA Graph Processor");
+  EXPECT_EQ(ui.StatusLines().back(), kStars);
+  EXPECT_EQ(ui.StatusLines()[ui.StatusLines().size() - 2], "Preview Completed");
+
+  ui.messages.clear();
+  ui.onCall = [](const std::string& call) {
+    if (call == "AppendStatusLine:Loading Data from Torvex2") throw std::bad_alloc();
+  };
+  PreviewRun(app);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "An ERROR ( 7) has occured");
+  EXPECT_EQ(ui.messages[0].title, "Frixa Startup");
   EXPECT_FALSE(ui.createEnabled);
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 
 #include "calfile/build_file.h"
 #include "calfile/create_command.h"
@@ -81,6 +82,23 @@ TEST_F(ApplyTest, AFileThatIsNotADatabaseLeavesTheHostFileUntouched) {
   EXPECT_EQ(Bytes(HostFile()), before);
   EXPECT_FALSE(std::filesystem::exists(p.app.ProgramFile(kHostLossBuildName)));
   EXPECT_EQ(p.ui.StatusLines().back(), "Initializing Torvex2 System");
+}
+
+TEST_F(ApplyTest, MemoryExhaustedIsErrorSevenAndLeavesTheHostFileUntouched) {
+  Apply("Rig");
+  const auto before = Bytes(HostFile());
+  p.ui.onCall = [](const std::string& call) {
+    if (call == "AppendStatusLine:Writing losses data to Torvex2 System") throw std::bad_alloc();
+  };
+  Apply("Rig");
+  p.ui.onCall = nullptr;
+  ASSERT_EQ(p.ui.messages.size(), 1u);
+  EXPECT_EQ(p.ui.messages[0].text, "An ERROR ( 7) has occured");
+  EXPECT_EQ(p.ui.messages[0].title, "Frixa - Torvex Interface");
+  EXPECT_EQ(p.ui.messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(Bytes(HostFile()), before);
+  EXPECT_FALSE(std::filesystem::exists(p.app.ProgramFile(kHostLossBuildName)));
+  EXPECT_FALSE(p.app.commandRunning);
 }
 
 TEST_F(ApplyTest, CancelTouchesNothing) {

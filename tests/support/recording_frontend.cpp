@@ -1,10 +1,17 @@
 // The scripted test front end: see recording_frontend.h.
 #include "support/recording_frontend.h"
 
+#include <utility>
+
 namespace frixa::testing {
 namespace {
 const char* GraphName(Graph g) { return g == Graph::Power ? "KWGraph" : "NMGraph"; }
 }  // namespace
+
+void RecordingFrontend::Record(std::string call) {
+  calls.push_back(std::move(call));
+  if (onCall) onCall(calls.back());
+}
 
 std::vector<std::string> RecordingFrontend::StatusLines() const {
   std::vector<std::string> lines;
@@ -23,20 +30,20 @@ std::vector<std::string> RecordingFrontend::StatusLines() const {
 
 void RecordingFrontend::ClearStatus() {
   status.clear();
-  calls.push_back("ClearStatus");
+  Record("ClearStatus");
 }
 void RecordingFrontend::AppendStatusLine(std::string_view text) {
   status.append(text);
   status += "\r\n";
-  calls.push_back("AppendStatusLine:" + std::string(text));
+  Record("AppendStatusLine:" + std::string(text));
 }
-void RecordingFrontend::StatusCaretToEnd() { calls.push_back("StatusCaretToEnd"); }
-void RecordingFrontend::RepaintStatus() { calls.push_back("RepaintStatus"); }
+void RecordingFrontend::StatusCaretToEnd() { Record("StatusCaretToEnd"); }
+void RecordingFrontend::RepaintStatus() { Record("RepaintStatus"); }
 
 MessageAnswer RecordingFrontend::ShowMessage(std::string_view text, std::string_view title,
                                              MessageIcon icon, MessageButtons buttons) {
   messages.push_back({std::string(text), std::string(title), icon, buttons});
-  calls.push_back("ShowMessage:" + std::string(title) + ":" + std::string(text));
+  Record("ShowMessage:" + std::string(title) + ":" + std::string(text));
   if (!messageAnswers.empty()) {
     const auto a = messageAnswers.front();
     messageAnswers.pop_front();
@@ -47,7 +54,7 @@ MessageAnswer RecordingFrontend::ShowMessage(std::string_view text, std::string_
 
 std::string RecordingFrontend::AskFileName(const FileDialogSettings& settings) {
   dialogs.push_back(settings);
-  calls.push_back("AskFileName:" + settings.title);
+  Record("AskFileName:" + settings.title);
   if (fileNameAnswers.empty()) return "";
   auto name = fileNameAnswers.front();
   fileNameAnswers.pop_front();
@@ -56,29 +63,29 @@ std::string RecordingFrontend::AskFileName(const FileDialogSettings& settings) {
 
 void RecordingFrontend::SetProcessCaption(std::string_view caption) {
   processCaption = caption;
-  calls.push_back("SetProcessCaption:" + std::string(caption));
+  Record("SetProcessCaption:" + std::string(caption));
 }
 void RecordingFrontend::ShowRpm(std::string_view digits) {
   if (keepRpmHistory) rpmShown.emplace_back(digits);
 }
 void RecordingFrontend::RefreshRpm() {}
 void RecordingFrontend::GraphStartAfresh(Graph graph) {
-  calls.push_back(std::string("GraphStartAfresh:") + GraphName(graph));
+  Record(std::string("GraphStartAfresh:") + GraphName(graph));
 }
 void RecordingFrontend::GraphSetUp(Graph graph) {
-  calls.push_back(std::string("GraphSetUp:") + GraphName(graph));
+  Record(std::string("GraphSetUp:") + GraphName(graph));
 }
 void RecordingFrontend::GraphAddPoint(Graph graph, double x, double y) {
   points.push_back({graph, x, y});
 }
 void RecordingFrontend::GraphFinish(Graph graph) {
-  calls.push_back(std::string("GraphFinish:") + GraphName(graph));
+  Record(std::string("GraphFinish:") + GraphName(graph));
 }
 void RecordingFrontend::SetCreateEnabled(bool enabled) {
   createEnabled = enabled;
-  calls.push_back(enabled ? "SetCreateEnabled:1" : "SetCreateEnabled:0");
+  Record(enabled ? "SetCreateEnabled:1" : "SetCreateEnabled:0");
 }
-void RecordingFrontend::DoEvents() { calls.push_back("DoEvents"); }
-void RecordingFrontend::RepaintMain() { calls.push_back("RepaintMain"); }
+void RecordingFrontend::DoEvents() { Record("DoEvents"); }
+void RecordingFrontend::RepaintMain() { Record("RepaintMain"); }
 
 }  // namespace frixa::testing

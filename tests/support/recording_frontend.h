@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ class RecordingFrontend : public Frontend {
   std::string processCaption;
   bool createEnabled = true;
   bool keepRpmHistory = true;
+  // Called with each call's text just after it is recorded: a test makes a chosen call fail
+  // by throwing from here.
+  std::function<void(const std::string& call)> onCall;
 
   // The status log split into lines (the final CR LF ends the last line).
   std::vector<std::string> StatusLines() const;
@@ -59,6 +63,9 @@ class RecordingFrontend : public Frontend {
   void SetCreateEnabled(bool enabled) override;
   void DoEvents() override;
   void RepaintMain() override;
+
+ private:
+  void Record(std::string call);
 };
 
 }  // namespace frixa::testing
