@@ -37,53 +37,11 @@ struct Case {
 // Each rig twice: with the counts' own rounding to whole microseconds only, and with 1 us of
 // Gaussian jitter on every count on top.
 std::vector<Case> Cases() {
-  std::vector<Case> rigs;
-  frixa::RundownModel kart;  // 1.25 kg m^2 flywheel from 3,000 RPM
-  kart.inertia = 1.25;
-  kart.frictionA = 1.5;
-  kart.frictionB = 0.004;
-  kart.frictionC = 0.00002;
-  kart.startRpm = 3000;
-  kart.endRpm = 300;
-  kart.seed = 3;
-  rigs.push_back({"kart, 1.25 kg m^2 from 3,000 RPM", kart});
-
-  frixa::RundownModel drum;  // 120 kg m^2 drum from 700 RPM
-  drum.inertia = 120;
-  drum.frictionA = 20;
-  drum.frictionB = 0.2;
-  drum.frictionC = 0.004;
-  drum.startRpm = 700;
-  drum.endRpm = 100;
-  drum.seed = 5;
-  rigs.push_back({"drum, 120 kg m^2 from 700 RPM", drum});
-
-  frixa::RundownModel bike;  // 2.6 kg m^2 from 9,000 RPM, sensor ratio 2.5
-  bike.inertia = 2.6;
-  bike.frictionA = 2.0;
-  bike.frictionB = 0.006;
-  bike.frictionC = 0.000015;
-  bike.startRpm = 9000;
-  bike.endRpm = 1000;
-  bike.ratio = 2.5;
-  bike.seed = 7;
-  rigs.push_back({"bike rig, 2.6 kg m^2 from 9,000 RPM, ratio 2.5", bike});
-
-  frixa::RundownModel heavy;  // 45 kg m^2 heavy rig
-  heavy.inertia = 45;
-  heavy.frictionA = 8;
-  heavy.frictionB = 0.05;
-  heavy.frictionC = 0.0003;
-  heavy.startRpm = 2500;
-  heavy.endRpm = 250;
-  heavy.seed = 9;
-  rigs.push_back({"heavy rig, 45 kg m^2 from 2,500 RPM", heavy});
-
   std::vector<Case> cases;
   for (const double jitter : {0.0, 1.0}) {
-    for (Case c : rigs) {
+    for (const frixa::ReferenceRig& rig : frixa::ReferenceRigs()) {
+      Case c{rig.name, rig.model, jitter == 0 ? "rounding only" : "1 us"};
       c.model.jitterUs = jitter;
-      c.jitter = jitter == 0 ? "rounding only" : "1 us";
       cases.push_back(c);
     }
   }

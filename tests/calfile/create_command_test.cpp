@@ -366,6 +366,15 @@ class PhaseTest : public ::testing::TestWithParam<PhaseMethod> {
   void TearDown() override {
     for (RecordSet* rs : {&p.dc.RD, &p.dc.PD, &p.dc.LD}) Release(*rs);
   }
+  // Rows of (RPM, power, torque), compared exactly.
+  static void ExpectRows(const Rows& rows, const std::vector<std::array<double, 3>>& expected) {
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i][0].AsInteger(), static_cast<std::int32_t>(expected[i][0]));
+      EXPECT_EQ(rows[i][1].AsDouble(), expected[i][1]) << expected[i][0];
+      EXPECT_EQ(rows[i][2].AsDouble(), expected[i][2]) << expected[i][0];
+    }
+  }
   void AddRow(RecordSet& rs, float rpm, float kw, float nm) {
     rs.AddNew();
     rs.SetField(0, FieldValue::Single(rpm));
@@ -450,16 +459,10 @@ TEST_P(PhaseTest, RpmsAboveTenMillionFindTheirOwnRows) {
   p.app.MaxMassRPM = 12345680;
   EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 3);
   BuildLossCurve(p.app, p.dc, GetParam());
-  const std::vector<std::array<float, 3>> expected = {
+  const std::vector<std::array<double, 3>> expected = {
       {12345678, 1, 10}, {12345679, 3, 30}, {12345680, 5, 50}};
-  for (const Rows& rows : {ReadTable(file, "PointData"), Losses()}) {
-    ASSERT_EQ(rows.size(), expected.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      EXPECT_EQ(rows[i][0].AsInteger(), static_cast<std::int32_t>(expected[i][0]));
-      EXPECT_EQ(F(rows[i][1]), expected[i][1]);
-      EXPECT_EQ(F(rows[i][2]), expected[i][2]);
-    }
-  }
+  ExpectRows(ReadTable(file, "PointData"), expected);
+  ExpectRows(Losses(), expected);
 }
 
 TEST_P(PhaseTest, RangesBeyondTheWholeNumbersOfASingleEndAndCoverEveryRpm) {
@@ -470,16 +473,12 @@ TEST_P(PhaseTest, RangesBeyondTheWholeNumbersOfASingleEndAndCoverEveryRpm) {
   p.app.MaxMassRPM = 16777220.0f;
   EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 2);
   BuildLossCurve(p.app, p.dc, GetParam());
-  const Rows rows = Losses();
-  const std::vector<std::array<double, 3>> expected = {
-      {16777215, 2, 20}, {16777216, 2, 20}, {16777217, 3, 30},
-      {16777218, 4, 40}, {16777219, 4, 40}, {16777220, 4, 40}};
-  ASSERT_EQ(rows.size(), expected.size());
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(rows[i][0].AsInteger(), static_cast<std::int32_t>(expected[i][0]));
-    EXPECT_EQ(rows[i][1].AsDouble(), expected[i][1]);
-    EXPECT_EQ(rows[i][2].AsDouble(), expected[i][2]);
-  }
+  ExpectRows(Losses(), {{16777215, 2, 20},
+                        {16777216, 2, 20},
+                        {16777217, 3, 30},
+                        {16777218, 4, 40},
+                        {16777219, 4, 40},
+                        {16777220, 4, 40}});
 }
 
 TEST_P(PhaseTest, ARangeWiderThanTheLimitIsARunWithoutDataAndWritesNothing) {

@@ -166,28 +166,14 @@ struct Accuracy {
 void Worst(double& worst, double got, double want) { worst = std::max(worst, Relative(got, want)); }
 
 TEST(SimulatedRundowns, StoredCurveWithinFivePercentFitAndSmoothedWithinHalfAPercent) {
-  RundownModel kart;  // 1.25 kg m^2 from 3,000 RPM, 1 us jitter
+  // The kart with 1 us of jitter, the heavy rig with its counts' rounding only, and the fast
+  // rig with 1 us of jitter, whose stored curve is noisy.
+  const auto rigs = ReferenceRigs();
+  RundownModel kart = rigs[0].model;
   kart.jitterUs = 1.0;
-  kart.seed = 3;
-  RundownModel heavy;  // 45 kg m^2 from 2,500 RPM, counts rounded to whole microseconds only
-  heavy.inertia = 45;
-  heavy.frictionA = 8;
-  heavy.frictionB = 0.05;
-  heavy.frictionC = 0.0003;
-  heavy.startRpm = 2500;
-  heavy.endRpm = 250;
-  heavy.seed = 9;
-  RundownModel bike;  // 2.6 kg m^2 from 9,000 RPM, ratio 2.5, 1 us jitter: a noisy stored curve
-  bike.inertia = 2.6;
-  bike.frictionA = 2.0;
-  bike.frictionB = 0.006;
-  bike.frictionC = 0.000015;
-  bike.startRpm = 9000;
-  bike.endRpm = 1000;
-  bike.ratio = 2.5;
+  RundownModel bike = rigs[2].model;
   bike.jitterUs = 1.0;
-  bike.seed = 7;
-  for (const RundownModel& m : {kart, heavy, bike}) {
+  for (const RundownModel& m : {kart, rigs[3].model, bike}) {
     const bool noisy = m.ratio != 1.0;
     ProgramFolder p;
     p.SimulateAndPreview(m, static_cast<float>(m.inertia), static_cast<float>(m.ratio));
