@@ -17,17 +17,45 @@ namespace {
 constexpr const char* kCreateTitle = "Frixa Data Processor";
 const std::string kStars(24, '*');
 
-// Releases the four record sets without raising: a failed Create must not leave its file held.
-void ReleaseQuietly(DataControls& dc) {
+}  // namespace
+
+std::string StartCalibrationFile(Frontend& ui, const std::string& name) {
+  // A leftover of an interrupted build goes first; that there is none is no error.
+  std::string building = name + kBuildingSuffix;
+  std::remove(building.c_str());
+  BuildFileFromResource(ui, building, 101, "MDB");
+  return building;
+}
+
+void BindCalibrationTables(DataControls& dc, const std::string& building) {
+  Bind(dc.RD, building, "Select * From RawData");
+  Bind(dc.PD, building, "Select * From PointData");
+  Bind(dc.LD, building, "Select * From Losses");
+  Bind(dc.ID, building, "Select * From Info");
+  // Nobody else reads the file while it is built: rows are saved when the file is let go.
+  dc.RD.SetWriteBehind(true);
+}
+
+void CompleteCalibrationFile(DataControls& dc, const std::string& building,
+                             const std::string& name) {
+  Release(dc.RD);
+  Release(dc.PD);
+  Release(dc.LD);
+  Release(dc.ID);
+  if (!SyncFileToDisk(building)) RaiseRuntimeError(errnum::kPathFileAccess);
+  if (!MoveIntoPlace(building, name)) RaiseRuntimeError(errnum::kPermissionDenied);
+}
+
+void AbandonCalibrationFile(DataControls& dc, const std::string& building) {
+  // A failed build must not leave its file held.
   for (RecordSet* rs : {&dc.RD, &dc.PD, &dc.LD, &dc.ID}) {
     try {
       Release(*rs);
     } catch (...) {
     }
   }
+  if (!building.empty()) std::remove(building.c_str());
 }
-
-}  // namespace
 
 void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
   CommandGuard guard(app);
@@ -50,23 +78,12 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     name = WithCalibrationExtension(std::move(name));
     ui.AppendStatusLine("Filename : " + StripPathAndExtension(name) + kCalibrationExtension);
 
-    // The file is built under a temporary name beside its final one and takes that name only
-    // when complete: an older file of the name stays until then, and a Create that fails or is
-    // cut short leaves no half-written calibration file behind. A leftover of an interrupted
-    // Create goes first; that there is none is no error.
-    building = name + kBuildingSuffix;
-    std::remove(building.c_str());
-
-    BuildFileFromResource(ui, building, 101, "MDB");
+    // Built under a temporary name, renamed when complete (see StartCalibrationFile).
+    building = StartCalibrationFile(ui, name);
     ui.AppendStatusLine("Setup : Data Structures");
     ui.RepaintStatus();
 
-    Bind(dc.RD, building, "Select * From RawData");
-    Bind(dc.PD, building, "Select * From PointData");
-    Bind(dc.LD, building, "Select * From Losses");
-    Bind(dc.ID, building, "Select * From Info");
-    // Nobody else reads the file while it is built: rows are saved when the file is let go.
-    dc.RD.SetWriteBehind(true);
+    BindCalibrationTables(dc, building);
     ui.AppendStatusLine("");
 
     ProcessRunData(app, dc.RD);
@@ -77,12 +94,7 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     BuildLossCurve(app, dc, method);
     InfoRecords(app, dc);
 
-    Release(dc.RD);
-    Release(dc.PD);
-    Release(dc.LD);
-    Release(dc.ID);
-    if (!SyncFileToDisk(building)) RaiseRuntimeError(errnum::kPathFileAccess);
-    if (!MoveIntoPlace(building, name)) RaiseRuntimeError(errnum::kPermissionDenied);
+    CompleteCalibrationFile(dc, building, name);
 
     ui.AppendStatusLine("");
     ui.AppendStatusLine("Minimum Mass RPM : " + SignedNumberText(app.MinMassRPM));
@@ -97,13 +109,11 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     ui.AppendStatusLine("No Run Data - Terminating");
     ui.ShowMessage("No RUN DATA recorded", kCreateTitle, MessageIcon::Exclamation,
                    MessageButtons::Ok);
-    ReleaseQuietly(dc);
-    if (!building.empty()) std::remove(building.c_str());
+    AbandonCalibrationFile(dc, building);
   } catch (...) {
     ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kCreateTitle, MessageIcon::Exclamation,
                    MessageButtons::Ok);
-    ReleaseQuietly(dc);
-    if (!building.empty()) std::remove(building.c_str());
+    AbandonCalibrationFile(dc, building);
   }
 }
 

@@ -13,6 +13,22 @@ inline constexpr const char* kCalibrationExtension = ".Frixa";
 // Appended to the chosen name while the file is being built.
 inline constexpr const char* kBuildingSuffix = ".tmp";
 
+// The steps by which a calibration file is written: built under a temporary name beside its
+// final one (name + kBuildingSuffix) and renamed only when complete, so that an older file of
+// the name stays until then and a build that fails or is cut short leaves no half-written
+// calibration file behind.
+//   StartCalibrationFile:    removes a leftover of an interrupted build, writes template 101
+//                            under the temporary name and returns that name;
+//   BindCalibrationTables:   RD, PD, LD, ID to "Select * From" RawData, PointData, Losses, Info;
+//   CompleteCalibrationFile: releases the four, saves the file to disk and gives it its name
+//                            (raises 75 or 70 when it cannot);
+//   AbandonCalibrationFile:  releases the four without raising and removes the temporary file.
+std::string StartCalibrationFile(Frontend& ui, const std::string& name);
+void BindCalibrationTables(DataControls& dc, const std::string& building);
+void CompleteCalibrationFile(DataControls& dc, const std::string& building,
+                             const std::string& name);
+void AbandonCalibrationFile(DataControls& dc, const std::string& building);
+
 void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
 
 }  // namespace frixa

@@ -1,7 +1,9 @@
 // Averaging, loss curve and information record: see processing_phases.h.
 #include "calfile/processing_phases.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -19,15 +21,45 @@ constexpr const char* kAverageStatement =
 constexpr const char* kPointLookup = "Select * from PointData where PointRPM=";
 constexpr const char* kPointSearch = "Select * from PointData where PointRPM =";
 
-// Ranges wider than this are averaged statement by statement rather than through per-RPM
-// tables in memory; no real rundown comes near it.
-constexpr double kMaxDirectRange = 4'000'000.0;
+// The whole RPMs [first, first + count) a phase works over.
+struct RpmRange {
+  std::int64_t first = 0;
+  std::int64_t count = 0;  // 0 for an empty range
+  std::int64_t last() const { return first + count - 1; }
+};
 
-std::string RpmText(float rpm) { return PlainWholeNumberText(rpm); }
+// MinMassRPM..MaxMassRPM as whole numbers. Empty when the minimum lies above the maximum (no
+// revolution counted); a run without data when either end is not a whole RPM that the tables'
+// RPM columns can hold, or when the range is wider than kMaxRpmRange.
+RpmRange CurveRange(const App& app) {
+  const double min = app.MinMassRPM;
+  const double max = app.MaxMassRPM;
+  const auto usable = [](double v) {
+    return std::isfinite(v) && v == std::floor(v) &&
+           v > static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
+           v <= static_cast<double>(std::numeric_limits<std::int32_t>::max());
+  };
+  if (!usable(min) || !usable(max)) throw NoRunData{};
+  if (max < min) return {};
+  const double count = max - min + 1.0;
+  if (count > static_cast<double>(kMaxRpmRange)) throw NoRunData{};
+  return {static_cast<std::int64_t>(min), static_cast<std::int64_t>(count)};
+}
 
-// The number of whole RPMs in [min, max], 0 for an empty range.
-double RangeSize(float min, float max) {
-  return max < min ? 0.0 : static_cast<double>(max) - static_cast<double>(min) + 1.0;
+// The exact text of a whole RPM in a statement's criterion: a blank, then every digit.
+std::string RpmCriterion(std::int64_t rpm) {
+  return SignedNumberText(static_cast<std::int32_t>(rpm));
+}
+
+std::string RpmText(std::int64_t rpm) { return std::to_string(rpm); }
+
+// An RPM as stored into an RPM column: the single it is where a single holds it exactly.
+FieldValue RpmField(std::int64_t rpm) {
+  constexpr std::int64_t kExactSingle = std::int64_t{1} << 24;
+  if (rpm >= -kExactSingle && rpm <= kExactSingle) {
+    return FieldValue::Single(static_cast<float>(rpm));
+  }
+  return FieldValue::Integer(static_cast<std::int32_t>(rpm));
 }
 
 // ---- averaging ----------------------------------------------------------------------------
@@ -40,13 +72,13 @@ struct Means {
 // The two means of every whole RPM of the range, from one read of RawData in stored order.
 class DirectAverages {
  public:
-  DirectAverages(RecordSet& RD, float min, float max)
-      : min_(min), sums_(static_cast<std::size_t>(RangeSize(min, max))) {
+  DirectAverages(RecordSet& RD, const RpmRange& range)
+      : first_(range.first), sums_(static_cast<std::size_t>(range.count)) {
     // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
     RD.ForEachRow([&](std::span<const FieldValue> row) {
       const FieldValue& rpm = row[0];
       if (rpm.IsNull()) return;
-      const double offset = rpm.AsDouble() - static_cast<double>(min_);
+      const double offset = rpm.AsDouble() - static_cast<double>(first_);
       if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
       Sums& s = sums_[static_cast<std::size_t>(offset)];
       const FieldValue& kw = row[1];
@@ -62,8 +94,8 @@ class DirectAverages {
     });
   }
 
-  Means At(float rpm) const {
-    const Sums& s = sums_[static_cast<std::size_t>(static_cast<double>(rpm) - min_)];
+  Means At(std::int64_t rpm) const {
+    const Sums& s = sums_[static_cast<std::size_t>(rpm - first_)];
     Means m;
     if (s.kwCount > 0) m.kw = FieldValue::Double(s.kw / static_cast<double>(s.kwCount));
     if (s.nmCount > 0) m.nm = FieldValue::Double(s.nm / static_cast<double>(s.nmCount));
@@ -77,12 +109,12 @@ class DirectAverages {
     long kwCount = 0;
     long nmCount = 0;
   };
-  double min_;
+  std::int64_t first_;
   std::vector<Sums> sums_;
 };
 
-Means StatementAverages(RecordSet& RD, float rpm) {
-  RD.SetRecordSource(kAverageStatement + SignedNumberText(rpm));
+Means StatementAverages(RecordSet& RD, std::int64_t rpm) {
+  RD.SetRecordSource(kAverageStatement + RpmCriterion(rpm));
   RD.Refresh();
   return {RD.Fields(0), RD.Fields(1)};
 }
@@ -95,18 +127,17 @@ struct Point {
   FieldValue nm;
 };
 
-// Every PointData row of [min - 1, max], from one read of the table.
+// Every PointData row of [first - 1, last], from one read of the table.
 class DirectPoints {
  public:
-  DirectPoints(RecordSet& PD, float min, float max)
-      : low_(static_cast<double>(min) - 1.0),
-        points_(static_cast<std::size_t>(RangeSize(min, max) + 1.0)) {
+  DirectPoints(RecordSet& PD, const RpmRange& range)
+      : low_(range.first - 1), points_(static_cast<std::size_t>(range.count + 1)) {
     PD.SetRecordSource("Select * From PointData");
     PD.Refresh();
     for (; !PD.Eof(); PD.MoveNext()) {
       const FieldValue rpm = PD.Fields(0);
       if (rpm.IsNull()) continue;
-      const double offset = rpm.AsDouble() - low_;
+      const double offset = rpm.AsDouble() - static_cast<double>(low_);
       if (offset < 0 || offset >= static_cast<double>(points_.size()) ||
           offset != static_cast<double>(static_cast<std::size_t>(offset))) {
         continue;
@@ -118,17 +149,17 @@ class DirectPoints {
       }
     }
   }
-  const Point& At(float rpm) const {
-    return points_[static_cast<std::size_t>(static_cast<double>(rpm) - low_)];
+  const Point& At(std::int64_t rpm) const {
+    return points_[static_cast<std::size_t>(rpm - low_)];
   }
 
  private:
-  double low_;
+  std::int64_t low_;
   std::vector<Point> points_;
 };
 
-Point StatementPoint(RecordSet& PD, const char* form, float rpm) {
-  PD.SetRecordSource(form + SignedNumberText(rpm));
+Point StatementPoint(RecordSet& PD, const char* form, std::int64_t rpm) {
+  PD.SetRecordSource(form + RpmCriterion(rpm));
   PD.Refresh();
   Point p;
   p.count = PD.RecordCount();
@@ -139,9 +170,39 @@ Point StatementPoint(RecordSet& PD, const char* form, float rpm) {
   return p;
 }
 
-void AppendLoss(RecordSet& LD, float rpm, const FieldValue& kw, const FieldValue& nm) {
+// The whole RPMs of [first - 1, last] that at least one settled revolution reached, from one
+// read of RawData in stored order (row i holds revolution i + 2). A run without any settled
+// revolution counts every RPM, so that its points are all kept.
+class SettledRpms {
+ public:
+  SettledRpms(RecordSet& RD, const RpmRange& range)
+      : low_(range.first - 1), reached_(static_cast<std::size_t>(range.count + 1), false) {
+    const std::string source = RD.RecordSource();
+    RD.SetRecordSource("Select * From RawData");
+    RD.Refresh();
+    long row = 0;
+    RD.ForEachRow([&](std::span<const FieldValue> values) {
+      if (row++ < kFirstSettledRawRow || values[0].IsNull()) return;
+      any_ = true;
+      const double offset = values[0].AsDouble() - static_cast<double>(low_);
+      if (offset < 0 || offset >= static_cast<double>(reached_.size())) return;
+      reached_[static_cast<std::size_t>(offset)] = true;
+    });
+    RD.SetRecordSource(source);
+  }
+  bool Reached(std::int64_t rpm) const {
+    return !any_ || reached_[static_cast<std::size_t>(rpm - low_)];
+  }
+
+ private:
+  std::int64_t low_;
+  std::vector<bool> reached_;
+  bool any_ = false;
+};
+
+void AppendLoss(RecordSet& LD, std::int64_t rpm, const FieldValue& kw, const FieldValue& nm) {
   LD.AddNew();
-  LD.SetField(0, FieldValue::Single(rpm));
+  LD.SetField(0, RpmField(rpm));
   LD.SetField(1, kw);
   LD.SetField(2, nm);
   LD.Update();
@@ -154,18 +215,18 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
   ui.AppendStatusLine("Data Processor");
   ui.AppendStatusLine(kPhaseRule);
 
-  const float min = app.MinMassRPM;
-  const float max = app.MaxMassRPM;
-  const bool direct = method == PhaseMethod::kDirect && RangeSize(min, max) <= kMaxDirectRange;
+  const RpmRange range = CurveRange(app);
+  const bool direct = method == PhaseMethod::kDirect;
   std::vector<DirectAverages> table;  // built only for the direct way
-  if (direct && min <= max) table.emplace_back(dc.RD, min, max);
+  if (direct && range.count > 0) table.emplace_back(dc.RD, range);
 
   long stored = 0;
-  for (float rpm = min; rpm <= max; rpm += 1.0f) {
+  for (std::int64_t i = 0; i < range.count; ++i) {
+    const std::int64_t rpm = range.first + i;
     const Means means = direct ? table.front().At(rpm) : StatementAverages(dc.RD, rpm);
     if (!means.kw.IsNull()) {
       dc.PD.AddNew();
-      dc.PD.SetField(0, FieldValue::Single(rpm));
+      dc.PD.SetField(0, RpmField(rpm));
       dc.PD.SetField(1, means.kw);
       dc.PD.SetField(2, means.nm);
       dc.PD.Update();
@@ -175,7 +236,9 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
     ui.DoEvents();
   }
   // RD is left on the last averaging statement, whichever way the means were found.
-  if (direct && min <= max) dc.RD.SetRecordSource(kAverageStatement + SignedNumberText(max));
+  if (direct && range.count > 0) {
+    dc.RD.SetRecordSource(kAverageStatement + RpmCriterion(range.last()));
+  }
 
   ui.AppendStatusLine("Phase 1 - Complete");
   ui.RepaintStatus();
@@ -186,17 +249,25 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
 
 void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method) {
   Frontend& ui = app.ui;
-  const float min = app.MinMassRPM;
-  const float max = app.MaxMassRPM;
-  const bool direct = method == PhaseMethod::kDirect && RangeSize(min, max) <= kMaxDirectRange;
+  const RpmRange range = CurveRange(app);
+  const bool direct = method == PhaseMethod::kDirect;
   std::vector<DirectPoints> table;
-  if (direct && min <= max) table.emplace_back(dc.PD, min, max);
-  const auto point = [&](const char* form, float rpm) {
-    return direct ? table.front().At(rpm) : StatementPoint(dc.PD, form, rpm);
+  std::vector<SettledRpms> settled;
+  if (range.count > 0) {
+    settled.emplace_back(dc.RD, range);
+    if (direct) table.emplace_back(dc.PD, range);
+  }
+  // A point counts only where a settled revolution reached its RPM; the others stay in
+  // PointData but the curve does not rest on them.
+  const auto point = [&](const char* form, std::int64_t rpm) {
+    Point p = direct ? table.front().At(rpm) : StatementPoint(dc.PD, form, rpm);
+    if (!settled.front().Reached(rpm)) p = Point{};
+    return p;
   };
   bool extrapolate = true;
+  const std::int64_t max = range.last();
 
-  for (float r = min; r <= max; r += 1.0f) {
+  for (std::int64_t r = range.first; r <= max; ++r) {
     ui.ShowRpm(RpmText(r));
     ui.RefreshRpm();
     const Point here = point(kPointLookup, r);
@@ -205,22 +276,22 @@ void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method) {
       continue;
     }
     // A gap: the next point above it, searched no further than the top of the range.
-    float h = r;
+    std::int64_t h = r;
     Point above;
     do {
-      h += 1.0f;
+      ++h;
       if (h > max) break;
       above = point(kPointSearch, h);
     } while (above.count == 0);
     const bool hasAbove = above.count > 0;
-    const Point below = point(kPointSearch, r - 1.0f);
+    const Point below = point(kPointSearch, r - 1);
     const bool hasBelow = below.count > 0;
     if (hasAbove) above = point(kPointSearch, h);
 
     if (hasBelow && hasAbove) {
-      const double x1 = static_cast<double>(r) - 1.0;
+      const double x1 = static_cast<double>(r - 1);
       const double x2 = static_cast<double>(h);
-      for (float k = r; k <= h; k += 1.0f) {
+      for (std::int64_t k = r; k <= h; ++k) {
         const double power = Interpolate(ui, x1, below.kw.AsDouble(), x2, above.kw.AsDouble(),
                                          static_cast<double>(k), extrapolate);
         const double torque = Interpolate(ui, x1, below.nm.AsDouble(), x2, above.nm.AsDouble(),
@@ -231,19 +302,17 @@ void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method) {
       r = h;
     } else if (hasAbove) {
       // The range starts below its first point: those RPMs carry the first point's losses.
-      for (float k = r; k <= h; k += 1.0f) AppendLoss(dc.LD, k, above.kw, above.nm);
+      for (std::int64_t k = r; k <= h; ++k) AppendLoss(dc.LD, k, above.kw, above.nm);
       r = h;
     } else if (hasBelow) {
       // The range ends above its last point: the rest carries the last point's losses.
-      for (float k = r; k <= max; k += 1.0f) AppendLoss(dc.LD, k, below.kw, below.nm);
+      for (std::int64_t k = r; k <= max; ++k) AppendLoss(dc.LD, k, below.kw, below.nm);
       r = max;
     } else {
       throw NoRunData{};
     }
   }
-  if (direct && min <= max) {
-    dc.PD.SetRecordSource(kPointLookup + SignedNumberText(max));
-  }
+  if (direct && range.count > 0) dc.PD.SetRecordSource(kPointLookup + RpmCriterion(max));
 
   ui.AppendStatusLine("Phase 2 - Complete");
   ui.ShowRpm("0");

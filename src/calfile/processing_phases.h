@@ -10,10 +10,21 @@
 
 #include "calfile/data_controls.h"
 #include "common/app.h"
+#include "run/revolution_calculator.h"
 
 namespace frixa {
 
 enum class PhaseMethod { kDirect, kStatements };
+
+// The widest RPM range the phases process: 2,000,000 whole RPMs. The per-RPM tables and the
+// Losses rows of a wider range would not fit the memory of a 32-bit PC (a range of 2.9 million
+// RPMs already peaks near 360 MB); no real rundown comes near it, only a mistyped ratio or a run
+// of counts of a few microseconds. A wider range is a run without data.
+inline constexpr std::int64_t kMaxRpmRange = 2'000'000;
+
+// RawData's row i holds revolution i + 2 (the first two only prime the calculator), so the rows
+// of settled revolutions start here.
+inline constexpr long kFirstSettledRawRow = kFirstSettledRevolution - 2;
 
 // Raised by the phases when the run left nothing to average or no point to build the curve
 // from; Create reports it as a run without data.
@@ -22,13 +33,16 @@ struct NoRunData {};
 // RD bound to the new file's RawData, PD to "Select * From PointData". Appends one PointData
 // row per RPM of [MinMassRPM, MaxMassRPM] that has raw rows: the means of SpotKWloss and
 // SpotNMLoss in double, stored as singles. Returns the number of points stored. Raises
-// database errors to the caller.
+// database errors to the caller, and NoRunData for a range wider than kMaxRpmRange or ends that
+// are not whole RPMs.
 long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
 
-// PD as left by averaging, LD bound to "Select * From Losses". Appends one Losses row for every
-// RPM of [MinMassRPM, MaxMassRPM], ascending: points copied, gaps interpolated between the
-// point below and the point above; RPMs below the first point or above the last carry the
-// nearest point's losses. Raises NoRunData when PointData holds no point for a non-empty range.
+// PD as left by averaging, RD on the file's RawData, LD bound to "Select * From Losses".
+// Appends one Losses row for every RPM of [MinMassRPM, MaxMassRPM], ascending, from the points
+// at RPMs that a settled revolution reached (every point when no revolution settled): points
+// copied, gaps interpolated between the point below and the point above; RPMs below the first
+// point or above the last carry the nearest point's losses. Raises NoRunData when no point
+// counts for a non-empty range.
 void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
 
 // ID bound to "Select * From Info": appends the one information row.

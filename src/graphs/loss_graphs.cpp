@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "calfile/friction_fit.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "run/run_pass.h"
@@ -18,6 +19,9 @@ constexpr const char* kGraphErrorTitle = "FRIXA Graph Processor";
 
 // A line of 45 hyphens under a run pass heading.
 const std::string kPassRule(45, '-');
+
+// Points of the fitted model's line over the run's RPM range.
+constexpr int kFitLinePoints = 200;
 
 void ReportGraphPassFailure(App& app, int number) {
   if (number == errnum::kOverflow) {
@@ -44,6 +48,7 @@ void GraphRunData(App& app) {
   Frontend& ui = app.ui;
   double lowestRpm = kGraphPassStartLowestRpm;
   double highestRpm = kGraphPassStartHighestRpm;
+  FrictionFitter fitter;
   try {
     const auto header = [&] {
       ui.AppendStatusLine("Graphing System");
@@ -51,28 +56,45 @@ void GraphRunData(App& app) {
       ui.AppendStatusLine("Initialising Processor");
       lowestRpm = kGraphPassStartLowestRpm;
       highestRpm = kGraphPassStartHighestRpm;
+      fitter = FrictionFitter();
       ui.AppendStatusLine("Initialising -  Done");
       ui.AppendStatusLine("Processing");
     };
     // The first two revolutions only prime the calculator (the very first comes out at twice
-    // the true speed), so nothing before n = 2 counts.
+    // the true speed), so nothing before n = 2 counts. Until the window has settled its
+    // losses ramp up from nothing: those points are drawn as start points, and only the settled
+    // revolutions feed the fitted model.
     const auto perRevolution = [&](double, std::int32_t n, const RevolutionResults& r) {
       if (n <= 1) return;
       const double whole = std::floor(static_cast<double>(r.rpm));
       if (whole < lowestRpm) lowestRpm = whole;
       if (whole > highestRpm) highestRpm = whole;
-      if (r.power < 0.0f) {
-        ui.GraphAddPoint(Graph::Power, r.rpm, std::fabs(static_cast<double>(r.power)));
-      }
-      if (r.torque < 0.0f) {
-        ui.GraphAddPoint(Graph::Torque, r.rpm, std::fabs(static_cast<double>(r.torque)));
-      }
+      const bool settled = n >= kFirstSettledRevolution;
+      const auto plot = [&](Graph graph, float loss) {
+        const double y = std::fabs(static_cast<double>(loss));
+        if (settled) {
+          ui.GraphAddPoint(graph, r.rpm, y);
+        } else {
+          ui.GraphAddStartPoint(graph, r.rpm, y);
+        }
+      };
+      if (r.power < 0.0f) plot(Graph::Power, r.power);
+      if (r.torque < 0.0f) plot(Graph::Torque, r.torque);
+      if (settled) fitter.Add(whole + 0.5, std::fabs(static_cast<double>(r.torque)));
     };
     const RunPassOutcome outcome = RunPass(app, WindowPrecision::Single, header, perRevolution);
     if (!outcome.completed) return;  // corrupt data: reported, graphs and extremes left as they are
 
     app.MinMassRPM = static_cast<float>(lowestRpm);
     app.MaxMassRPM = static_cast<float>(highestRpm);
+    // The model of the settled revolutions, over the run's range, where one can be fitted.
+    const FrictionFit fit = fitter.Fit();
+    if (fit.fitted && app.MinMassRPM < app.MaxMassRPM) {
+      const double low = app.MinMassRPM;
+      const double high = app.MaxMassRPM;
+      ui.GraphSetFitLine(Graph::Power, fit.Line(low, high, kFitLinePoints, true));
+      ui.GraphSetFitLine(Graph::Torque, fit.Line(low, high, kFitLinePoints, false));
+    }
     ui.GraphFinish(Graph::Power);
     ui.GraphFinish(Graph::Torque);
   } catch (...) {

@@ -15,9 +15,11 @@ inline constexpr double kGraphPassStartHighestRpm = 0.0;
 void PrepareLossGraphs(App& app);
 
 // Reads the run file, plots |power| and |torque| of every decelerating revolution from the third
-// record on at its unrounded RPM, and on a completed pass stores the lowest and highest
-// rounded-down RPM in app.MinMassRPM / app.MaxMassRPM. Reports its own failures in a message box
-// and disables Create; never throws.
+// record on at its unrounded RPM (revolutions 2 to 20, before the calculator's window has
+// settled, as start points), and on a completed pass stores the lowest and highest rounded-down
+// RPM in app.MinMassRPM / app.MaxMassRPM and draws the friction model fitted to the settled
+// revolutions over that range, where one can be fitted. Reports its own failures in a message
+// box and disables Create; never throws.
 void GraphRunData(App& app);
 
 }  // namespace frixa

@@ -28,6 +28,11 @@ struct RevolutionResults {
   float torque = 0.0f;        // N m, negative while the mass slows down
 };
 
+// The first revolution (0-based record index) whose average, and the previous one and the one
+// before it, hold real periods only: until then the window still holds copies of the first
+// period, and the losses of revolutions 2 to 20 ramp up from nothing.
+inline constexpr std::int32_t kFirstSettledRevolution = 21;
+
 inline constexpr double kRpmPerRadianPerSecond = 9.549;
 inline constexpr double kKilowattRpmPerNewtonMetre = 9549.305;
 

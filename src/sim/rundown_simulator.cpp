@@ -157,4 +157,32 @@ std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path
   return records;
 }
 
+namespace {
+
+RundownModel Rig(double inertia, double a, double b, double c, double startRpm, double endRpm,
+                 double ratio, std::uint64_t seed) {
+  RundownModel m;
+  m.inertia = inertia;
+  m.frictionA = a;
+  m.frictionB = b;
+  m.frictionC = c;
+  m.startRpm = startRpm;
+  m.endRpm = endRpm;
+  m.ratio = ratio;
+  m.seed = seed;
+  return m;
+}
+
+}  // namespace
+
+std::vector<ReferenceRig> ReferenceRigs() {
+  return {
+      {"kart, 1.25 kg m^2 from 3,000 RPM", Rig(1.25, 1.5, 0.004, 0.00002, 3000, 300, 1, 3)},
+      {"drum, 120 kg m^2 from 700 RPM", Rig(120, 20, 0.2, 0.004, 700, 100, 1, 5)},
+      {"bike rig, 2.6 kg m^2 from 9,000 RPM, ratio 2.5",
+       Rig(2.6, 2.0, 0.006, 0.000015, 9000, 1000, 2.5, 7)},
+      {"heavy rig, 45 kg m^2 from 2,500 RPM", Rig(45, 8, 0.05, 0.0003, 2500, 250, 1, 9)},
+  };
+}
+
 }  // namespace frixa

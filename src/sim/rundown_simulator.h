@@ -71,6 +71,16 @@ class RundownSimulator {
 
 std::vector<SimulatedRevolution> SimulateRundown(const RundownModel& model);
 
+// Rigs of known friction for accuracy checks, without jitter (counts rounded to whole
+// microseconds only): a 1.25 kg m^2 kart flywheel from 3,000 RPM, a 120 kg m^2 drum from 700 RPM,
+// a 2.6 kg m^2 fast rig from 9,000 RPM with sensor ratio 2.5, a 45 kg m^2 heavy rig from
+// 2,500 RPM.
+struct ReferenceRig {
+  const char* name;
+  RundownModel model;
+};
+std::vector<ReferenceRig> ReferenceRigs();
+
 // Writes the rundown to `path` (replacing it) and returns the number of records. Raises
 // "Path/File access error" (75) when the file cannot be written.
 std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path);

@@ -124,5 +124,76 @@ TEST_F(CalibrationCli, ApplyOfAFileThatIsNotADatabaseFailsWithExitOne) {
   EXPECT_EQ(Shell(Cli("create --folder " + Quote(dir))).status, 2);
 }
 
+TEST_F(CalibrationCli, MicrosecondRevolutionsEndCreateAsARunWithoutData) {
+  testing::WriteRunFile(folder.File("Torvex2.000"),
+                        testing::RecordsWithCounts(std::vector<std::uint32_t>(30, 1)));
+  const Output create =
+      testing::RunShell(Cli("create --folder " + Quote(dir) + " --inertia 1.25 --ratio 1 --out Fast"));
+  EXPECT_EQ(create.status, 1);
+  EXPECT_NE(create.out.find("No Run Data - Terminating\n"), std::string::npos) << create.out;
+  EXPECT_NE(create.out.find("Frixa Data Processor: No RUN DATA recorded"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.File("Custom Cal")));
+}
+
+// The JSON object's value for `key`, as text.
+std::string JsonValue(const std::string& json, const std::string& key) {
+  const auto at = json.find("\"" + key + "\": ");
+  if (at == std::string::npos) return "(missing " + key + ")";
+  const auto start = at + key.size() + 4;
+  return json.substr(start, json.find_first_of(",}", start) - start);
+}
+
+TEST_F(CalibrationCli, AnalyzeAndSmoothAFileThatMdbtoolsReads) {
+  ASSERT_EQ(Shell(Cli("create --folder " + Quote(dir) + " --inertia 1.25 --ratio 1 --out Rig")).status, 0);
+  const std::string file = Cal("Rig.Frixa");
+  const auto raw = OurRows(file, "RawData");
+  const auto losses = OurRows(file, "Losses");
+
+  const Output json = Shell(Cli("analyze --format json " + Quote(file)));
+  ASSERT_EQ(json.status, 0);
+  EXPECT_EQ(JsonValue(json.out, "rows"), std::to_string(raw.size()));
+  EXPECT_EQ(JsonValue(json.out, "settled"), std::to_string(raw.size() - 19));
+  EXPECT_EQ(JsonValue(json.out, "rpm_low"), losses.front().substr(0, losses.front().find('|')));
+  EXPECT_EQ(JsonValue(json.out, "rpm_high"), losses.back().substr(0, losses.back().find('|')));
+  // The simulator's default friction: A 1.5 N m, B 0.004, C 0.00002.
+  EXPECT_NEAR(std::stod(JsonValue(json.out, "a")), 1.5, 0.05);
+  EXPECT_NEAR(std::stod(JsonValue(json.out, "b")), 0.004, 0.001);
+  EXPECT_NEAR(std::stod(JsonValue(json.out, "c")), 0.00002, 0.000005);
+  for (const char* key : {"r2", "rms", "max_dev_pct", "verdict"}) {
+    EXPECT_EQ(JsonValue(json.out, key).find("(missing"), std::string::npos) << key;
+  }
+  const Output text = Shell(Cli("analyze " + Quote(file)));
+  ASSERT_EQ(text.status, 0);
+  EXPECT_EQ(Lines(text.out).back().rfind("Verdict: GOOD", 0), 0u) << text.out;
+
+  const Output smooth = Shell(Cli("smooth " + Quote(file) + " --out Smooth"));
+  ASSERT_EQ(smooth.status, 0) << smooth.out;
+  const std::string smoothed = Cal("Smooth.Frixa");
+  for (const char* table : {"RawData", "PointData", "Losses", "Info"}) {
+    EXPECT_EQ(MdbRows(smoothed, table), OurRows(smoothed, table)) << table;
+  }
+  EXPECT_EQ(MdbRows(smoothed, "RawData"), MdbRows(file, "RawData"));
+  EXPECT_EQ(MdbRows(smoothed, "PointData"), MdbRows(file, "PointData"));
+  EXPECT_EQ(MdbRows(smoothed, "Losses").size(), losses.size());
+  const std::string info = MdbRows(smoothed, "Info").at(0);
+  EXPECT_EQ(info.substr(info.rfind('|') + 1), "Smoothed from Rig");
+  // Apply takes it like any other calibration file.
+  EXPECT_EQ(Shell(Cli("apply --folder " + Quote(dir) + " Smooth.Frixa")).status, 0);
+  EXPECT_EQ(MdbRows(folder.File("Torvex2.005"), "Losses"), MdbRows(smoothed, "Losses"));
+}
+
+TEST_F(CalibrationCli, AnalyzeAndSmoothOfAOneRpmRunSayWhyAndWriteNothing) {
+  testing::WriteRunFile(folder.File("Torvex2.000"),
+                        testing::RecordsWithCounts(std::vector<std::uint32_t>(40, 100000)));
+  ASSERT_EQ(Shell(Cli("create --folder " + Quote(dir) + " --inertia 1.25 --ratio 1 --out Flat")).status, 0);
+  const Output analyze = testing::RunShell(Cli("analyze " + Quote(Cal("Flat.Frixa"))));
+  EXPECT_EQ(analyze.status, 1);
+  EXPECT_NE(analyze.out.find("fewer than three different RPMs"), std::string::npos) << analyze.out;
+  const Output smooth = testing::RunShell(Cli("smooth " + Quote(Cal("Flat.Frixa")) + " --out S"));
+  EXPECT_EQ(smooth.status, 1);
+  EXPECT_NE(smooth.out.find("fewer than three different RPMs"), std::string::npos) << smooth.out;
+  EXPECT_FALSE(std::filesystem::exists(Cal("S.Frixa")));
+}
+
 }  // namespace
 }  // namespace frixa

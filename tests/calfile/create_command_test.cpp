@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -93,23 +94,39 @@ TEST_F(CreateTest, StoresEveryRevolutionItsPointsTheCurveAndTheInformationRow) {
   EXPECT_EQ(static_cast<float>(sums.begin()->first), min);
   EXPECT_EQ(static_cast<float>(sums.rbegin()->first), max);
 
-  // Losses: every whole RPM of the range; points copied, gaps on the line between neighbours.
+  // Losses: every whole RPM of the range, from the points at RPMs that a settled revolution
+  // (RawData's row 19 on) reached: those copied, gaps on the line between neighbours, the top
+  // of the range above the highest settled point carrying that point bit for bit.
+  std::map<std::int32_t, float> curve;  // the points the curve rests on (power)
+  for (std::size_t k = kFirstSettledRawRow; k < raw.size(); ++k) {
+    const std::int32_t rpm = raw[k][0].AsInteger();
+    curve[rpm] = static_cast<float>(sums[rpm].first / counts[rpm]);
+  }
+  ASSERT_LT(curve.size(), sums.size()) << "the start revolutions should reach RPMs of their own";
+  const std::int32_t topSettled = curve.rbegin()->first;
+  ASSERT_LT(static_cast<float>(topSettled), max);
   const Rows losses = ReadTable(file, "Losses");
   ASSERT_EQ(losses.size(), static_cast<std::size_t>(max - min) + 1);
   int gaps = 0;
   for (std::size_t k = 0; k < losses.size(); ++k) {
     const std::int32_t rpm = static_cast<std::int32_t>(min) + static_cast<std::int32_t>(k);
     ASSERT_EQ(losses[k][0].AsInteger(), rpm);
-    auto at = sums.find(rpm);
-    if (at != sums.end()) {
-      EXPECT_EQ(F(losses[k][1]), static_cast<float>(at->second.first / counts[rpm]));
+    if (rpm >= topSettled) {
+      const auto& top = points[std::distance(sums.begin(), sums.find(topSettled))];
+      EXPECT_EQ(losses[k][1], top[1]) << rpm;
+      EXPECT_EQ(losses[k][2], top[2]) << rpm;
+      continue;
+    }
+    auto at = curve.find(rpm);
+    if (at != curve.end()) {
+      EXPECT_EQ(F(losses[k][1]), at->second);
       continue;
     }
     ++gaps;
-    auto above = sums.upper_bound(rpm);
-    auto below = std::prev(sums.lower_bound(rpm));
-    const double y1 = static_cast<float>(below->second.first / counts[below->first]);
-    const double y2 = static_cast<float>(above->second.first / counts[above->first]);
+    auto above = curve.upper_bound(rpm);
+    auto below = std::prev(curve.lower_bound(rpm));
+    const double y1 = below->second;
+    const double y2 = above->second;
     const double expected =
         y1 + (rpm - below->first) * (y2 - y1) / (above->first - below->first);
     EXPECT_EQ(F(losses[k][1]), static_cast<float>(expected)) << rpm;
@@ -294,6 +311,61 @@ TEST_F(CreateTest, MemoryExhaustedInAnyStepIsErrorSevenInThatStepsMessage) {
   EXPECT_TRUE(std::filesystem::exists(p.CalFile("Rig.Frixa")));
 }
 
+TEST_F(CreateTest, TwentyOneRecordsKeepEveryPointTwentyTwoRestOnTheSettledOne) {
+  // Periods growing by 5 % a record: the start revolutions reach RPMs of their own.
+  for (const std::size_t records : {std::size_t{21}, std::size_t{22}}) {
+    std::vector<std::uint32_t> counts;
+    for (std::size_t k = 0; k < records; ++k) {
+      counts.push_back(static_cast<std::uint32_t>(100000.0 * std::pow(1.05, k)));
+    }
+    p.WriteRunAndPreview(testing::RecordsWithCounts(counts));
+    const std::string name = "run" + std::to_string(records);
+    CreateAs(name);
+    ASSERT_TRUE(p.ui.messages.empty()) << records;
+    const std::string file = p.CalFile(name + ".Frixa");
+    const Rows raw = ReadTable(file, "RawData");
+    const Rows points = ReadTable(file, "PointData");
+    const Rows losses = ReadTable(file, "Losses");
+    ASSERT_EQ(raw.size(), records - 2);
+    ASSERT_GT(points.size(), 5u) << records;
+    ASSERT_EQ(losses.size(), static_cast<std::size_t>(p.app.MaxMassRPM - p.app.MinMassRPM) + 1);
+    if (records == 21) {
+      // No revolution settled: the curve passes through every point.
+      for (const auto& point : points) {
+        const auto& row = losses[point[0].AsInteger() - losses.front()[0].AsInteger()];
+        EXPECT_EQ(row[0], point[0]);
+        EXPECT_EQ(row[1], point[1]);
+        EXPECT_EQ(row[2], point[2]);
+      }
+    } else {
+      // Revolution 21 alone settled: its point carries the whole range.
+      const std::int32_t settled = raw.back()[0].AsInteger();
+      const auto point = std::find_if(points.begin(), points.end(), [&](const auto& pt) {
+        return pt[0].AsInteger() == settled;
+      });
+      ASSERT_NE(point, points.end());
+      for (const auto& row : losses) {
+        EXPECT_EQ(row[1], (*point)[1]) << row[0].AsInteger();
+        EXPECT_EQ(row[2], (*point)[2]) << row[0].AsInteger();
+      }
+    }
+  }
+}
+
+TEST_F(CreateTest, MicrosecondRevolutionsEndAsARunWithoutDataInBoundedTime) {
+  // 60,000,000 RPM: above the graph pass's starting lowest of 100,000, so the range reaches
+  // from there to the top, far wider than the phases take.
+  p.WriteRunAndPreview(testing::RecordsWithCounts(std::vector<std::uint32_t>(30, 1)));
+  ASSERT_EQ(p.app.MinMassRPM, 100000.0f);
+  ASSERT_GT(static_cast<double>(p.app.MaxMassRPM) - 100000.0, static_cast<double>(kMaxRpmRange));
+  CreateAs("fast");
+  ASSERT_EQ(p.ui.messages.size(), 1u);
+  EXPECT_EQ(p.ui.messages[0].text, "No RUN DATA recorded");
+  EXPECT_EQ(p.ui.messages[0].title, "Frixa Data Processor");
+  EXPECT_EQ(p.ui.StatusLines().back(), "No Run Data - Terminating");
+  EXPECT_TRUE(std::filesystem::is_empty(p.CalFolder()));
+}
+
 // A front end whose event loop, served during Create, tries to start other commands.
 class ImpatientFrontend : public testing::RecordingFrontend {
  public:
@@ -351,6 +423,15 @@ class PhaseTest : public ::testing::TestWithParam<PhaseMethod> {
   }
   void TearDown() override {
     for (RecordSet* rs : {&p.dc.RD, &p.dc.PD, &p.dc.LD}) Release(*rs);
+  }
+  // Rows of (RPM, power, torque), compared exactly.
+  static void ExpectRows(const Rows& rows, const std::vector<std::array<double, 3>>& expected) {
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i][0].AsInteger(), static_cast<std::int32_t>(expected[i][0]));
+      EXPECT_EQ(rows[i][1].AsDouble(), expected[i][1]) << expected[i][0];
+      EXPECT_EQ(rows[i][2].AsDouble(), expected[i][2]) << expected[i][0];
+    }
   }
   void AddRow(RecordSet& rs, float rpm, float kw, float nm) {
     rs.AddNew();
@@ -424,6 +505,48 @@ TEST_P(PhaseTest, CurveWithoutAnyPointIsARunWithoutData) {
   p.app.MinMassRPM = 0;
   p.app.MaxMassRPM = 0;
   EXPECT_THROW(BuildLossCurve(p.app, p.dc, GetParam()), NoRunData);
+}
+
+TEST_P(PhaseTest, RpmsAboveTenMillionFindTheirOwnRows) {
+  // Eight-digit RPMs: every statement names its RPM exactly.
+  AddRow(p.dc.RD, 12345678, 1.0f, 10.0f);
+  AddRow(p.dc.RD, 12345679, 2.0f, 20.0f);
+  AddRow(p.dc.RD, 12345680, 5.0f, 50.0f);
+  AddRow(p.dc.RD, 12345679, 4.0f, 40.0f);
+  p.app.MinMassRPM = 12345678;
+  p.app.MaxMassRPM = 12345680;
+  EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 3);
+  BuildLossCurve(p.app, p.dc, GetParam());
+  const std::vector<std::array<double, 3>> expected = {
+      {12345678, 1, 10}, {12345679, 3, 30}, {12345680, 5, 50}};
+  ExpectRows(ReadTable(file, "PointData"), expected);
+  ExpectRows(Losses(), expected);
+}
+
+TEST_P(PhaseTest, RangesBeyondTheWholeNumbersOfASingleEndAndCoverEveryRpm) {
+  // From 16,777,216 on a single no longer holds every whole number.
+  AddRow(p.dc.RD, 16777216.0f, 2.0f, 20.0f);
+  AddRow(p.dc.RD, 16777218.0f, 4.0f, 40.0f);
+  p.app.MinMassRPM = 16777215.0f;
+  p.app.MaxMassRPM = 16777220.0f;
+  EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 2);
+  BuildLossCurve(p.app, p.dc, GetParam());
+  ExpectRows(Losses(), {{16777215, 2, 20},
+                        {16777216, 2, 20},
+                        {16777217, 3, 30},
+                        {16777218, 4, 40},
+                        {16777219, 4, 40},
+                        {16777220, 4, 40}});
+}
+
+TEST_P(PhaseTest, ARangeWiderThanTheLimitIsARunWithoutDataAndWritesNothing) {
+  AddRow(p.dc.RD, 700, 1.0f, 10.0f);
+  p.app.MinMassRPM = 0;
+  p.app.MaxMassRPM = static_cast<float>(kMaxRpmRange);  // one RPM more than the limit
+  EXPECT_THROW(AverageRawData(p.app, p.dc, GetParam()), NoRunData);
+  EXPECT_THROW(BuildLossCurve(p.app, p.dc, GetParam()), NoRunData);
+  EXPECT_TRUE(ReadTable(file, "PointData").empty());
+  EXPECT_TRUE(Losses().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, PhaseTest,

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/rundown_simulator.h"
 #include "support/recording_frontend.h"
 #include "support/run_files.h"
 
@@ -84,6 +85,47 @@ TEST_F(GraphPassTest, ThreeGrowingPeriodsPlotTheThirdRevolutionOnEachGraph) {
   EXPECT_EQ(ui.calls.back(), "GraphFinish:NMGraph");
   EXPECT_TRUE(Called("GraphFinish:KWGraph"));
   EXPECT_TRUE(ui.createEnabled);
+}
+
+TEST_F(GraphPassTest, StartRevolutionsAreStartPointsAndTheSettledOnesGiveTheFittedLines) {
+  RundownModel model;  // 1.25 kg m^2 from 3,000 RPM, no jitter
+  app.InertiaFactor = static_cast<float>(model.inertia);
+  WriteRundownFile(model, dir.File(kRunFileName));
+  GraphRunData(app);
+  for (const Graph graph : {Graph::Power, Graph::Torque}) {
+    const auto on = PointsOn(graph);
+    ASSERT_GT(on.size(), 1000u);
+    // Every revolution decelerates: revolutions 2 to 20 are the first 19 points.
+    for (std::size_t i = 0; i < on.size(); ++i) EXPECT_EQ(on[i].start, i < 19) << i;
+  }
+  // The fitted lines come after the last point and before the graphs are finished.
+  const std::vector<std::string> tail(ui.calls.end() - 4, ui.calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"GraphSetFitLine:KWGraph", "GraphSetFitLine:NMGraph",
+                                            "GraphFinish:KWGraph", "GraphFinish:NMGraph"}));
+  ASSERT_EQ(ui.fitLines.size(), 2u);
+  for (const auto& line : ui.fitLines) {
+    ASSERT_EQ(line.points.size(), 200u);
+    EXPECT_EQ(line.points.front().x, static_cast<double>(app.MinMassRPM));
+    EXPECT_EQ(line.points.back().x, static_cast<double>(app.MaxMassRPM));
+    for (const GraphPoint& pt : line.points) {
+      const double w = pt.x * 2 * 3.14159265358979323846 / 60;
+      const double torque = FrictionTorque(model, w);
+      const double want = line.graph == Graph::Power ? torque * w / 1000 : torque;
+      EXPECT_NEAR(pt.y, want, 0.005 * want) << pt.x;
+    }
+  }
+  EXPECT_EQ(ui.fitLines[0].graph, Graph::Power);
+  EXPECT_EQ(ui.fitLines[1].graph, Graph::Torque);
+}
+
+TEST_F(GraphPassTest, NoFittedLineWithoutSettledRevolutionsAtThreeRpms) {
+  // Twenty records: none settled. Thirty records of one period: every settled one at one RPM.
+  Write(RecordsWithCounts(std::vector<std::uint32_t>(20, 100000)));
+  GraphRunData(app);
+  Write(RecordsWithCounts(std::vector<std::uint32_t>(30, 100000)));
+  GraphRunData(app);
+  EXPECT_TRUE(ui.fitLines.empty());
+  EXPECT_EQ(ui.calls.back(), "GraphFinish:NMGraph");
 }
 
 TEST_F(GraphPassTest, RatioScalesTheCountsIntoMassPeriods) {

@@ -78,6 +78,13 @@ void RecordingFrontend::GraphSetUp(Graph graph) {
 void RecordingFrontend::GraphAddPoint(Graph graph, double x, double y) {
   points.push_back({graph, x, y});
 }
+void RecordingFrontend::GraphAddStartPoint(Graph graph, double x, double y) {
+  points.push_back({graph, x, y, true});
+}
+void RecordingFrontend::GraphSetFitLine(Graph graph, const std::vector<GraphPoint>& line) {
+  calls.push_back(std::string("GraphSetFitLine:") + GraphName(graph));
+  fitLines.push_back({graph, line});
+}
 void RecordingFrontend::GraphFinish(Graph graph) {
   Record(std::string("GraphFinish:") + GraphName(graph));
 }

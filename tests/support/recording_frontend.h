@@ -21,6 +21,12 @@ struct RecordedPoint {
   Graph graph;
   double x;
   double y;
+  bool start = false;  // sent as a start point (one of the revolutions before the window settled)
+};
+
+struct RecordedLine {
+  Graph graph;
+  std::vector<GraphPoint> points;
 };
 
 class RecordingFrontend : public Frontend {
@@ -35,6 +41,7 @@ class RecordingFrontend : public Frontend {
   std::vector<RecordedMessage> messages;
   std::vector<FileDialogSettings> dialogs;
   std::vector<RecordedPoint> points;
+  std::vector<RecordedLine> fitLines;
   std::vector<std::string> rpmShown;
   std::string processCaption;
   bool createEnabled = true;
@@ -60,6 +67,8 @@ class RecordingFrontend : public Frontend {
   void GraphSetUp(Graph graph) override;
   void GraphAddPoint(Graph graph, double x, double y) override;
   void GraphFinish(Graph graph) override;
+  void GraphAddStartPoint(Graph graph, double x, double y) override;
+  void GraphSetFitLine(Graph graph, const std::vector<GraphPoint>& line) override;
   void SetCreateEnabled(bool enabled) override;
   void DoEvents() override;
   void RepaintMain() override;

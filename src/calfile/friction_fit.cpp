@@ -1,0 +1,159 @@
+// The friction model fit: see friction_fit.h.
+#include "calfile/friction_fit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "calfile/data_controls.h"
+#include "calfile/processing_phases.h"
+
+namespace frixa {
+
+double OmegaOfRpm(double rpm) { return rpm * (2.0 * std::numbers::pi / 60.0); }
+
+double FrictionFit::TorqueAt(double rpm) const {
+  const double w = OmegaOfRpm(rpm);
+  return a + w * (b + w * c);
+}
+
+double FrictionFit::PowerAt(double rpm) const { return TorqueAt(rpm) * OmegaOfRpm(rpm) / 1000.0; }
+
+std::vector<GraphPoint> FrictionFit::Line(double low, double high, int points, bool power) const {
+  std::vector<GraphPoint> line;
+  if (points < 2) return line;
+  line.reserve(static_cast<std::size_t>(points));
+  for (int i = 0; i < points; ++i) {
+    const double x = i + 1 == points ? high : low + (high - low) * i / (points - 1);
+    line.push_back({x, power ? PowerAt(x) : TorqueAt(x)});
+  }
+  return line;
+}
+
+void FrictionFitter::Add(double rpm, double torque) {
+  const double w = OmegaOfRpm(rpm);
+  if (scale_ == 0) scale_ = w != 0 ? std::fabs(w) : 1.0;
+  const double u = w / scale_;
+
+  if (rows_ == 0) {
+    low_ = high_ = rpm;
+  } else {
+    low_ = std::min(low_, rpm);
+    high_ = std::max(high_, rpm);
+  }
+  if (distinctCount_ < 3 &&
+      std::find(distinct_, distinct_ + distinctCount_, rpm) == distinct_ + distinctCount_) {
+    distinct_[distinctCount_++] = rpm;
+  }
+  ++rows_;
+  const double delta = torque - mean_;
+  mean_ += delta / static_cast<double>(rows_);
+  m2_ += delta * (torque - mean_);
+
+  // Rotate the new row [1, u, u^2 | y] into R and Q^T y; what is left of y is its residual.
+  double x[3] = {1.0, u, u * u};
+  double y = torque;
+  for (int i = 0; i < 3; ++i) {
+    if (x[i] == 0) continue;
+    if (r_[i][i] == 0) {
+      for (int j = i; j < 3; ++j) r_[i][j] = x[j];
+      z_[i] = y;
+      return;
+    }
+    const double rho = std::hypot(r_[i][i], x[i]);
+    const double cs = r_[i][i] / rho;
+    const double sn = x[i] / rho;
+    r_[i][i] = rho;
+    for (int j = i + 1; j < 3; ++j) {
+      const double rij = r_[i][j];
+      r_[i][j] = cs * rij + sn * x[j];
+      x[j] = cs * x[j] - sn * rij;
+    }
+    const double zi = z_[i];
+    z_[i] = cs * zi + sn * y;
+    y = cs * y - sn * zi;
+  }
+  rss_ += y * y;
+}
+
+FrictionFit FrictionFitter::Fit() const {
+  FrictionFit fit;
+  fit.rows = rows_;
+  fit.rpmLow = low_;
+  fit.rpmHigh = high_;
+  if (rows_ < 3) {
+    fit.problem = "fewer than three settled revolutions (" + std::to_string(rows_) +
+                  "): no friction model can be fitted";
+    return fit;
+  }
+  if (distinctCount_ < 3) {
+    fit.problem = "the settled revolutions lie at fewer than three different RPMs: no friction "
+                  "model can be fitted";
+    return fit;
+  }
+  double coef[3] = {};
+  for (int i = 2; i >= 0; --i) {
+    double s = z_[i];
+    for (int j = i + 1; j < 3; ++j) s -= r_[i][j] * coef[j];
+    if (r_[i][i] == 0 || !std::isfinite(s / r_[i][i])) {
+      fit.problem = "the settled revolutions do not determine a friction model";
+      return fit;
+    }
+    coef[i] = s / r_[i][i];
+  }
+  fit.a = coef[0];
+  fit.b = coef[1] / scale_;
+  fit.c = coef[2] / (scale_ * scale_);
+  fit.rms = std::sqrt(rss_ / static_cast<double>(rows_));
+  fit.r2 = m2_ > 0 ? 1.0 - rss_ / m2_ : (rss_ == 0 ? 1.0 : 0.0);
+  if (!std::isfinite(fit.a) || !std::isfinite(fit.b) || !std::isfinite(fit.c)) {
+    fit.problem = "the settled revolutions do not determine a friction model";
+    return fit;
+  }
+  fit.fitted = true;
+
+  // Lowest torque inside the range: at an end, or at the vertex when it lies inside.
+  double lowest = std::min(fit.TorqueAt(low_), fit.TorqueAt(high_));
+  if (fit.c != 0) {
+    const double vertexRpm = -fit.b / (2.0 * fit.c) / OmegaOfRpm(1.0);
+    if (vertexRpm > low_ && vertexRpm < high_) lowest = std::min(lowest, fit.TorqueAt(vertexRpm));
+  }
+  fit.notPhysical = fit.c < 0 || lowest < 0;
+  fit.poor = fit.r2 < kPoorFitR2;
+  return fit;
+}
+
+SettledRawData ReadSettledRawData(const std::string& file) {
+  RecordSet rd;
+  Bind(rd, file, "Select * From RawData");
+  SettledRawData data;
+  rd.ForEachRow([&](std::span<const FieldValue> row) {
+    const long index = data.stored++;
+    if (index < kFirstSettledRawRow || row[0].IsNull() || row[2].IsNull()) return;
+    data.settled.emplace_back(row[0].AsDouble() + 0.5, row[2].AsDouble());
+  });
+  Release(rd);
+  return data;
+}
+
+FrictionFit FitSettledRawData(const SettledRawData& data) {
+  double top = 0;
+  for (const auto& s : data.settled) top = std::max(top, std::fabs(OmegaOfRpm(s.first)));
+  FrictionFitter fitter(top);
+  for (const auto& [rpm, torque] : data.settled) fitter.Add(rpm, torque);
+  return fitter.Fit();
+}
+
+std::vector<LossCurveRow> ReadLossCurve(const std::string& file) {
+  RecordSet ld;
+  Bind(ld, file, "Select * From Losses");
+  std::vector<LossCurveRow> rows;
+  ld.ForEachRow([&](std::span<const FieldValue> row) {
+    if (row[0].IsNull() || row[1].IsNull() || row[2].IsNull()) return;
+    rows.push_back({row[0].AsInteger(), row[1].AsDouble(), row[2].AsDouble()});
+  });
+  Release(ld);
+  return rows;
+}
+
+}  // namespace frixa

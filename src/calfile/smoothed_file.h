@@ -1,0 +1,36 @@
+// The smoothed calibration: a calibration file whose loss curve is the friction model fitted
+// to another file's settled revolutions. RawData and PointData are copied row for row, Losses
+// holds the model at every whole RPM of the file's range (the torque and power at the middle of
+// each RPM, RPM + 0.5, where the revolutions stored under it lie), and Info is the source's
+// but for today's date and the comment "Smoothed from " and the source's title. Written like
+// Create's files: under a temporary name, renamed when complete.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "calfile/friction_fit.h"
+#include "common/frontend.h"
+
+namespace frixa {
+
+// A source that cannot be smoothed: no model fits its settled rows, the model gives negative
+// losses inside the range, or its information record holds no usable RPM range.
+struct SmoothingRefused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kSmoothedCommentPrefix = "Smoothed from ";
+
+struct SmoothedFile {
+  FrictionFit fit;
+  long lossRows = 0;
+};
+
+// Writes `name` (used as given) from `source`. Raises SmoothingRefused before anything is
+// written, and frixa::Error for a file that cannot be read or written (nothing is left under
+// `name` then, and an older file of the name stays).
+SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
+                                   const std::string& name, const std::string& today);
+
+}  // namespace frixa

@@ -1,0 +1,259 @@
+// The friction model fit (on exact and degenerate samples, and on calibration files), and the
+// smoothed calibration written from it, end to end on simulated rundowns of known friction.
+#include "calfile/friction_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "calfile/build_file.h"
+#include "calfile/processing_phases.h"
+#include "calfile/smoothed_file.h"
+#include "support/calibration_fixture.h"
+
+namespace frixa {
+namespace {
+
+using testing::ProgramFolder;
+using testing::ReadTable;
+using testing::Rows;
+
+double Relative(double got, double want) { return std::fabs(got - want) / std::fabs(want); }
+
+TEST(FrictionFit, AnExactQuadraticComesBackToOneInABillion) {
+  struct Case {
+    double a, b, c;
+    int low, high;
+  };
+  // A kart-like rig, a slow drum over a narrow range, and a model with a large constant part.
+  for (const Case k : {Case{1.5, 0.004, 0.00002, 300, 3000}, Case{20, 0.2, 0.004, 600, 700},
+                       Case{250, 0.01, 0.000001, 1000, 9000}}) {
+    FrictionFitter fitter;
+    // Rundown order, from the top down, with every RPM visited twice.
+    for (int r = k.high; r >= k.low; --r) {
+      for (int twice = 0; twice < 2; ++twice) {
+        const double w = OmegaOfRpm(r + 0.5);
+        fitter.Add(r + 0.5, k.a + k.b * w + k.c * w * w);
+      }
+    }
+    const FrictionFit fit = fitter.Fit();
+    ASSERT_TRUE(fit.fitted) << fit.problem;
+    EXPECT_LT(Relative(fit.a, k.a), 1e-9) << k.low;
+    EXPECT_LT(Relative(fit.b, k.b), 1e-9) << k.low;
+    EXPECT_LT(Relative(fit.c, k.c), 1e-9) << k.low;
+    EXPECT_GT(fit.r2, 1.0 - 1e-12);
+    EXPECT_LT(fit.rms, 1e-9 * k.a);
+    EXPECT_EQ(fit.rows, 2L * (k.high - k.low + 1));
+    EXPECT_EQ(fit.rpmLow, k.low + 0.5);
+    EXPECT_EQ(fit.rpmHigh, k.high + 0.5);
+    EXPECT_FALSE(fit.notPhysical);
+    EXPECT_FALSE(fit.poor);
+    const double w = OmegaOfRpm(k.low + 10.0);
+    EXPECT_LT(Relative(fit.PowerAt(k.low + 10.0), (k.a + k.b * w + k.c * w * w) * w / 1000), 1e-9);
+  }
+}
+
+TEST(FrictionFit, TooFewRowsOrRpmsGiveAMessage) {
+  FrictionFitter none;
+  EXPECT_FALSE(none.Fit().fitted);
+  FrictionFitter two;
+  two.Add(700.5, 3);
+  two.Add(701.5, 3.1);
+  EXPECT_EQ(two.Fit().problem,
+            "fewer than three settled revolutions (2): no friction model can be fitted");
+  FrictionFitter oneRpm;
+  for (int i = 0; i < 50; ++i) oneRpm.Add(700.5, 3 + 0.01 * i);
+  EXPECT_FALSE(oneRpm.Fit().fitted);
+  EXPECT_NE(oneRpm.Fit().problem.find("fewer than three different RPMs"), std::string::npos);
+  FrictionFitter twoRpms;
+  for (int i = 0; i < 50; ++i) twoRpms.Add(700.5 + i % 2, 3);
+  EXPECT_FALSE(twoRpms.Fit().fitted);
+}
+
+TEST(FrictionFit, FlagsModelsThatAreNotPhysicalOrPoor) {
+  // Friction that bends down at speed.
+  FrictionFitter falling;
+  for (int r = 500; r <= 1500; ++r) {
+    const double w = OmegaOfRpm(r);
+    falling.Add(r, 5 + 0.05 * w - 0.0002 * w * w);
+  }
+  const FrictionFit f = falling.Fit();
+  ASSERT_TRUE(f.fitted);
+  EXPECT_LT(f.c, 0);
+  EXPECT_TRUE(f.notPhysical);
+  // A torque that crosses zero inside the range, although C > 0.
+  FrictionFitter crossing;
+  for (int r = 500; r <= 1500; ++r) {
+    const double w = OmegaOfRpm(r);
+    crossing.Add(r, -1 + 0.0001 * w * w);
+  }
+  EXPECT_TRUE(crossing.Fit().notPhysical);
+  // Scatter the model cannot explain: alternating torques.
+  FrictionFitter scatter;
+  for (int r = 500; r <= 1500; ++r) scatter.Add(r, r % 2 == 0 ? 1.0 : 9.0);
+  const FrictionFit s = scatter.Fit();
+  ASSERT_TRUE(s.fitted);
+  EXPECT_LT(s.r2, kPoorFitR2);
+  EXPECT_TRUE(s.poor);
+  EXPECT_NEAR(s.rms, 4.0, 1e-3);
+}
+
+// ---- calibration files ----------------------------------------------------------------------
+
+class FileFitTest : public ::testing::Test {
+ protected:
+  // A calibration file whose RawData holds `rows` rows at the given RPMs, torque 2 + RPM / 1000.
+  std::string FileWithRows(const std::string& name, const std::vector<int>& rpms) {
+    const std::string file = p.CalFile(name + ".Frixa");
+    BuildFileFromResource(p.ui, file, 101, "MDB");
+    RecordSet rd;
+    Bind(rd, file, "Select * From RawData");
+    for (const int rpm : rpms) {
+      rd.AddNew();
+      rd.SetField(0, FieldValue::Integer(rpm));
+      rd.SetField(1, FieldValue::Single(1.0f));
+      rd.SetField(2, FieldValue::Single(2.0f + static_cast<float>(rpm) / 1000.0f));
+      rd.Update();
+    }
+    Release(rd);
+    return file;
+  }
+  ProgramFolder p;
+};
+
+TEST_F(FileFitTest, OnlyRowsFromTheTwentiethOnAreSettled) {
+  std::vector<int> rpms;
+  for (int i = 0; i < 21; ++i) rpms.push_back(1000 - i);
+  const SettledRawData r21 = ReadSettledRawData(FileWithRows("r21", rpms));
+  EXPECT_EQ(r21.stored, 21);
+  ASSERT_EQ(r21.settled.size(), 2u);
+  EXPECT_EQ(r21.settled[0].first, 981.5);  // row 19: whole RPM + 0.5
+  EXPECT_EQ(r21.settled[0].second, static_cast<double>(2.0f + 981.0f / 1000.0f));
+  EXPECT_FALSE(FitSettledRawData(r21).fitted);
+
+  rpms.push_back(979);
+  const SettledRawData r22 = ReadSettledRawData(FileWithRows("r22", rpms));
+  EXPECT_EQ(r22.settled.size(), 3u);
+  const FrictionFit fit = FitSettledRawData(r22);
+  ASSERT_TRUE(fit.fitted) << fit.problem;
+  EXPECT_EQ(fit.rows, 3);
+  EXPECT_EQ(fit.rpmLow, 979.5);
+  EXPECT_EQ(fit.rpmHigh, 981.5);
+}
+
+TEST_F(FileFitTest, AFileOfOneRpmCannotBeFittedOrSmoothed) {
+  const std::string file = FileWithRows("flat", std::vector<int>(60, 700));
+  const FrictionFit fit = FitSettledRawData(ReadSettledRawData(file));
+  EXPECT_FALSE(fit.fitted);
+  EXPECT_NE(fit.problem.find("fewer than three different RPMs"), std::string::npos);
+  const std::string out = p.CalFile("flat smooth.Frixa");
+  EXPECT_THROW(SmoothCalibrationFile(p.ui, file, out, "1/2/2027"), SmoothingRefused);
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(out + ".tmp"));
+}
+
+// ---- simulated rundowns of known friction ---------------------------------------------------
+
+struct Accuracy {
+  double storedTorque = 0, storedPower = 0;  // worst relative errors against the truth
+  double fitTorque = 0, fitPower = 0;
+  double smoothTorque = 0, smoothPower = 0;
+};
+
+void Worst(double& worst, double got, double want) { worst = std::max(worst, Relative(got, want)); }
+
+TEST(SimulatedRundowns, StoredCurveWithinFivePercentFitAndSmoothedWithinHalfAPercent) {
+  // The kart with 1 us of jitter, the heavy rig with its counts' rounding only, and the fast
+  // rig with 1 us of jitter, whose stored curve is noisy.
+  const auto rigs = ReferenceRigs();
+  RundownModel kart = rigs[0].model;
+  kart.jitterUs = 1.0;
+  RundownModel bike = rigs[2].model;
+  bike.jitterUs = 1.0;
+  for (const RundownModel& m : {kart, rigs[3].model, bike}) {
+    const bool noisy = m.ratio != 1.0;
+    ProgramFolder p;
+    p.SimulateAndPreview(m, static_cast<float>(m.inertia), static_cast<float>(m.ratio));
+    p.Create("rig");
+    ASSERT_TRUE(p.ui.messages.empty());
+    const std::string file = p.CalFile("rig.Frixa");
+    const FrictionFit fit = FitSettledRawData(ReadSettledRawData(file));
+    ASSERT_TRUE(fit.fitted);
+    EXPECT_FALSE(fit.notPhysical);
+    EXPECT_FALSE(fit.poor);
+    const std::string smoothed = p.CalFile("rig smooth.Frixa");
+    const SmoothedFile out = SmoothCalibrationFile(p.ui, file, smoothed, "1/2/2027");
+
+    Accuracy acc;
+    const auto truth = [&](double rpm, double& torque, double& power) {
+      const double w = OmegaOfRpm(rpm);
+      torque = FrictionTorque(m, w);
+      power = torque * w / 1000.0;
+    };
+    const auto stored = ReadLossCurve(file);
+    const auto smooth = ReadLossCurve(smoothed);
+    ASSERT_EQ(stored.size(), static_cast<std::size_t>(p.app.MaxMassRPM - p.app.MinMassRPM) + 1);
+    ASSERT_EQ(smooth.size(), stored.size());
+    EXPECT_EQ(out.lossRows, static_cast<long>(stored.size()));
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+      ASSERT_EQ(smooth[i].rpm, stored[i].rpm);
+      const double middle = stored[i].rpm + 0.5;
+      double t = 0, pw = 0;
+      truth(middle, t, pw);
+      Worst(acc.storedTorque, stored[i].nm, t);
+      Worst(acc.storedPower, stored[i].kw, pw);
+      Worst(acc.fitTorque, fit.TorqueAt(middle), t);
+      Worst(acc.fitPower, fit.PowerAt(middle), pw);
+      Worst(acc.smoothTorque, smooth[i].nm, t);
+      Worst(acc.smoothPower, smooth[i].kw, pw);
+      // The smoothed curve is the model, stored in single precision.
+      EXPECT_EQ(smooth[i].nm, static_cast<double>(static_cast<float>(fit.TorqueAt(middle))));
+      EXPECT_EQ(smooth[i].kw, static_cast<double>(static_cast<float>(fit.PowerAt(middle))));
+    }
+    if (!noisy) {
+      EXPECT_LT(acc.storedTorque, 0.05) << m.inertia;
+      EXPECT_LT(acc.storedPower, 0.05) << m.inertia;
+    } else {
+      EXPECT_GT(acc.storedTorque, 0.05) << "the per-RPM means should show the jitter";
+    }
+    EXPECT_LT(acc.fitTorque, 0.005) << m.inertia;
+    EXPECT_LT(acc.fitPower, 0.005) << m.inertia;
+    EXPECT_LT(acc.smoothTorque, 0.005) << m.inertia;
+    EXPECT_LT(acc.smoothPower, 0.005) << m.inertia;
+
+    // The smoothed file: raw and point data row for row, the source's information record but
+    // for the date and the comment.
+    for (const char* table : {"RawData", "PointData"}) {
+      EXPECT_EQ(ReadTable(smoothed, table), ReadTable(file, table)) << table;
+    }
+    const Rows a = ReadTable(file, "Info");
+    const Rows b = ReadTable(smoothed, "Info");
+    ASSERT_EQ(b.size(), 1u);
+    for (int i : {0, 1, 2, 3, 5}) EXPECT_EQ(b[0][i], a[0][i]) << i;
+    EXPECT_EQ(b[0][4].AsText(), "1/2/2027");
+    EXPECT_EQ(b[0][6].AsText(), "Smoothed from rig");
+    EXPECT_FALSE(std::filesystem::exists(smoothed + ".tmp"));
+  }
+}
+
+TEST(SimulatedRundowns, TheSmoothedCommentStopsAt255Characters) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a 245-character file title does not fit a Windows path";
+#endif
+  ProgramFolder p;
+  p.SimulateAndPreview(ProgramFolder::ShortRundown());
+  const std::string title(245, 'r');
+  p.Create(title);
+  ASSERT_TRUE(p.ui.messages.empty());
+  const std::string smoothed = p.CalFile("s.Frixa");
+  SmoothCalibrationFile(p.ui, p.CalFile(title + ".Frixa"), smoothed, "1/2/2027");
+  const std::string comment = ReadTable(smoothed, "Info")[0][6].AsText();
+  EXPECT_EQ(comment.size(), 255u);
+  EXPECT_EQ(comment, (kSmoothedCommentPrefix + title).substr(0, 255));
+}
+
+}  // namespace
+}  // namespace frixa
