@@ -83,6 +83,50 @@ void SplitRow(ByteSpan row, const TableDef& def, std::vector<FieldBytes>& out) {
   }
 }
 
+bool IsFixedNumberType(ColumnType type) {
+  switch (type) {
+    case ColumnType::kByte:
+    case ColumnType::kInteger:
+    case ColumnType::kLong:
+    case ColumnType::kCurrency:
+    case ColumnType::kSingle:
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime: return true;
+    default: return false;
+  }
+}
+
+void StoreFixedNumber(ColumnType type, const FixedNumber& value, std::uint8_t* out) {
+  const MutableByteSpan b(out, FixedSizeOf(type));
+  switch (type) {
+    case ColumnType::kByte: b[0] = static_cast<std::uint8_t>(value.whole); break;
+    case ColumnType::kInteger: StoreU16(b, 0, static_cast<std::uint16_t>(value.whole)); break;
+    case ColumnType::kLong: StoreU32(b, 0, static_cast<std::uint32_t>(value.whole)); break;
+    case ColumnType::kCurrency: StoreU64(b, 0, static_cast<std::uint64_t>(value.whole)); break;
+    case ColumnType::kSingle: StoreF32(b, 0, static_cast<float>(value.real)); break;
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime: StoreF64(b, 0, value.real); break;
+    default: throw std::invalid_argument("StoreFixedNumber: not a fixed-number column");
+  }
+}
+
+FixedNumber LoadFixedNumber(ColumnType type, const std::uint8_t* bytes) {
+  const ByteSpan b(bytes, FixedSizeOf(type));
+  FixedNumber v;
+  v.present = true;
+  switch (type) {
+    case ColumnType::kByte: v.whole = b[0]; break;
+    case ColumnType::kInteger: v.whole = static_cast<std::int16_t>(ReadU16(b, 0)); break;
+    case ColumnType::kLong: v.whole = static_cast<std::int32_t>(ReadU32(b, 0)); break;
+    case ColumnType::kCurrency: v.whole = static_cast<std::int64_t>(ReadU64(b, 0)); break;
+    case ColumnType::kSingle: v.real = ReadF32(b, 0); break;
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime: v.real = ReadF64(b, 0); break;
+    default: throw std::invalid_argument("LoadFixedNumber: not a fixed-number column");
+  }
+  return v;
+}
+
 std::size_t FixedWidthOf(const ColumnDef& column) {
   const std::size_t size = FixedSizeOf(column.Type());
   return size != 0 ? size : column.length;
