@@ -43,14 +43,14 @@ class DirectAverages {
   DirectAverages(RecordSet& RD, float min, float max)
       : min_(min), sums_(static_cast<std::size_t>(RangeSize(min, max))) {
     // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
-    RD.ForEachRow([&](std::span<const FieldValue> row) {
-      const FieldValue& rpm = row[0];
+    RD.ForEachNumberRow([&](std::span<const RowNumber> row) {
+      const RowNumber& rpm = row[0];
       if (rpm.IsNull()) return;
       const double offset = rpm.AsDouble() - static_cast<double>(min_);
       if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
       Sums& s = sums_[static_cast<std::size_t>(offset)];
-      const FieldValue& kw = row[1];
-      const FieldValue& nm = row[2];
+      const RowNumber& kw = row[1];
+      const RowNumber& nm = row[2];
       if (!kw.IsNull()) {
         s.kw += kw.AsDouble();
         ++s.kwCount;
@@ -103,8 +103,8 @@ class DirectPoints {
         points_(static_cast<std::size_t>(RangeSize(min, max) + 1.0)) {
     PD.SetRecordSource("Select * From PointData");
     PD.Refresh();
-    for (; !PD.Eof(); PD.MoveNext()) {
-      const FieldValue rpm = PD.Fields(0);
+    for (RecordSet::NumberScan scan = PD.ScanNumbers(); scan.Next();) {
+      const RowNumber rpm = scan.Field(0);
       if (rpm.IsNull()) continue;
       const double offset = rpm.AsDouble() - low_;
       if (offset < 0 || offset >= static_cast<double>(points_.size()) ||
@@ -113,8 +113,8 @@ class DirectPoints {
       }
       Point& p = points_[static_cast<std::size_t>(offset)];
       if (p.count++ == 0) {
-        p.kw = PD.Fields(1);
-        p.nm = PD.Fields(2);
+        p.kw = scan.Field(1).ToField();
+        p.nm = scan.Field(2).ToField();
       }
     }
   }
@@ -140,11 +140,7 @@ Point StatementPoint(RecordSet& PD, const char* form, float rpm) {
 }
 
 void AppendLoss(RecordSet& LD, float rpm, const FieldValue& kw, const FieldValue& nm) {
-  LD.AddNew();
-  LD.SetField(0, FieldValue::Single(rpm));
-  LD.SetField(1, kw);
-  LD.SetField(2, nm);
-  LD.Update();
+  LD.AppendRow({RowNumber::Single(rpm), RowNumber::Of(kw), RowNumber::Of(nm)});
 }
 
 }  // namespace
@@ -164,11 +160,7 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
   for (float rpm = min; rpm <= max; rpm += 1.0f) {
     const Means means = direct ? table.front().At(rpm) : StatementAverages(dc.RD, rpm);
     if (!means.kw.IsNull()) {
-      dc.PD.AddNew();
-      dc.PD.SetField(0, FieldValue::Single(rpm));
-      dc.PD.SetField(1, means.kw);
-      dc.PD.SetField(2, means.nm);
-      dc.PD.Update();
+      dc.PD.AppendRow({RowNumber::Single(rpm), RowNumber::Of(means.kw), RowNumber::Of(means.nm)});
       ++stored;
     }
     ui.ShowRpm(RpmText(rpm));
