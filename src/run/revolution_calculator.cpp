@@ -44,31 +44,51 @@ void RevolutionCalculator::Reset(WindowPrecision precision) {
 }
 
 template <typename Slot>
-float RevolutionCalculator::ShiftInAndSum(std::array<Slot, kWindowLength + 1>& window,
-                                          double period, bool first) {
-  Slot slot;
-  if constexpr (sizeof(Slot) == sizeof(float)) {
-    slot = ToSingle(period);
-  } else {
-    slot = period;
-  }
-  if (first) std::fill(window.begin() + 1, window.end(), slot);
-  std::copy(window.begin() + 1, window.end(), window.begin());
-  window[kWindowLength] = slot;
+void RevolutionCalculator::ShiftInBlock(std::array<Slot, kWindowLength + 1>& window,
+                                        const double* periods, int count, bool first, float* sums) {
+  // history[0..19]: the window's slots 1..20 before the block; history[20 + i]: revolution i's
+  // period. After revolution i's shift, slots 1..20 are history[i + 1 .. i + 20].
+  std::array<Slot, kWindowLength + kBlock> history{};
+  // A period that does not fit a single-precision slot becomes infinite here; its sum is then
+  // not finite and Finish fails with 6 at that revolution, as Step does.
+  for (int i = 0; i < count; ++i) history[kWindowLength + i] = static_cast<Slot>(periods[i]);
+  if (first) std::fill(window.begin() + 1, window.end(), history[kWindowLength]);
+  std::copy(window.begin() + 1, window.end(), history.begin());
 
-  float sum = 0.0f;
-  for (int k = 1; k <= kWindowLength; ++k) sum = AddToSum(sum, window[k]);
-  // An overflow on the way stays infinite to the end.
-  if (!std::isfinite(sum)) RaiseRuntimeError(errnum::kOverflow);
-  return sum;
+  // Each sum in slot order, rounded to single precision after each addition; the revolutions
+  // of the block side by side.
+  std::array<float, kBlock> acc{};
+  for (int k = 1; k <= kWindowLength; ++k) {
+    for (int i = 0; i < kBlock; ++i) acc[i] = AddToSum(acc[i], history[i + k]);
+  }
+  std::copy(acc.begin(), acc.begin() + count, sums);
+  // Slot 0 keeps the value the last shift moved out of slot 1.
+  std::copy(history.begin() + count - 1, history.begin() + count + kWindowLength, window.begin());
+}
+
+void RevolutionCalculator::ShiftIn(const double* periods, int count, std::int32_t n, float* sums) {
+  for (int done = 0; done < count;) {
+    const int part = std::min(count - done, kBlock);
+    const bool first = n == 0 && done == 0;
+    if (precision_ == WindowPrecision::Single) {
+      ShiftInBlock(singleWindow_, periods + done, part, first, sums + done);
+    } else {
+      ShiftInBlock(doubleWindow_, periods + done, part, first, sums + done);
+    }
+    done += part;
+  }
 }
 
 RevolutionResults RevolutionCalculator::Step(double period, std::int32_t n) {
-  const bool first = n == 0;
-  const float sum = precision_ == WindowPrecision::Single
-                        ? ShiftInAndSum(singleWindow_, period, first)
-                        : ShiftInAndSum(doubleWindow_, period, first);
+  if (precision_ == WindowPrecision::Single) (void)ToSingle(period);
+  float sum = 0.0f;
+  ShiftIn(&period, 1, n, &sum);
+  return Finish(sum);
+}
 
+RevolutionResults RevolutionCalculator::Finish(float sum) {
+  // An overflow on the way stays infinite to the end.
+  if (!std::isfinite(sum)) RaiseRuntimeError(errnum::kOverflow);
   RevolutionResults r;
   r.average = ToSingle(static_cast<double>(sum) / kWindowLength);
   if (r.average != 0.0f) {

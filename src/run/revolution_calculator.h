@@ -46,9 +46,20 @@ class RevolutionCalculator {
   // (0 / 0) and Error 6 for any overflow or invalid result.
   RevolutionResults Step(double period, std::int32_t n);
 
+  // Step split in two for a run pass that works through its records in blocks: ShiftIn feeds
+  // the periods of `count` consecutive revolutions (best kBlock), the first of them revolution `n`,
+  // into the window and gives each one's window sum, the 20 additions of every sum in the
+  // same order and with the same rounding as Step. The sums of a block are independent of
+  // each other, so they are computed side by side, where the compiler can vectorise them.
+  // Finish then completes each revolution in turn from its sum, raising Step's errors.
+  static constexpr int kBlock = 64;
+  void ShiftIn(const double* periods, int count, std::int32_t n, float* sums);
+  RevolutionResults Finish(float sum);
+
  private:
   template <typename Slot>
-  float ShiftInAndSum(std::array<Slot, kWindowLength + 1>& window, double period, bool first);
+  void ShiftInBlock(std::array<Slot, kWindowLength + 1>& window, const double* periods, int count,
+                    bool first, float* sums);
 
   float inertia_;
   WindowPrecision precision_ = WindowPrecision::Single;
