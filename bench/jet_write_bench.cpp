@@ -66,6 +66,28 @@ void BM_AppendThroughRecordSet(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendThroughRecordSet)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+void BM_AppendRowsInBulkThroughRecordSet(benchmark::State& state) {
+  const std::string path = BenchFile();
+  for (auto _ : state) {
+    state.PauseTiming();
+    Extract(path);
+    state.ResumeTiming();
+    frixa::RecordSet rd;
+    rd.SetDatabaseName(path);
+    rd.SetRecordSource("Select * From RawData");
+    rd.Refresh();
+    rd.SetWriteBehind(true);
+    for (int i = 0; i < kRows; ++i) {
+      rd.AppendRow({frixa::RowNumber::Single(static_cast<float>(300 + i / 300)), frixa::RowNumber::Single(Kw(i)),
+                    frixa::RowNumber::Single(Nm(i))});
+    }
+    rd.SetDatabaseName("");
+    rd.Refresh();  // saves
+  }
+  Rate(state, static_cast<std::int64_t>(state.iterations()) * kRows);
+}
+BENCHMARK(BM_AppendRowsInBulkThroughRecordSet)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_AppendThroughEngine(benchmark::State& state) {
   const std::string path = BenchFile();
   for (auto _ : state) {
