@@ -181,10 +181,8 @@ struct GeneralRowPath {
 TEST_F(CreateTest, BulkAndGeneralRowPathsWriteTheSameFilesByteForByte) {
   RundownModel longer = ShortRundown();  // over 1,100 pages: reference usage maps
   longer.startRpm = 6000;
-  longer.endRpm = 300;
-  longer.frictionA = 0.25;
-  longer.frictionB = 0.0;
-  longer.frictionC = 0.0;
+  longer.frictionA = 0.25;  // constant friction only, low: a long coast
+  longer.frictionB = longer.frictionC = 0.0;
   longer.jitterUs = 2.0;
   RundownModel jittery = ShortRundown();
   jittery.jitterUs = 25.0;
