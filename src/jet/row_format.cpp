@@ -96,32 +96,65 @@ bool IsFixedNumberType(ColumnType type) {
   }
 }
 
+namespace {
+
+// Little-endian numbers of `n` bytes at a place the caller has checked.
+std::uint64_t LoadLittleEndian(const std::uint8_t* p, int n) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < n; ++i) v |= std::uint64_t{p[i]} << (8 * i);
+  return v;
+}
+void StoreLittleEndian(std::uint8_t* p, std::uint64_t v, int n) {
+  for (int i = 0; i < n; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
 void StoreFixedNumber(ColumnType type, const FixedNumber& value, std::uint8_t* out) {
-  const MutableByteSpan b(out, FixedSizeOf(type));
   switch (type) {
-    case ColumnType::kByte: b[0] = static_cast<std::uint8_t>(value.whole); break;
-    case ColumnType::kInteger: StoreU16(b, 0, static_cast<std::uint16_t>(value.whole)); break;
-    case ColumnType::kLong: StoreU32(b, 0, static_cast<std::uint32_t>(value.whole)); break;
-    case ColumnType::kCurrency: StoreU64(b, 0, static_cast<std::uint64_t>(value.whole)); break;
-    case ColumnType::kSingle: StoreF32(b, 0, static_cast<float>(value.real)); break;
+    case ColumnType::kByte: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 1); break;
+    case ColumnType::kInteger: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 2); break;
+    case ColumnType::kLong: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 4); break;
+    case ColumnType::kCurrency: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 8); break;
+    case ColumnType::kSingle: {
+      const float f = static_cast<float>(value.real);
+      std::uint32_t bits;
+      std::memcpy(&bits, &f, sizeof bits);
+      StoreLittleEndian(out, bits, 4);
+      break;
+    }
     case ColumnType::kDouble:
-    case ColumnType::kDateTime: StoreF64(b, 0, value.real); break;
+    case ColumnType::kDateTime: {
+      std::uint64_t bits;
+      std::memcpy(&bits, &value.real, sizeof bits);
+      StoreLittleEndian(out, bits, 8);
+      break;
+    }
     default: throw std::invalid_argument("StoreFixedNumber: not a fixed-number column");
   }
 }
 
 FixedNumber LoadFixedNumber(ColumnType type, const std::uint8_t* bytes) {
-  const ByteSpan b(bytes, FixedSizeOf(type));
   FixedNumber v;
   v.present = true;
   switch (type) {
-    case ColumnType::kByte: v.whole = b[0]; break;
-    case ColumnType::kInteger: v.whole = static_cast<std::int16_t>(ReadU16(b, 0)); break;
-    case ColumnType::kLong: v.whole = static_cast<std::int32_t>(ReadU32(b, 0)); break;
-    case ColumnType::kCurrency: v.whole = static_cast<std::int64_t>(ReadU64(b, 0)); break;
-    case ColumnType::kSingle: v.real = ReadF32(b, 0); break;
+    case ColumnType::kByte: v.whole = bytes[0]; break;
+    case ColumnType::kInteger: v.whole = static_cast<std::int16_t>(LoadLittleEndian(bytes, 2)); break;
+    case ColumnType::kLong: v.whole = static_cast<std::int32_t>(LoadLittleEndian(bytes, 4)); break;
+    case ColumnType::kCurrency: v.whole = static_cast<std::int64_t>(LoadLittleEndian(bytes, 8)); break;
+    case ColumnType::kSingle: {
+      const auto bits = static_cast<std::uint32_t>(LoadLittleEndian(bytes, 4));
+      float f;
+      std::memcpy(&f, &bits, sizeof f);
+      v.real = f;
+      break;
+    }
     case ColumnType::kDouble:
-    case ColumnType::kDateTime: v.real = ReadF64(b, 0); break;
+    case ColumnType::kDateTime: {
+      const std::uint64_t bits = LoadLittleEndian(bytes, 8);
+      std::memcpy(&v.real, &bits, sizeof bits);
+      break;
+    }
     default: throw std::invalid_argument("LoadFixedNumber: not a fixed-number column");
   }
   return v;
