@@ -86,6 +86,41 @@ RevolutionResults RevolutionCalculator::Step(double period, std::int32_t n) {
   return Finish(sum);
 }
 
+int RevolutionCalculator::FinishBlock(const float* sums, int count, RevolutionResults* results) {
+  count = std::min(count, kBlock);
+  std::array<float, kBlock> average{};
+  std::array<float, kBlock> omega{};
+  std::array<std::uint8_t, kBlock> clean{};
+  for (int i = 0; i < count; ++i) average[i] = static_cast<float>(static_cast<double>(sums[i]) / kWindowLength);
+  for (int i = 0; i < count; ++i) {
+    const double previous = i == 0 ? previousAverage_ : average[i - 1];
+    const double meanOfLastTwo = (static_cast<double>(average[i]) + previous) / 2.0;
+    const auto rpm = static_cast<float>(60.0 * (1.0 / meanOfLastTwo));
+    omega[i] = static_cast<float>(static_cast<double>(rpm) / kRpmPerRadianPerSecond);
+    results[i].average = average[i];
+    results[i].rpm = rpm;
+    results[i].omega = omega[i];
+    clean[i] = std::isfinite(sums[i]) && average[i] != 0.0f && meanOfLastTwo != 0.0 && std::isfinite(rpm) &&
+               rpm != 0.0f && std::isfinite(omega[i]);
+  }
+  for (int i = 0; i < count; ++i) {
+    const double o = omega[i];
+    const double previous = i == 0 ? previousOmega_ : omega[i - 1];
+    RevolutionResults& r = results[i];
+    r.energyChange = static_cast<float>((o * o - previous * previous) / 2.0 * static_cast<double>(inertia_));
+    r.power = static_cast<float>(static_cast<double>(r.energyChange) / static_cast<double>(r.average) / 1000.0);
+    r.torque = static_cast<float>(static_cast<double>(r.power) * kKilowattRpmPerNewtonMetre / static_cast<double>(r.rpm));
+    clean[i] = clean[i] && std::isfinite(r.energyChange) && std::isfinite(r.power) && std::isfinite(r.torque);
+  }
+  int done = 0;
+  while (done < count && clean[done] != 0) ++done;
+  if (done > 0) {
+    previousAverage_ = average[done - 1];
+    previousOmega_ = omega[done - 1];
+  }
+  return done;
+}
+
 RevolutionResults RevolutionCalculator::Finish(float sum) {
   // An overflow on the way stays infinite to the end.
   if (!std::isfinite(sum)) RaiseRuntimeError(errnum::kOverflow);

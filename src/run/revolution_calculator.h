@@ -55,6 +55,12 @@ class RevolutionCalculator {
   static constexpr int kBlock = 64;
   void ShiftIn(const double* periods, int count, std::int32_t n, float* sums);
   RevolutionResults Finish(float sum);
+  // Finish for up to kBlock revolutions at once, the same operations in the same order, each
+  // revolution's divisions independent of the next one's so that they overlap. Returns how many
+  // revolutions from the first on came out clean into `results`; the calculator then stands
+  // after the last of them. A revolution that would fail (and every one after it) is left for
+  // Finish, which raises its error in its turn.
+  int FinishBlock(const float* sums, int count, RevolutionResults* results);
 
  private:
   template <typename Slot>

@@ -72,6 +72,7 @@ RunPassOutcome RunPass(App& app, WindowPrecision precision, Header&& header,
   constexpr int kBlock = RevolutionCalculator::kBlock;
   double periods[kBlock] = {};
   float sums[kBlock] = {};
+  RevolutionResults finished[kBlock];
   const std::uint8_t* records = nullptr;
   for (std::size_t available; (available = reader.Available(&records)) > 0;) {
     const int count = available < static_cast<std::size_t>(kBlock) ? static_cast<int>(available) : kBlock;
@@ -82,9 +83,10 @@ RunPassOutcome RunPass(App& app, WindowPrecision precision, Header&& header,
       periods[accepted] = RunFileReader::PeriodOfCount(RunFileReader::CountOf(record), app.SensorMassRatio);
     }
     calculator.ShiftIn(periods, accepted, outcome.revolutions, sums);
+    const int clean = calculator.FinishBlock(sums, accepted, finished);
     for (int i = 0; i < accepted; ++i) {
       outcome.duration = run_pass_detail::AddToDuration(outcome.duration, periods[i]);
-      const RevolutionResults results = calculator.Finish(sums[i]);
+      const RevolutionResults results = i < clean ? finished[i] : calculator.Finish(sums[i]);
       perRevolution(periods[i], outcome.revolutions, results);
       outcome.revolutions = run_pass_detail::NextRevolution(outcome.revolutions);
     }

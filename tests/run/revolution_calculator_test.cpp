@@ -210,9 +210,16 @@ TEST_P(BothWindows, BlocksOfRevolutionsGiveTheSumsAndResultsOfOneAtATime) {
     const int count = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(block), periods.size() - n));
     std::vector<float> sums(static_cast<std::size_t>(count));
     calculator.ShiftIn(&periods[n], count, static_cast<std::int32_t>(n), sums.data());
+    // Every other block finished at once, the rest one revolution at a time.
+    std::vector<RevolutionResults> finished(static_cast<std::size_t>(count));
+    const bool together = block % 2 == 0;
+    if (together) {
+      ASSERT_EQ(calculator.FinishBlock(sums.data(), count, finished.data()), count);
+    }
     for (int i = 0; i < count; ++i, ++n) {
       ASSERT_EQ(sums[static_cast<std::size_t>(i)], plain[n]) << n;
-      const RevolutionResults r = calculator.Finish(sums[static_cast<std::size_t>(i)]);
+      const RevolutionResults r = together ? finished[static_cast<std::size_t>(i)]
+                                           : calculator.Finish(sums[static_cast<std::size_t>(i)]);
       ASSERT_EQ(r.average, stepped[n].average) << n;
       ASSERT_EQ(r.rpm, stepped[n].rpm) << n;
       ASSERT_EQ(r.power, stepped[n].power) << n;
@@ -221,6 +228,25 @@ TEST_P(BothWindows, BlocksOfRevolutionsGiveTheSumsAndResultsOfOneAtATime) {
   }
   for (std::size_t k = 0; k < periods.size(); ++k) {
     ASSERT_EQ(stepped[k].average, static_cast<float>(static_cast<double>(plain[k]) / 20)) << k;
+  }
+}
+
+TEST(RevolutionCalculatorBlocks, RevolutionThatWouldFailEndsTheCleanPartOfABlockAndFailsInItsTurn) {
+  std::vector<double> periods(30, 0.05);
+  periods[12] = 1e39;  // its window sum overflows single precision
+  RevolutionCalculator calculator(1.0f);
+  calculator.Reset(WindowPrecision::Double);
+  std::vector<float> sums(30);
+  calculator.ShiftIn(periods.data(), 30, 0, sums.data());
+  std::vector<RevolutionResults> finished(30);
+  ASSERT_EQ(calculator.FinishBlock(sums.data(), 30, finished.data()), 12);
+  EXPECT_EQ(finished[11].power, 0.0f);
+  EXPECT_EQ(finished[11].rpm, Calculate(std::vector<double>(12, 0.05), WindowPrecision::Double)[11].rpm);
+  try {
+    calculator.Finish(sums[12]);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 6);
   }
 }
 
