@@ -1,7 +1,11 @@
 // Create end to end: the physics processor, averaging, the loss curve and the information row,
 // on a simulated 1,000,000-revolution rundown (long and low-friction) and on a typical one of
 // about 5,000 revolutions. The preview runs once beforehand, as at start-up, to set the RPM
-// range; each iteration is a whole Create into a fresh file.
+// range; each iteration is a whole Create into a fresh file. Beside them, for comparison on the
+// same machine in the same run: Create with every row through the general record-set path,
+// the preview alone, and Debian's mdb-export reading the RawData table of the written file.
+//
+//   build/native/bench/create_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -10,6 +14,7 @@
 
 #include "app/startup_preview.h"
 #include "calfile/create_command.h"
+#include "calfile/record_set.h"
 #include "common/app.h"
 #include "sim/rundown_simulator.h"
 #include "bench_support.h"
@@ -48,6 +53,11 @@ frixa::RundownModel TypicalModel() {
   return m;
 }
 
+Rundown& LongRundown() {
+  static Rundown r("frixa-bench-create-long", LongModel());
+  return r;
+}
+
 void RunCreate(benchmark::State& state, Rundown& r) {
   for (auto _ : state) {
     frixa::DataControls dc;
@@ -61,10 +71,38 @@ void RunCreate(benchmark::State& state, Rundown& r) {
 }
 
 void BM_CreateMillionRevolutions(benchmark::State& state) {
-  static Rundown r("frixa-bench-create-long", LongModel());
+  Rundown& r = LongRundown();
   RunCreate(state, r);
 }
 BENCHMARK(BM_CreateMillionRevolutions)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_CreateMillionRevolutionsGeneralRows(benchmark::State& state) {
+  Rundown& r = LongRundown();
+  frixa::SetRowPath(frixa::RowPath::kGeneral);
+  RunCreate(state, r);
+  frixa::SetRowPath(frixa::RowPath::kBulk);
+}
+BENCHMARK(BM_CreateMillionRevolutionsGeneralRows)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_PreviewMillionRevolutions(benchmark::State& state) {
+  Rundown& r = LongRundown();
+  for (auto _ : state) frixa::RunStartupPreview(r.app);
+}
+BENCHMARK(BM_PreviewMillionRevolutions)->Unit(benchmark::kMillisecond);
+
+// Reading back only the RawData table of the million-revolution file with mdb-export.
+void BM_MdbExportRawDataOfMillionFile(benchmark::State& state) {
+  Rundown& r = LongRundown();
+  if (!std::filesystem::exists(r.ui.answer)) {
+    frixa::DataControls dc;
+    frixa::CreateCalibrationFile(r.app, dc);
+  }
+  const std::string command = "mdb-export -H '" + r.ui.answer + "' RawData > /dev/null";
+  for (auto _ : state) {
+    if (std::system(command.c_str()) != 0) state.SkipWithError("mdb-export failed");
+  }
+}
+BENCHMARK(BM_MdbExportRawDataOfMillionFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_CreateTypicalRundown(benchmark::State& state) {
   static Rundown r("frixa-bench-create-typical", TypicalModel());

@@ -41,7 +41,9 @@ void Rate(benchmark::State& state, std::int64_t rows) {
   state.counters["rows_per_second"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
 }
 
-void BM_AppendThroughRecordSet(benchmark::State& state) {
+// kRows RawData rows appended through a record set in write-behind mode, `append(rd, i)` each.
+template <typename Append>
+void AppendThroughRecordSet(benchmark::State& state, Append&& append) {
   const std::string path = BenchFile();
   for (auto _ : state) {
     state.PauseTiming();
@@ -52,19 +54,31 @@ void BM_AppendThroughRecordSet(benchmark::State& state) {
     rd.SetRecordSource("Select * From RawData");
     rd.Refresh();
     rd.SetWriteBehind(true);
-    for (int i = 0; i < kRows; ++i) {
-      rd.AddNew();
-      rd.SetField(0, frixa::FieldValue::Single(static_cast<float>(300 + i / 300)));
-      rd.SetField(1, frixa::FieldValue::Single(Kw(i)));
-      rd.SetField(2, frixa::FieldValue::Single(Nm(i)));
-      rd.Update();
-    }
+    for (int i = 0; i < kRows; ++i) append(rd, i);
     rd.SetDatabaseName("");
     rd.Refresh();  // saves
   }
   Rate(state, static_cast<std::int64_t>(state.iterations()) * kRows);
 }
+
+void BM_AppendThroughRecordSet(benchmark::State& state) {
+  AppendThroughRecordSet(state, [](frixa::RecordSet& rd, int i) {
+    rd.AddNew();
+    rd.SetField(0, frixa::FieldValue::Single(static_cast<float>(300 + i / 300)));
+    rd.SetField(1, frixa::FieldValue::Single(Kw(i)));
+    rd.SetField(2, frixa::FieldValue::Single(Nm(i)));
+    rd.Update();
+  });
+}
 BENCHMARK(BM_AppendThroughRecordSet)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_AppendRowsInBulkThroughRecordSet(benchmark::State& state) {
+  AppendThroughRecordSet(state, [](frixa::RecordSet& rd, int i) {
+    rd.AppendRow({frixa::RowNumber::Single(static_cast<float>(300 + i / 300)), frixa::RowNumber::Single(Kw(i)),
+                  frixa::RowNumber::Single(Nm(i))});
+  });
+}
+BENCHMARK(BM_AppendRowsInBulkThroughRecordSet)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_AppendThroughEngine(benchmark::State& state) {
   const std::string path = BenchFile();

@@ -83,6 +83,25 @@ std::string NumberText(const FieldValue& number) {
   return text;
 }
 
+jet::FixedNumber ToFixedNumber(double number, jet::ColumnType type) {
+  jet::FixedNumber f;
+  f.present = true;
+  switch (type) {
+    case ColumnType::kByte: f.whole = WholeNumber(number, 0, 255); break;
+    case ColumnType::kInteger: f.whole = WholeNumber(number, -32768, 32767); break;
+    case ColumnType::kLong: f.whole = WholeNumber(number, -2147483648.0, 2147483647.0); break;
+    case ColumnType::kCurrency: f.whole = WholeNumber(number * 10000.0, -9.2e18, 9.2e18); break;
+    case ColumnType::kSingle:
+      if (std::fabs(number) > std::numeric_limits<float>::max()) OutOfRange();
+      f.real = static_cast<float>(number);
+      break;
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime: f.real = number; break;
+    default: NoConversion();
+  }
+  return f;
+}
+
 jet::Value ToColumnValue(const FieldValue& value, const jet::ColumnDef& column) {
   if (value.IsNull()) return jet::Value();
   const bool isText = value.kind() == FieldValue::Kind::kText;
@@ -95,18 +114,13 @@ jet::Value ToColumnValue(const FieldValue& value, const jet::ColumnDef& column) 
       }
       return jet::Value(NumberOf(value) != 0);
     }
-    case ColumnType::kByte: return jet::Value(static_cast<std::int32_t>(WholeNumber(NumberOf(value), 0, 255)));
+    case ColumnType::kByte:
     case ColumnType::kInteger:
-      return jet::Value(static_cast<std::int32_t>(WholeNumber(NumberOf(value), -32768, 32767)));
     case ColumnType::kLong:
-      return jet::Value(static_cast<std::int32_t>(WholeNumber(NumberOf(value), -2147483648.0, 2147483647.0)));
-    case ColumnType::kCurrency:
-      return jet::Value(jet::Currency{WholeNumber(NumberOf(value) * 10000.0, -9.2e18, 9.2e18)});
-    case ColumnType::kSingle: {
-      const double d = NumberOf(value);
-      if (std::fabs(d) > std::numeric_limits<float>::max()) OutOfRange();
-      return jet::Value(static_cast<float>(d));
-    }
+      return jet::Value(static_cast<std::int32_t>(ToFixedNumber(NumberOf(value), column.Type()).whole));
+    case ColumnType::kCurrency: return jet::Value(jet::Currency{ToFixedNumber(NumberOf(value), column.Type()).whole});
+    case ColumnType::kSingle:
+      return jet::Value(static_cast<float>(ToFixedNumber(NumberOf(value), column.Type()).real));
     case ColumnType::kDouble: return jet::Value(NumberOf(value));
     case ColumnType::kDateTime:
       if (isText) NoConversion();

@@ -20,6 +20,10 @@ namespace frixa {
 // even, as the runtime does. Text keeps its cp1252 bytes; lengths are the engine's business.
 jet::Value ToColumnValue(const FieldValue& value, const jet::ColumnDef& column);
 
+// `number` as a column of a fixed-size number type (jet::IsFixedNumberType) stores it, by the
+// rules of ToColumnValue: 3349 for a number outside the column's range.
+jet::FixedNumber ToFixedNumber(double number, jet::ColumnType type);
+
 // The text a date value (days since 1899-12-30) takes in a text column: the platform's short
 // date form. Until the platform sets its own, "M/D/YYYY" (12/3/2024), the form of a US system.
 using DateTextFormatter = std::function<std::string(double days)>;

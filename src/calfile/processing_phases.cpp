@@ -75,14 +75,14 @@ class DirectAverages {
   DirectAverages(RecordSet& RD, const RpmRange& range)
       : first_(range.first), sums_(static_cast<std::size_t>(range.count)) {
     // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
-    RD.ForEachRow([&](std::span<const FieldValue> row) {
-      const FieldValue& rpm = row[0];
+    RD.ForEachNumberRow([&](std::span<const RowNumber> row) {
+      const RowNumber& rpm = row[0];
       if (rpm.IsNull()) return;
       const double offset = rpm.AsDouble() - static_cast<double>(first_);
       if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
       Sums& s = sums_[static_cast<std::size_t>(offset)];
-      const FieldValue& kw = row[1];
-      const FieldValue& nm = row[2];
+      const RowNumber& kw = row[1];
+      const RowNumber& nm = row[2];
       if (!kw.IsNull()) {
         s.kw += kw.AsDouble();
         ++s.kwCount;
@@ -134,8 +134,8 @@ class DirectPoints {
       : low_(range.first - 1), points_(static_cast<std::size_t>(range.count + 1)) {
     PD.SetRecordSource("Select * From PointData");
     PD.Refresh();
-    for (; !PD.Eof(); PD.MoveNext()) {
-      const FieldValue rpm = PD.Fields(0);
+    for (RecordSet::NumberScan scan = PD.ScanNumbers(); scan.Next();) {
+      const RowNumber rpm = scan.Field(0);
       if (rpm.IsNull()) continue;
       const double offset = rpm.AsDouble() - static_cast<double>(low_);
       if (offset < 0 || offset >= static_cast<double>(points_.size()) ||
@@ -144,8 +144,8 @@ class DirectPoints {
       }
       Point& p = points_[static_cast<std::size_t>(offset)];
       if (p.count++ == 0) {
-        p.kw = PD.Fields(1);
-        p.nm = PD.Fields(2);
+        p.kw = scan.Field(1).ToField();
+        p.nm = scan.Field(2).ToField();
       }
     }
   }
@@ -178,10 +178,9 @@ class SettledRpms {
   SettledRpms(RecordSet& RD, const RpmRange& range)
       : low_(range.first - 1), reached_(static_cast<std::size_t>(range.count + 1), false) {
     const std::string source = RD.RecordSource();
-    RD.SetRecordSource("Select * From RawData");
-    RD.Refresh();
+    RD.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
     long row = 0;
-    RD.ForEachRow([&](std::span<const FieldValue> values) {
+    RD.ForEachNumberRow([&](std::span<const RowNumber> values) {
       if (row++ < kFirstSettledRawRow || values[0].IsNull()) return;
       any_ = true;
       const double offset = values[0].AsDouble() - static_cast<double>(low_);
@@ -201,11 +200,7 @@ class SettledRpms {
 };
 
 void AppendLoss(RecordSet& LD, std::int64_t rpm, const FieldValue& kw, const FieldValue& nm) {
-  LD.AddNew();
-  LD.SetField(0, RpmField(rpm));
-  LD.SetField(1, kw);
-  LD.SetField(2, nm);
-  LD.Update();
+  LD.AppendRow({RowNumber::Of(RpmField(rpm)), RowNumber::Of(kw), RowNumber::Of(nm)});
 }
 
 }  // namespace
@@ -225,11 +220,8 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
     const std::int64_t rpm = range.first + i;
     const Means means = direct ? table.front().At(rpm) : StatementAverages(dc.RD, rpm);
     if (!means.kw.IsNull()) {
-      dc.PD.AddNew();
-      dc.PD.SetField(0, RpmField(rpm));
-      dc.PD.SetField(1, means.kw);
-      dc.PD.SetField(2, means.nm);
-      dc.PD.Update();
+      dc.PD.AppendRow(
+          {RowNumber::Of(RpmField(rpm)), RowNumber::Of(means.kw), RowNumber::Of(means.nm)});
       ++stored;
     }
     ui.ShowRpm(RpmText(rpm));

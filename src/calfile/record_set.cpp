@@ -1,6 +1,7 @@
 // RecordSet: statements run over the Jet reader, results held in memory.
 #include "calfile/record_set.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -74,6 +75,38 @@ const std::string& FieldValue::AsText() const {
   if (kind_ != Kind::kText) RaiseRuntimeError(errnum::kTypeMismatch);
   return text_;
 }
+
+// ---- RowNumber ------------------------------------------------------------------------------
+
+RowNumber RowNumber::Of(const FieldValue& value) {
+  switch (value.kind()) {
+    case FieldValue::Kind::kNull: return RowNumber();
+    case FieldValue::Kind::kText: RaiseRuntimeError(errnum::kTypeMismatch);
+    default: return RowNumber(value.kind(), value.AsDouble());
+  }
+}
+
+double RowNumber::AsDouble() const {
+  if (kind_ == FieldValue::Kind::kNull) RaiseRuntimeError(errnum::kInvalidUseOfNull);
+  return number_;
+}
+
+FieldValue RowNumber::ToField() const {
+  switch (kind_) {
+    case FieldValue::Kind::kInteger: return FieldValue::Integer(static_cast<std::int32_t>(number_));
+    case FieldValue::Kind::kSingle: return FieldValue::Single(static_cast<float>(number_));
+    case FieldValue::Kind::kDouble: return FieldValue::Double(number_);
+    case FieldValue::Kind::kDate: return FieldValue::Date(number_);
+    default: return FieldValue();
+  }
+}
+
+namespace {
+RowPath g_rowPath = RowPath::kBulk;
+}  // namespace
+
+void SetRowPath(RowPath path) { g_rowPath = path; }
+RowPath CurrentRowPath() { return g_rowPath; }
 
 // ---- running statements ---------------------------------------------------------------------
 
@@ -214,6 +247,130 @@ void RecordSet::ForEachRow(const std::function<void(std::span<const FieldValue>)
       for (std::size_t c = 0; c < row.size(); ++c) row[c] = FieldOf(scan.ReadValue(c));
       visit(row);
     }
+  });
+}
+
+// ---- rows in bulk -------------------------------------------------------------------------------
+
+namespace {
+
+RowNumber NumberOfValue(const jet::Value& value) { return RowNumber::Of(FieldOf(value)); }
+
+RowNumber NumberOfFixed(const jet::FixedNumber& f, jet::ColumnType type) {
+  if (!f.present) return RowNumber();
+  switch (type) {
+    case jet::ColumnType::kByte:
+    case jet::ColumnType::kInteger:
+    case jet::ColumnType::kLong: return RowNumber::Integer(static_cast<std::int32_t>(f.whole));
+    case jet::ColumnType::kCurrency: return RowNumber::Double(static_cast<double>(f.whole) / 10000.0);
+    case jet::ColumnType::kSingle: return RowNumber::Single(static_cast<float>(f.real));
+    case jet::ColumnType::kDateTime: return RowNumber::Date(f.real);
+    default: return RowNumber::Double(f.real);
+  }
+}
+
+bool IsFixedNumberColumn(const jet::ColumnDef& col) { return col.IsFixed() && jet::IsFixedNumberType(col.Type()); }
+
+}  // namespace
+
+struct RecordSet::NumberScan::State {
+  RecordSet* owner = nullptr;
+  Statement statement;
+  jet::TableDef def;
+  Resolved cols;
+  std::optional<jet::TableScan> scan;
+  std::vector<std::uint8_t> fixed;  // per column: read typed
+};
+
+RecordSet::NumberScan::NumberScan(RecordSet& owner) : state_(std::make_unique<State>()) {
+  (void)owner.Open();
+  State& s = *state_;
+  s.owner = &owner;
+  owner.Guarded([&] {
+    const jet::Database& db = owner.hold_.Db();
+    s.statement = ParseStatement(owner.recordSource_);
+    if (s.statement.kind != Statement::Kind::kSelectAll) RaiseJetError(errnum::kJetInvalidStatement);
+    s.def = db.Table(s.statement.table);
+    s.cols = Resolve(s.statement, s.def);
+    s.scan.emplace(db.Scan(s.def));
+    const bool bulk = CurrentRowPath() == RowPath::kBulk;
+    for (const auto& col : s.def.columns) s.fixed.push_back(bulk && IsFixedNumberColumn(col) ? 1 : 0);
+  });
+}
+
+RecordSet::NumberScan::NumberScan(NumberScan&&) noexcept = default;
+RecordSet::NumberScan& RecordSet::NumberScan::operator=(NumberScan&&) noexcept = default;
+RecordSet::NumberScan::~NumberScan() = default;
+
+bool RecordSet::NumberScan::Next() {
+  State& s = *state_;
+  return s.owner->Guarded([&] {
+    while (s.scan->Next()) {
+      if (RowMatches(*s.scan, s.statement, s.cols)) return true;
+    }
+    return false;
+  });
+}
+
+int RecordSet::NumberScan::FieldCount() const { return static_cast<int>(state_->def.columns.size()); }
+
+RowNumber RecordSet::NumberScan::Field(int position) const {
+  const State& s = *state_;
+  if (position < 0 || static_cast<std::size_t>(position) >= s.def.columns.size()) {
+    RaiseJetError(errnum::kJetItemNotFound);
+  }
+  const auto c = static_cast<std::size_t>(position);
+  return s.owner->Guarded([&] {
+    if (s.fixed[c] != 0) return NumberOfFixed(s.scan->ReadFixedNumber(c), s.def.columns[c].Type());
+    return NumberOfValue(s.scan->ReadValue(c));
+  });
+}
+
+RecordSet::NumberScan RecordSet::ScanNumbers() { return NumberScan(*this); }
+
+bool RecordSet::HoldsOnlyNumbers() const {
+  const Result& r = Open();
+  if (!r.updatable) return false;
+  for (const auto& col : r.columns) {
+    if (!IsFixedNumberColumn(col)) return false;
+  }
+  return true;
+}
+
+void RecordSet::AppendRow(std::span<const RowNumber> row) {
+  // The general way: exactly what a command's AddNew, SetField and Update do.
+  const auto general = [&] {
+    AddNew();
+    try {
+      for (std::size_t c = 0; c < row.size(); ++c) SetField(static_cast<int>(c), row[c].ToField());
+      Update();
+    } catch (...) {
+      editMode_ = EditMode::kNone;
+      buffer_.clear();
+      throw;
+    }
+  };
+  if (CurrentRowPath() == RowPath::kGeneral) return general();
+  Guarded([&] {
+    const Result& r = OpenForWriting();  // AddNew's checks
+    jet::Writer& writer = hold_.Db().Write();
+    if (!writer.TakesFixedRows(r.table)) return general();
+    editMode_ = EditMode::kNone;
+    buffer_.clear();
+    if (row.size() > r.columns.size()) RaiseJetError(errnum::kJetItemNotFound);
+    // SetField's conversions, then Update's checks in AppendFixed.
+    const std::size_t columns = r.columns.size();
+    std::array<jet::FixedNumber, 8> small;
+    std::vector<jet::FixedNumber> large;
+    jet::FixedNumber* numbers = small.data();
+    if (columns > small.size()) {
+      large.resize(columns);
+      numbers = large.data();
+    }
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (!row[c].IsNull()) numbers[c] = ToFixedNumber(row[c].AsDouble(), r.columns[c].Type());
+    }
+    writer.AppendFixed(r.table, std::span<const jet::FixedNumber>(numbers, columns));
   });
 }
 

@@ -38,6 +38,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -81,6 +83,40 @@ class FieldValue {
   double number_ = 0;  // integer, single (exactly widened), double or date
   std::string text_;
 };
+
+// A number of a row appended or read in bulk (RecordSet::AppendRow, RecordSet::NumberScan):
+// null, or a value of one of FieldValue's number kinds, without FieldValue's text.
+class RowNumber {
+ public:
+  RowNumber() = default;
+  static RowNumber Integer(std::int32_t v) { return RowNumber(FieldValue::Kind::kInteger, v); }
+  static RowNumber Single(float v) { return RowNumber(FieldValue::Kind::kSingle, v); }
+  static RowNumber Double(double v) { return RowNumber(FieldValue::Kind::kDouble, v); }
+  static RowNumber Date(double days) { return RowNumber(FieldValue::Kind::kDate, days); }
+  // The number a field holds; raises 13 (type mismatch) for text.
+  static RowNumber Of(const FieldValue& value);
+
+  FieldValue::Kind kind() const { return kind_; }
+  bool IsNull() const { return kind_ == FieldValue::Kind::kNull; }
+  // As FieldValue's: null raises 94.
+  double AsDouble() const;
+  FieldValue ToField() const;
+
+  friend bool operator==(const RowNumber&, const RowNumber&) = default;
+
+ private:
+  RowNumber(FieldValue::Kind kind, double number) : kind_(kind), number_(number) {}
+  FieldValue::Kind kind_ = FieldValue::Kind::kNull;
+  double number_ = 0;
+};
+
+// How rows appended by AppendRow and read by NumberScan reach the file. Bulk (the default):
+// tables of fixed-size numbers are written and read straight from their row bytes. General:
+// every row goes through AddNew, SetField and Update, and every field through a full decode;
+// the reference the bulk way is compared against. The files and values are the same.
+enum class RowPath { kBulk, kGeneral };
+void SetRowPath(RowPath path);
+RowPath CurrentRowPath();
 
 class RecordSet {
  public:
@@ -146,6 +182,50 @@ class RecordSet {
   void SetWholeFileSaves(bool on);
   // Saves what write-behind kept.
   void Flush();
+
+  // Appends one row to the table of this "Select *" record set: AddNew, SetField(position,
+  // row[position]) for each number given (the other fields stay null), Update, with their
+  // checks and error numbers. For commands that append in a loop; on a table of fixed-size
+  // numbers (RawData, PointData, Losses) the row is encoded straight into its page. On an
+  // error nothing of the row is stored and no row is left in edit mode.
+  void AppendRow(std::span<const RowNumber> row);
+  void AppendRow(std::initializer_list<RowNumber> row) { AppendRow(std::span<const RowNumber>(row.begin(), row.size())); }
+
+  // A typed scan of the rows that the record source, a "Select *" statement (its Where
+  // included), gives now, in stored order, as ForEachRow reads them: each field read as a
+  // number straight from the row's bytes. Field(position) raises 13 for a text, binary or
+  // Boolean column, 3265 for a position out of range. Must follow a Refresh; raises 3129 for
+  // an aggregate record source. The scan must not outlive the record set's binding.
+  class NumberScan {
+   public:
+    NumberScan(NumberScan&&) noexcept;
+    NumberScan& operator=(NumberScan&&) noexcept;
+    ~NumberScan();
+    // To the next row; false past the last.
+    bool Next();
+    int FieldCount() const;
+    RowNumber Field(int position) const;
+
+   private:
+    friend class RecordSet;
+    struct State;
+    explicit NumberScan(RecordSet& owner);
+    std::unique_ptr<State> state_;
+  };
+  NumberScan ScanNumbers();
+  // Whether every column of this "Select *" record set's table is a fixed-size number, so that
+  // NumberScan reads every field of it.
+  bool HoldsOnlyNumbers() const;
+  // Every row of ScanNumbers, all fields, passed to `visit` as a span of RowNumber.
+  template <typename Visit>
+  void ForEachNumberRow(Visit&& visit) {
+    NumberScan scan = ScanNumbers();
+    std::vector<RowNumber> row(static_cast<std::size_t>(scan.FieldCount()));
+    while (scan.Next()) {
+      for (std::size_t c = 0; c < row.size(); ++c) row[c] = scan.Field(static_cast<int>(c));
+      visit(std::span<const RowNumber>(row));
+    }
+  }
 
   // Reads the rows that the record source, a "Select *" statement, gives now, one at a time,
   // passing each to `visit` without keeping any: one pass over a table too large to hold as

@@ -63,6 +63,13 @@ void ApplyCommand(App& app, DataControls& dc) {
     ui.AppendStatusLine("Wait........");
     ui.AppendStatusLine("");
     ui.RepaintStatus();
+    if (dc.LD.HoldsOnlyNumbers() && dc.LD.FieldCount() >= 3) {
+      // A curve of numbers, as Create writes it: read typed, appended in bulk.
+      for (RecordSet::NumberScan scan = dc.LD.ScanNumbers(); scan.Next();) {
+        dc.LossCal.AppendRow({scan.Field(0), scan.Field(1), scan.Field(2)});
+      }
+      while (!dc.LD.Eof()) dc.LD.MoveNext();  // LD ends past its last row, as the copy leaves it
+    }
     while (!dc.LD.Eof()) {
       dc.LossCal.AddNew();
       dc.LossCal.SetField(0, dc.LD.Fields(0));

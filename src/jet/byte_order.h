@@ -19,13 +19,19 @@ namespace frixa::jet {
 using ByteSpan = std::span<const std::uint8_t>;
 using MutableByteSpan = std::span<std::uint8_t>;
 
+// The CorruptError of CheckRange, kept out of line so that the check itself inlines.
+[[noreturn, gnu::cold, gnu::noinline]] inline void ThrowOutOfRange(std::size_t size, std::size_t offset,
+                                                                   std::size_t length, const char* what) {
+  ThrowCorrupt(std::string(what) + ": " + std::to_string(length) + " bytes at offset " +
+               std::to_string(offset) + " lie outside a range of " + std::to_string(size) +
+               " bytes");
+}
+
 // Raises CorruptError unless [offset, offset + length) lies inside a range of `size` bytes.
 inline void CheckRange(std::size_t size, std::size_t offset, std::size_t length,
                        const char* what) {
-  if (offset > size || length > size - offset) {
-    ThrowCorrupt(std::string(what) + ": " + std::to_string(length) + " bytes at offset " +
-                 std::to_string(offset) + " lie outside a range of " + std::to_string(size) +
-                 " bytes");
+  if (offset > size || length > size - offset) [[unlikely]] {
+    ThrowOutOfRange(size, offset, length, what);
   }
 }
 

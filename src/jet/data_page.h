@@ -36,8 +36,8 @@ inline constexpr std::uint16_t kDeletedFlag = 0x8000;
 inline constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 // At most this many slots fit in the header part of a page.
 inline constexpr std::size_t kMaxSlots = (kPageSize - kSlotTableOffset) / kSlotSize;
-// A row pointer names its slot in one byte: the writer puts no more rows than this on a page.
-inline constexpr std::size_t kMaxRowsPerPage = 256;
+// Jet 3 keeps at most this many rows on a data page (a row pointer names its slot in one byte).
+inline constexpr std::size_t kMaxRowsPerPage = 255;
 inline constexpr std::uint16_t kFlagsMask = kOverflowFlag | kDeletedFlag;
 inline constexpr std::uint16_t kDeletedRow = kOverflowFlag | kDeletedFlag;  // 0xC000
 inline constexpr std::size_t kOverflowPointerSize = 4;                      // a RowPointer

@@ -83,6 +83,83 @@ void SplitRow(ByteSpan row, const TableDef& def, std::vector<FieldBytes>& out) {
   }
 }
 
+bool IsFixedNumberType(ColumnType type) {
+  switch (type) {
+    case ColumnType::kByte:
+    case ColumnType::kInteger:
+    case ColumnType::kLong:
+    case ColumnType::kCurrency:
+    case ColumnType::kSingle:
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime: return true;
+    default: return false;
+  }
+}
+
+namespace {
+
+// Little-endian numbers of `n` bytes at a place the caller has checked.
+std::uint64_t LoadLittleEndian(const std::uint8_t* p, int n) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < n; ++i) v |= std::uint64_t{p[i]} << (8 * i);
+  return v;
+}
+void StoreLittleEndian(std::uint8_t* p, std::uint64_t v, int n) {
+  for (int i = 0; i < n; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+void StoreFixedNumber(ColumnType type, const FixedNumber& value, std::uint8_t* out) {
+  switch (type) {
+    case ColumnType::kByte: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 1); break;
+    case ColumnType::kInteger: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 2); break;
+    case ColumnType::kLong: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 4); break;
+    case ColumnType::kCurrency: StoreLittleEndian(out, static_cast<std::uint64_t>(value.whole), 8); break;
+    case ColumnType::kSingle: {
+      const float f = static_cast<float>(value.real);
+      std::uint32_t bits;
+      std::memcpy(&bits, &f, sizeof bits);
+      StoreLittleEndian(out, bits, 4);
+      break;
+    }
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime: {
+      std::uint64_t bits;
+      std::memcpy(&bits, &value.real, sizeof bits);
+      StoreLittleEndian(out, bits, 8);
+      break;
+    }
+    default: throw std::invalid_argument("StoreFixedNumber: not a fixed-number column");
+  }
+}
+
+FixedNumber LoadFixedNumber(ColumnType type, const std::uint8_t* bytes) {
+  FixedNumber v;
+  v.present = true;
+  switch (type) {
+    case ColumnType::kByte: v.whole = bytes[0]; break;
+    case ColumnType::kInteger: v.whole = static_cast<std::int16_t>(LoadLittleEndian(bytes, 2)); break;
+    case ColumnType::kLong: v.whole = static_cast<std::int32_t>(LoadLittleEndian(bytes, 4)); break;
+    case ColumnType::kCurrency: v.whole = static_cast<std::int64_t>(LoadLittleEndian(bytes, 8)); break;
+    case ColumnType::kSingle: {
+      const auto bits = static_cast<std::uint32_t>(LoadLittleEndian(bytes, 4));
+      float f;
+      std::memcpy(&f, &bits, sizeof f);
+      v.real = f;
+      break;
+    }
+    case ColumnType::kDouble:
+    case ColumnType::kDateTime: {
+      const std::uint64_t bits = LoadLittleEndian(bytes, 8);
+      std::memcpy(&v.real, &bits, sizeof bits);
+      break;
+    }
+    default: throw std::invalid_argument("LoadFixedNumber: not a fixed-number column");
+  }
+  return v;
+}
+
 std::size_t FixedWidthOf(const ColumnDef& column) {
   const std::size_t size = FixedSizeOf(column.Type());
   return size != 0 ? size : column.length;

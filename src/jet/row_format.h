@@ -45,6 +45,23 @@ struct FieldBytes {
   ByteSpan bytes;
 };
 
+// A value of a fixed-size number column (Byte, Integer, Long, Currency, Single, Double,
+// DateTime), without the weight of a Value: `whole` for the whole-number types (Currency in
+// ten-thousandths), `real` for the others. `present` false is null.
+struct FixedNumber {
+  bool present = false;
+  std::int64_t whole = 0;
+  double real = 0;
+};
+
+// True for the column types a FixedNumber carries.
+bool IsFixedNumberType(ColumnType type);
+
+// The bytes of a present value of `type` (a fixed-number type), FixedSizeOf(type) of them.
+void StoreFixedNumber(ColumnType type, const FixedNumber& value, std::uint8_t* out);
+// The value stored in `bytes` (FixedSizeOf(type) of them) for `type`.
+FixedNumber LoadFixedNumber(ColumnType type, const std::uint8_t* bytes);
+
 // Splits `row` into the fields of `def.columns`, in that order, into `out`. Raises
 // CorruptError when a count, an offset or a column's bytes do not fit inside the row.
 void SplitRow(ByteSpan row, const TableDef& def, std::vector<FieldBytes>& out);

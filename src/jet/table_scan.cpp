@@ -1,6 +1,7 @@
 // TableScan: the stored-order walk over a table's pages and slots.
 #include "jet/table_scan.h"
 
+#include <stdexcept>
 #include <string>
 
 #include "jet/usage_map.h"
@@ -72,20 +73,61 @@ bool TableScan::Advance() {
 void TableScan::LoadRow(const DataPageView& page, std::uint16_t slot) {
   storage_ = RowLocation{page.Number(), slot};
   row_ = page.Row(slot);
-  SplitRow(row_, *def_, fields_);
+  split_ = false;
+}
+
+const std::vector<FieldBytes>& TableScan::Fields() const {
+  if (!split_) {
+    NameCorruption(file_->Name(), [&] { SplitRow(row_, *def_, fields_); });
+    split_ = true;
+  }
+  return fields_;
 }
 
 Value TableScan::ReadValue(std::size_t column) const {
+  const std::vector<FieldBytes>& fields = Fields();
   return NameCorruption(file_->Name(), [&] {
-    return DecodeValue(*file_, def_->columns.at(column), fields_.at(column));
+    return DecodeValue(*file_, def_->columns.at(column), fields.at(column));
   });
 }
 
 std::vector<Value> TableScan::ReadRow() const {
+  const std::size_t count = Fields().size();
   std::vector<Value> values;
-  values.reserve(fields_.size());
-  for (std::size_t c = 0; c < fields_.size(); ++c) values.push_back(ReadValue(c));
+  values.reserve(count);
+  for (std::size_t c = 0; c < count; ++c) values.push_back(ReadValue(c));
   return values;
+}
+
+FixedNumber TableScan::FromSplit(std::size_t column) const {
+  const FieldBytes& f = Fields()[column];
+  return f.present ? LoadFixedNumber(def_->columns[column].Type(), f.bytes.data()) : FixedNumber{};
+}
+
+FixedNumber TableScan::ReadFixedNumber(std::size_t column) const {
+  const ColumnDef& col = def_->columns.at(column);
+  if (!col.IsFixed() || !IsFixedNumberType(col.Type())) {
+    throw std::invalid_argument("TableScan: a typed read of a column that is no fixed-size number");
+  }
+  if (def_->varColumnCount > 0) {
+    // Where the fixed area ends depends on the variable part: the full split checks it.
+    return FromSplit(column);
+  }
+  // count | fixed area | null mask, as SplitRow reads a row without variable columns.
+  const std::size_t length = row_.size();
+  if (length == 0) NameCorruption(file_->Name(), [] { ThrowCorrupt("row: no bytes"); });
+  const std::size_t rowColumns = row_[row_format::kColumnCountOffset];
+  const std::size_t maskSize = row_format::NullMaskSize(rowColumns);
+  if (1 + maskSize > length || col.number >= rowColumns) {
+    // A damaged row, or one written before the column existed: the split says which.
+    return FromSplit(column);
+  }
+  const std::size_t maskStart = length - maskSize;
+  if (((row_[maskStart + col.number / 8] >> (col.number % 8)) & 1u) == 0) return FixedNumber{};
+  const std::size_t size = FixedSizeOf(col.Type());
+  const std::size_t start = row_format::kFixedAreaOffset + col.fixedOffset;
+  if (start > maskStart || size > maskStart - start) return FromSplit(column);  // raises
+  return LoadFixedNumber(col.Type(), row_.data() + start);
 }
 
 }  // namespace frixa::jet

@@ -40,15 +40,20 @@ class TableScan {
   RowLocation Location() const { return location_; }
   RowLocation StorageLocation() const { return storage_; }
   ByteSpan RowBytes() const { return row_; }
-  // The current row's fields, in the order of the definition's columns.
-  const std::vector<FieldBytes>& Fields() const { return fields_; }
+  // The current row's fields, in the order of the definition's columns. The row is split
+  // into them when first asked for.
+  const std::vector<FieldBytes>& Fields() const;
   Value ReadValue(std::size_t column) const;
   std::vector<Value> ReadRow() const;
+  // The typed read of a column of a fixed-size number type (IsFixedNumberType), straight from
+  // the row's bytes: the same value as ReadValue, with the same checks of the row's layout.
+  FixedNumber ReadFixedNumber(std::size_t column) const;
 
  private:
   bool Advance();
   bool EnterPage();
   void LoadRow(const DataPageView& page, std::uint16_t slot);
+  FixedNumber FromSplit(std::size_t column) const;
 
   const PageFile* file_;
   const TableDef* def_;
@@ -59,7 +64,8 @@ class TableScan {
   RowLocation location_;
   RowLocation storage_;
   ByteSpan row_;
-  std::vector<FieldBytes> fields_;
+  mutable std::vector<FieldBytes> fields_;
+  mutable bool split_ = false;  // fields_ holds the current row's fields
 };
 
 }  // namespace frixa::jet

@@ -142,6 +142,14 @@ std::vector<PageNumber> InlinePages(ByteSpan row) {
   return out;
 }
 
+// Where a new inline window for the pages lo..hi starts: page 0 when they fit there, as in
+// every file Jet writes; otherwise the multiple of 8 at or below lo, so the window begins on
+// a whole bitmap byte. The caller checks that hi fits.
+PageNumber WindowStart(PageNumber lo, PageNumber hi, std::size_t bits) {
+  if (hi < bits) return 0;
+  return lo & ~PageNumber{7};
+}
+
 // Gives an inline map the window that starts at `start` and the pages `members`.
 void Rebase(UsageMapPages& pages, const MapRow& at, PageNumber start, const std::vector<PageNumber>& members) {
   const MutableByteSpan row = at.Edit(pages);
@@ -219,12 +227,14 @@ void SetUsageMapBit(UsageMapPages& pages, RowPointer map, PageNumber page, bool 
       const PageNumber lo = members.empty() ? page : std::min(page, members.front());
       const PageNumber hi = members.empty() ? page : std::max(page, members.back());
       members.push_back(page);
-      if (hi - lo < bits) {
-        Rebase(pages, at, lo, members);
+      const PageNumber window = WindowStart(lo, hi, bits);
+      if (hi - window < bits) {
+        Rebase(pages, at, window, members);
         return;
       }
       if (kind == UsageMapKind::kHint) {
-        Rebase(pages, at, page, members);  // keeps those in [page, page + bits)
+        // Keeps those in the window that holds `page`.
+        Rebase(pages, at, WindowStart(page, page, bits), members);
         return;
       }
     }

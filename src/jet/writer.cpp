@@ -118,6 +118,11 @@ Writer::TableState Writer::LoadState(PageNumber table) {
   std::vector<std::uint8_t> smallest;
   EncodeRow(t.def.columns, t.def.maxColumns, nulls, smallest);
   t.freeThreshold = smallest.size() + data_page::kSlotSize;
+  t.fixedRows = t.def.varColumnCount == 0 &&
+                std::all_of(t.def.columns.begin(), t.def.columns.end(), [](const ColumnDef& col) {
+                  return col.IsFixed() && IsFixedNumberType(col.Type());
+                });
+  t.emptyRow = std::move(smallest);
 
   // New rows go after the last data page the table owns.
   const std::vector<PageNumber> owned = NameCorruption(file_.Name(), [&] {
@@ -426,6 +431,39 @@ RowLocation Writer::Append(PageNumber table, std::span<const Value> values) {
   Guard();
   TableState& t = State(table);
   Encode(t, values, true);
+  return NameCorruption(path_, [&] {
+    return Change([&] {
+      const RowLocation at = Place(t, row_, 0);
+      AddToRowCount(t, +1);
+      return at;
+    });
+  });
+}
+
+bool Writer::TakesFixedRows(PageNumber table) { return State(table).fixedRows; }
+
+RowLocation Writer::AppendFixed(PageNumber table, std::span<const FixedNumber> values) {
+  Guard();
+  TableState& t = State(table);
+  const auto& columns = t.def.columns;
+  if (!t.fixedRows || values.size() != columns.size()) {
+    throw std::invalid_argument("Writer: AppendFixed needs one number per column of a table of fixed numbers");
+  }
+  row_.assign(t.emptyRow.begin(), t.emptyRow.end());
+  const std::size_t mask = row_.size() - row_format::NullMaskSize(t.def.maxColumns);
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const ColumnDef& col = columns[c];
+    const FixedNumber& v = values[c];
+    if (!v.present) {
+      if (t.rules[c].required) RaiseJetError(errnum::kJetNullNotAllowed, t.name + "." + col.name);
+      continue;
+    }
+    if (col.Type() == ColumnType::kByte && (v.whole < 0 || v.whole > 255)) RaiseJetError(errnum::kJetNumericOverflow);
+    if (col.Type() == ColumnType::kInteger && (v.whole < -32768 || v.whole > 32767)) RaiseJetError(errnum::kJetNumericOverflow);
+    if (col.Type() == ColumnType::kLong && (v.whole < -2147483648LL || v.whole > 2147483647LL)) RaiseJetError(errnum::kJetNumericOverflow);
+    StoreFixedNumber(col.Type(), v, row_.data() + row_format::kFixedAreaOffset + col.fixedOffset);
+    row_[mask + col.number / 8] = static_cast<std::uint8_t>(row_[mask + col.number / 8] | (1u << (col.number % 8)));
+  }
   return NameCorruption(path_, [&] {
     return Change([&] {
       const RowLocation at = Place(t, row_, 0);

@@ -23,18 +23,22 @@ void ProcessRunData(App& app, RecordSet& RD) {
       ui.AppendStatusLine("Initialising -  Done");
     };
     std::string shown;  // the RPM display's text, so that an unchanged value is not redrawn
+    float shownValue = 0.0f;
+    bool hasShown = false;
     const auto perRevolution = [&](double, std::int32_t n, const RevolutionResults& r) {
       if (n <= 1) return;  // the first two revolutions only prime the calculator
       const float whole = std::floor(r.rpm);
-      RD.AddNew();
-      RD.SetField(0, FieldValue::Single(whole));
-      RD.SetField(1, FieldValue::Single(std::fabs(r.power)));
-      RD.SetField(2, FieldValue::Single(std::fabs(r.torque)));
-      RD.Update();
-      std::string digits = PlainWholeNumberText(whole);
-      if (digits != shown) {
-        shown = std::move(digits);
-        ui.ShowRpm(shown);
+      RD.AppendRow({RowNumber::Single(whole), RowNumber::Single(std::fabs(r.power)),
+                    RowNumber::Single(std::fabs(r.torque))});
+      // The text changes only with the value: formatted only then.
+      if (!hasShown || whole != shownValue) {
+        std::string digits = PlainWholeNumberText(whole);
+        hasShown = true;
+        shownValue = whole;
+        if (digits != shown) {
+          shown = std::move(digits);
+          ui.ShowRpm(shown);
+        }
       }
       ui.RefreshRpm();
     };

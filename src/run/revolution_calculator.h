@@ -51,9 +51,26 @@ class RevolutionCalculator {
   // (0 / 0) and Error 6 for any overflow or invalid result.
   RevolutionResults Step(double period, std::int32_t n);
 
+  // Step split in two for a run pass that works through its records in blocks: ShiftIn feeds
+  // the periods of `count` consecutive revolutions (best kBlock), the first of them revolution `n`,
+  // into the window and gives each one's window sum, the 20 additions of every sum in the
+  // same order and with the same rounding as Step. The sums of a block are independent of
+  // each other, so they are computed side by side, where the compiler can vectorise them.
+  // Finish then completes each revolution in turn from its sum, raising Step's errors.
+  static constexpr int kBlock = 64;
+  void ShiftIn(const double* periods, int count, std::int32_t n, float* sums);
+  RevolutionResults Finish(float sum);
+  // Finish for up to kBlock revolutions at once, the same operations in the same order, each
+  // revolution's divisions independent of the next one's so that they overlap. Returns how many
+  // revolutions from the first on came out clean into `results`; the calculator then stands
+  // after the last of them. A revolution that would fail (and every one after it) is left for
+  // Finish, which raises its error in its turn.
+  int FinishBlock(const float* sums, int count, RevolutionResults* results);
+
  private:
   template <typename Slot>
-  float ShiftInAndSum(std::array<Slot, kWindowLength + 1>& window, double period, bool first);
+  void ShiftInBlock(std::array<Slot, kWindowLength + 1>& window, const double* periods, int count,
+                    bool first, float* sums);
 
   float inertia_;
   WindowPrecision precision_ = WindowPrecision::Single;

@@ -82,6 +82,12 @@ RunRecord RunFileReader::ReadRecord() {
   return r;
 }
 
+std::size_t RunFileReader::Available(const std::uint8_t** records) {
+  if (AtEnd()) return 0;
+  *records = buffer_.get() + begin_;
+  return (end_ - begin_) / kRunRecordSize;
+}
+
 void RunFileReader::Close() {
   if (file_ != nullptr) {
     std::fclose(file_);

@@ -72,6 +72,11 @@ class RunFileReader {
   bool AtEnd();
   // The next record; all 16 bytes are consumed. Precondition: !AtEnd().
   RunRecord ReadRecord();
+  // The records as they lie in the buffer, for a pass that works through them in place: the
+  // number of whole records that follow `*records` (refilling the buffer when none is left;
+  // 0 at the end of the file). Consume(count) then moves past `count` of them.
+  std::size_t Available(const std::uint8_t** records);
+  void Consume(std::size_t count) { begin_ += count * kRunRecordSize; }
   void Close();
 
   // A record is rejected only when its marker is not '#' and none of its count bytes is 0.
@@ -79,16 +84,27 @@ class RunFileReader {
     return record.marker == kWellFormedMarker || record.countHigh == 0 ||
            record.countMiddle == 0 || record.countLow == 0;
   }
+  // The same tests on a record's 16 bytes.
+  static bool IsAcceptable(const std::uint8_t* record) {
+    return record[kMarkerOffset] == kWellFormedMarker || record[kCountHighOffset] == 0 ||
+           record[kCountMiddleOffset] == 0 || record[kCountLowOffset] == 0;
+  }
+  static std::uint32_t CountOf(const std::uint8_t* record) {
+    return (std::uint32_t{record[kCountHighOffset]} << 16) |
+           (std::uint32_t{record[kCountMiddleOffset]} << 8) | record[kCountLowOffset];
+  }
   // The period of one revolution of the mass in seconds: the sensor's count scaled by the
   // sensor-to-mass ratio.
   static double Period(const RunRecord& record, float sensorMassRatio) {
-    return static_cast<double>(record.Count()) * static_cast<double>(sensorMassRatio) /
-           kMicrosecondsPerSecond;
+    return PeriodOfCount(record.Count(), sensorMassRatio);
+  }
+  static double PeriodOfCount(std::uint32_t count, float sensorMassRatio) {
+    return static_cast<double>(count) * static_cast<double>(sensorMassRatio) / kMicrosecondsPerSecond;
   }
 
  private:
-  // 4096 records per read.
-  static constexpr std::size_t kBufferSize = 4096 * kRunRecordSize;
+  // 65536 records (1 MB) per read.
+  static constexpr std::size_t kBufferSize = 65536 * kRunRecordSize;
 
   bool Refill();
 

@@ -66,19 +66,37 @@ RunPassOutcome RunPass(App& app, WindowPrecision precision, Header&& header,
 
   RunFileReader reader;  // closes the file on every way out
   reader.Open(app.ProgramFile(kRunFileName));
-  while (!reader.AtEnd()) {
-    const RunRecord record = reader.ReadRecord();
-    if (!RunFileReader::IsAcceptable(record)) {
+  // The records are taken in blocks straight from the reader's buffer: the accepted records
+  // of a block up to the first rejected one have their window sums computed together, then
+  // each revolution is finished and handed on in order, exactly as one record at a time.
+  constexpr int kBlock = RevolutionCalculator::kBlock;
+  double periods[kBlock] = {};
+  float sums[kBlock] = {};
+  RevolutionResults finished[kBlock];
+  const std::uint8_t* records = nullptr;
+  for (std::size_t available; (available = reader.Available(&records)) > 0;) {
+    const int count = available < static_cast<std::size_t>(kBlock) ? static_cast<int>(available) : kBlock;
+    int accepted = 0;
+    for (; accepted < count; ++accepted) {
+      const std::uint8_t* record = records + static_cast<std::size_t>(accepted) * kRunRecordSize;
+      if (!RunFileReader::IsAcceptable(record)) break;
+      periods[accepted] = RunFileReader::PeriodOfCount(RunFileReader::CountOf(record), app.SensorMassRatio);
+    }
+    calculator.ShiftIn(periods, accepted, outcome.revolutions, sums);
+    const int clean = calculator.FinishBlock(sums, accepted, finished);
+    for (int i = 0; i < accepted; ++i) {
+      outcome.duration = run_pass_detail::AddToDuration(outcome.duration, periods[i]);
+      const RevolutionResults results = i < clean ? finished[i] : calculator.Finish(sums[i]);
+      perRevolution(periods[i], outcome.revolutions, results);
+      outcome.revolutions = run_pass_detail::NextRevolution(outcome.revolutions);
+    }
+    reader.Consume(static_cast<std::size_t>(accepted));
+    if (accepted < count) {
       app.ui.ShowMessage(kCorruptRunDataText, kCorruptRunDataTitle, MessageIcon::None,
                          MessageButtons::Ok);
       reader.Close();
       return outcome;
     }
-    const double period = RunFileReader::Period(record, app.SensorMassRatio);
-    outcome.duration = run_pass_detail::AddToDuration(outcome.duration, period);
-    const RevolutionResults results = calculator.Step(period, outcome.revolutions);
-    perRevolution(period, outcome.revolutions, results);
-    outcome.revolutions = run_pass_detail::NextRevolution(outcome.revolutions);
   }
   reader.Close();
 

@@ -20,6 +20,7 @@
 #include "host/remove_command.h"
 #include "run/revolution_calculator.h"
 #include "support/calibration_fixture.h"
+#include "support/jet_test_files.h"
 
 namespace frixa {
 namespace {
@@ -43,6 +44,10 @@ class CreateTest : public ::testing::Test {
   void CreateAs(const std::string& typed, PhaseMethod method = PhaseMethod::kDirect) {
     p.ui.fileNameAnswers.push_back(typed.empty() ? "" : p.CalFile(typed));
     CreateCalibrationFile(p.app, p.dc, method);
+  }
+  void ApplyAs(const std::string& name) {
+    p.ui.fileNameAnswers.push_back(p.CalFile(name));
+    ApplyCommand(p.app, p.dc);
   }
   ProgramFolder p;
 };
@@ -185,6 +190,43 @@ TEST_F(CreateTest, DirectAndStatementWaysWriteIdenticalFiles) {
       EXPECT_EQ(a, b) << table << " with jitter " << jitter;
     }
     EXPECT_TRUE(p.ui.messages.empty());
+  }
+}
+
+// Forces the general row path (AddNew, SetField, Update per row; a full decode per field) for
+// its lifetime.
+struct GeneralRowPath {
+  GeneralRowPath() { SetRowPath(RowPath::kGeneral); }
+  ~GeneralRowPath() { SetRowPath(RowPath::kBulk); }
+};
+
+TEST_F(CreateTest, BulkAndGeneralRowPathsWriteTheSameFilesByteForByte) {
+  RundownModel longer = ShortRundown();  // over 1,100 pages: reference usage maps
+  longer.startRpm = 6000;
+  longer.frictionA = 0.25;  // constant friction only, low: a long coast
+  longer.frictionB = longer.frictionC = 0.0;
+  longer.jitterUs = 2.0;
+  RundownModel jittery = ShortRundown();
+  jittery.jitterUs = 25.0;
+  for (const RundownModel& model : {ShortRundown(), jittery, longer}) {
+    {
+      const double jitter = model.jitterUs;
+      p.SimulateAndPreview(model);
+      {
+        const GeneralRowPath general;
+        CreateAs("general");
+        ApplyAs("general.Frixa");
+      }
+      const auto generalHost = testing::FileBytes(p.app.ProgramFile(kHostLossFileName));
+      CreateAs("bulk");
+      ApplyAs("bulk.Frixa");
+      ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
+      const auto bulk = testing::FileBytes(p.CalFile("bulk.Frixa"));
+      EXPECT_GT(bulk.size(), model.startRpm > 2000 ? 1100u * 2048u : 2u * 2048u);
+      EXPECT_TRUE(bulk == testing::FileBytes(p.CalFile("general.Frixa"))) << "jitter " << jitter;
+      EXPECT_TRUE(testing::FileBytes(p.app.ProgramFile(kHostLossFileName)) == generalHost);
+      EXPECT_EQ(ReadTable(p.CalFile("bulk.Frixa"), "Losses"), ReadTable(p.app.ProgramFile(kHostLossFileName), "Losses"));
+    }
   }
 }
 

@@ -17,6 +17,8 @@
 #include "calfile/resources.h"
 #include "calfile/templates.h"
 #include "jet/database.h"
+#include "jet/db_builder.h"
+#include "jet/usage_map.h"
 #include "support/jet_consistency.h"
 #include "support/jet_test_files.h"
 #include "support/mdbtools_run.h"
@@ -213,6 +215,74 @@ TEST(JetWriterWithMdbtools, HostLossFileAfterTheCurveIsCopiedIn) {
   EXPECT_EQ(ours[250], (std::vector<std::string>{"500", Printf("%.8g", 500 * 0.0021f), ""}));
   EXPECT_EQ(MdbCount(path, "Losses"), 3351u);
   ExpectConsistent(path);
+}
+
+// The owned-pages maps of a file past 2,000 pages: a map that stays inline has its window on
+// page 0 when its pages fit there, else on the multiple of 8 at or below its lowest page.
+TEST(JetWriterWithMdbtools, FileOfOver2000PagesKeepsItsMapWindowsOnWholeBytesAndReadsBack) {
+  const ScratchFile file(Template(kCalibrationTemplateId));
+  const std::string path = file.str();
+  {
+    RecordSet rd = Bound(path, "Select * From RawData");
+    rd.SetWriteBehind(true);
+    for (int i = 0; i < 127 * 2150; ++i) {
+      rd.AppendRow({RowNumber::Single(static_cast<float>(300 + i / 97)), RowNumber::Single(Kw(i)),
+                    RowNumber::Single(Nm(i))});
+    }
+    RecordSet pd = Bound(path, "Select * From PointData");
+    for (int rpm = 300; rpm < 3100; ++rpm) {
+      pd.AppendRow({RowNumber::Integer(rpm), RowNumber::Single(Kw(rpm)), RowNumber::Single(Nm(rpm))});
+    }
+    RecordSet ld = Bound(path, "Select * From Losses");
+    for (int rpm = 300; rpm < 3100; ++rpm) {
+      ld.AppendRow({RowNumber::Integer(rpm), RowNumber::Single(Kw(rpm) * 2), RowNumber::Single(Nm(rpm) * 2)});
+    }
+  }  // let go: saved
+  const jet::Database db = jet::Database::Open(path);
+  ASSERT_GT(db.Pages().PageCount(), 2000u);
+  int inlineMaps = 0;
+  for (const char* table : {"RawData", "PointData", "Losses", "Info"}) {
+    const jet::TableDef def = db.Table(table);
+    const std::vector<jet::PageNumber> pages = jet::ReadUsageMap(db.Pages(), def.ownedPagesMap);
+    const jet::ByteSpan row = jet::DataPageView(db.Pages().Page(def.ownedPagesMap.page)).Row(def.ownedPagesMap.row);
+    if (row[0] != jet::usage_map::kInline) continue;
+    ++inlineMaps;
+    const std::uint32_t start = jet::ReadU32(row, 1);
+    if (pages.empty() || pages.back() < 1024) {
+      EXPECT_EQ(start, 0u) << table;
+    } else {
+      EXPECT_EQ(start, pages.front() / 8 * 8) << table;
+    }
+  }
+  EXPECT_EQ(inlineMaps, 3);  // RawData's map took the reference form
+  for (const char* table : {"RawData", "PointData", "Losses"}) {
+    const Table ours = OurRows(path, table);
+    EXPECT_EQ(ExportedRows(path, table), ours) << table;
+    EXPECT_EQ(MdbCount(path, table), ours.size()) << table;
+  }
+  EXPECT_EQ(OurRows(path, "PointData").size(), 2800u);
+  ExpectConsistent(path);
+}
+
+TEST(JetWriterWithMdbtools, PagesOfTinyRowsHoldAtMost255AndReadBack) {
+  jet::DatabaseSchema schema;
+  schema.tables.push_back(jet::NewTable{"Tiny", {jet::NewColumn::Text("A", 10)}});
+  const ScratchFile file(jet::BuildDatabase(schema));
+  {
+    jet::Database db = jet::Database::Open(file.str());
+    const jet::TableDef tiny = db.Table("Tiny");
+    db.Write().SetMode(jet::WriteMode::kWriteBehind);
+    for (int i = 0; i < 600; ++i) db.Write().Append(tiny.page, std::vector<jet::Value>(1));
+    db.Write().Flush();
+  }
+  // A header line, then one (empty) line per row.
+  const std::string exported = RunCommand("mdb-export " + ShellQuote(file.str()) + " Tiny");
+  EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 601);
+  const jet::Database db = jet::Database::Open(file.str());
+  for (const jet::PageNumber p : jet::ReadUsageMap(db.Pages(), db.Table("Tiny").ownedPagesMap)) {
+    EXPECT_LE(jet::DataPageView(db.Pages().Page(p)).SlotCount(), 255u) << p;
+  }
+  ExpectConsistent(file.str());
 }
 
 }  // namespace

@@ -168,11 +168,31 @@ class MapFile : public UsageMapPages {
 
 constexpr RowPointer kTableMap{1, 1};
 
+std::uint32_t MapStart(MapFile& f) { return ReadU32(DataPageView(f.file_.Page(1)).Row(kTableMap.row), 1); }
+
+TEST(JetUsageMapEditing, NewInlineWindowStartsAtPageZeroWhenItFitsElseAtAMultipleOf8) {
+  MapFile f(2200, 2200);
+  SetUsageMapBit(f, kTableMap, 700, true, UsageMapKind::kExact);
+  SetUsageMapBit(f, kTableMap, 1023, true, UsageMapKind::kExact);  // both fit a window from 0
+  EXPECT_EQ(MapStart(f), 0u);
+  SetUsageMapBit(f, kTableMap, 1500, false, UsageMapKind::kExact);  // clearing moves nothing
+  EXPECT_EQ(MapStart(f), 0u);
+  SetUsageMapBit(f, kTableMap, 700, false, UsageMapKind::kExact);
+  SetUsageMapBit(f, kTableMap, 1030, true, UsageMapKind::kExact);  // 1023..1030: from 1016
+  EXPECT_EQ(MapStart(f), 1016u);
+  EXPECT_EQ(ReadUsageMap(f.file_, kTableMap), (std::vector<PageNumber>{1023, 1030}));
+  // 1023..2045 spans 1023 pages, but no multiple of 8 lets one window hold both: bitmap pages.
+  SetUsageMapBit(f, kTableMap, 2045, true, UsageMapKind::kExact);
+  EXPECT_EQ(DataPageView(f.file_.Page(1)).Row(kTableMap.row)[0], usage_map::kReference);
+  EXPECT_EQ(ReadUsageMap(f.file_, kTableMap), (std::vector<PageNumber>{1023, 1030, 2045}));
+}
+
 TEST(JetUsageMapEditing, ExactMapMovesItsWindowAndThenTurnsIntoBitmapPages) {
   MapFile f(2100, 2100);
   SetUsageMapBit(f, kTableMap, 1500, true, UsageMapKind::kExact);  // outside 0..1023: window moves
   SetUsageMapBit(f, kTableMap, 1600, true, UsageMapKind::kExact);
   EXPECT_EQ(ReadUsageMap(f.file_, kTableMap), (std::vector<PageNumber>{1500, 1600}));
+  EXPECT_EQ(MapStart(f), 1496u);  // the multiple of 8 at or below 1500
   EXPECT_EQ(f.PageCount(), 2100u);
   SetUsageMapBit(f, kTableMap, 5, true, UsageMapKind::kExact);  // 5..1600 spans more than 1024
   EXPECT_EQ(ReadUsageMap(f.file_, kTableMap), (std::vector<PageNumber>{5, 1500, 1600}));
@@ -187,8 +207,10 @@ TEST(JetUsageMapEditing, ExactMapMovesItsWindowAndThenTurnsIntoBitmapPages) {
 TEST(JetUsageMapEditing, FreeSpaceHintMovesToTheNewPageAndForgetsTheFarOldOne) {
   MapFile f(2100, 2100);
   SetUsageMapBit(f, kTableMap, 5, true, UsageMapKind::kHint);
-  SetUsageMapBit(f, kTableMap, 2000, true, UsageMapKind::kHint);
-  EXPECT_EQ(ReadUsageMap(f.file_, kTableMap), (std::vector<PageNumber>{2000}));
+  EXPECT_EQ(MapStart(f), 0u);
+  SetUsageMapBit(f, kTableMap, 2003, true, UsageMapKind::kHint);
+  EXPECT_EQ(ReadUsageMap(f.file_, kTableMap), (std::vector<PageNumber>{2003}));
+  EXPECT_EQ(MapStart(f), 2000u);
   EXPECT_EQ(f.PageCount(), 2100u);  // no bitmap page for a hint
 }
 
@@ -257,8 +279,20 @@ TEST(JetWriter, FileOfMoreThan1024PagesGetsReferenceMapsAndStaysConsistent) {
   const TableDef losses = db.Table("Losses");
   db.Write().Append(losses.page, std::vector<Value>{Value(std::int32_t{7}), Value(1.0f), Value(2.0f)});
 
+  const TableDef points = db.Table("PointData");
+  db.Write().Append(points.page, std::vector<Value>{Value(std::int32_t{8}), Value(1.0f), Value(2.0f)});
+
   const Database saved = Database::Open(file.str());
   EXPECT_GT(saved.Pages().PageCount(), 1124u);
+  // The small tables' maps: an inline window from the multiple of 8 at or below their page.
+  for (const char* name : {"Losses", "PointData"}) {
+    const RowPointer map = saved.Table(name).ownedPagesMap;
+    const ByteSpan row = DataPageView(saved.Pages().Page(map.page)).Row(map.row);
+    const std::vector<PageNumber> pages = ReadUsageMap(saved.Pages(), map);
+    ASSERT_EQ(pages.size(), 1u) << name;
+    EXPECT_EQ(row[0], usage_map::kInline) << name;
+    EXPECT_EQ(ReadU32(row, 1), pages[0] / 8 * 8) << name;
+  }
   EXPECT_EQ(DataPageView(saved.Pages().Page(1)).Row(0)[0], usage_map::kReference);
   const RowPointer owned = saved.Table("RawData").ownedPagesMap;
   EXPECT_EQ(DataPageView(saved.Pages().Page(owned.page)).Row(owned.row)[0], usage_map::kReference);
@@ -526,6 +560,32 @@ TEST(JetWriter, FileWhosePageOneIsNoGlobalMapIsNotWritten) {
   const ScratchFile file(bytes);
   Database db = Database::Open(file.str());
   EXPECT_EQ(ErrorOf([&] { db.Write().Append(db.Table("Losses").page, std::vector<Value>(3)); }), 3027);
+}
+
+TEST(JetWriter, DataPageTakesAtMost255RowsHoweverSmallTheRows) {
+  // One Text column, every row null: 5 bytes and a slot, 291 would fit in the bytes of a page.
+  DatabaseSchema schema;
+  schema.tables.push_back(NewTable{"Tiny", {NewColumn::Text("A", 10)}});
+  const ScratchFile file(BuildDatabase(schema));
+  {
+    Database db = Database::Open(file.str());
+    db.Write().SetMode(WriteMode::kWriteBehind);
+    const TableDef tiny = db.Table("Tiny");
+    for (int i = 0; i < 600; ++i) {
+      const RowLocation at = db.Write().Append(tiny.page, std::vector<Value>(1));
+      EXPECT_EQ(at.slot, i % 255) << i;
+    }
+    db.Write().Flush();
+  }
+  const Database saved = Database::Open(file.str());
+  const TableDef tiny = saved.Table("Tiny");
+  std::vector<std::size_t> slots;
+  for (const PageNumber p : ReadUsageMap(saved.Pages(), tiny.ownedPagesMap)) {
+    slots.push_back(DataPageView(saved.Pages().Page(p)).SlotCount());
+  }
+  EXPECT_EQ(slots, (std::vector<std::size_t>{255, 255, 90}));
+  EXPECT_EQ(AllRows(saved, "Tiny").size(), 600u);
+  EXPECT_EQ(CheckConsistency(saved), std::vector<std::string>{});
 }
 
 TEST(JetWriter, TemplatesAreConsistentAsBuilt) {

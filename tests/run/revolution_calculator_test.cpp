@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -170,6 +171,83 @@ TEST(RevolutionCalculatorWindow, SingleWindowRoundsEachPeriodButDoubleWindowKeep
   EXPECT_EQ(single[2].rpm, 2999.99976f);
   EXPECT_EQ(dbl[2].average, 0x1.47ae18p-6f);  // 0.0200000033
   EXPECT_EQ(dbl[2].rpm, 2999.99951f);
+}
+
+// The window sum computed the plain way, one revolution at a time: shift, then the 20 slots
+// in order, each addition rounded to single precision.
+template <typename Slot>
+std::vector<float> PlainSums(const std::vector<double>& periods) {
+  std::vector<Slot> window(21, Slot{});
+  std::vector<float> sums;
+  for (std::size_t n = 0; n < periods.size(); ++n) {
+    const auto slot = static_cast<Slot>(periods[n]);
+    if (n == 0) std::fill(window.begin() + 1, window.end(), slot);
+    std::copy(window.begin() + 1, window.end(), window.begin());
+    window[20] = slot;
+    float sum = 0.0f;
+    for (int k = 1; k <= 20; ++k) sum = static_cast<float>(static_cast<double>(sum) + static_cast<double>(window[k]));
+    sums.push_back(sum);
+  }
+  return sums;
+}
+
+TEST_P(BothWindows, BlocksOfRevolutionsGiveTheSumsAndResultsOfOneAtATime) {
+  // Periods whose sums round differently at almost every addition.
+  std::vector<double> periods;
+  std::uint32_t seed = 12345;
+  for (int n = 0; n < 1000; ++n) {
+    seed = seed * 1103515245u + 12345u;
+    periods.push_back(0.0123456789 + static_cast<double>(seed % 100000u) * 1.37e-9 + n * 1e-6);
+  }
+  const std::vector<float> plain = GetParam() == WindowPrecision::Single ? PlainSums<float>(periods)
+                                                                         : PlainSums<double>(periods);
+  const std::vector<RevolutionResults> stepped = Calculate(periods, GetParam(), 2.5f);
+
+  RevolutionCalculator calculator(2.5f);
+  calculator.Reset(GetParam());
+  std::size_t n = 0;
+  for (int block = 1; n < periods.size(); block = (block * 7 + 3) % (RevolutionCalculator::kBlock + 9) + 1) {
+    const int count = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(block), periods.size() - n));
+    std::vector<float> sums(static_cast<std::size_t>(count));
+    calculator.ShiftIn(&periods[n], count, static_cast<std::int32_t>(n), sums.data());
+    // Every other block finished at once, the rest one revolution at a time.
+    std::vector<RevolutionResults> finished(static_cast<std::size_t>(count));
+    const bool together = block % 2 == 0;
+    if (together) {
+      ASSERT_EQ(calculator.FinishBlock(sums.data(), count, finished.data()), count);
+    }
+    for (int i = 0; i < count; ++i, ++n) {
+      ASSERT_EQ(sums[static_cast<std::size_t>(i)], plain[n]) << n;
+      const RevolutionResults r = together ? finished[static_cast<std::size_t>(i)]
+                                           : calculator.Finish(sums[static_cast<std::size_t>(i)]);
+      ASSERT_EQ(r.average, stepped[n].average) << n;
+      ASSERT_EQ(r.rpm, stepped[n].rpm) << n;
+      ASSERT_EQ(r.power, stepped[n].power) << n;
+      ASSERT_EQ(r.torque, stepped[n].torque) << n;
+    }
+  }
+  for (std::size_t k = 0; k < periods.size(); ++k) {
+    ASSERT_EQ(stepped[k].average, static_cast<float>(static_cast<double>(plain[k]) / 20)) << k;
+  }
+}
+
+TEST(RevolutionCalculatorBlocks, RevolutionThatWouldFailEndsTheCleanPartOfABlockAndFailsInItsTurn) {
+  std::vector<double> periods(30, 0.05);
+  periods[12] = 1e39;  // its window sum overflows single precision
+  RevolutionCalculator calculator(1.0f);
+  calculator.Reset(WindowPrecision::Double);
+  std::vector<float> sums(30);
+  calculator.ShiftIn(periods.data(), 30, 0, sums.data());
+  std::vector<RevolutionResults> finished(30);
+  ASSERT_EQ(calculator.FinishBlock(sums.data(), 30, finished.data()), 12);
+  EXPECT_EQ(finished[11].power, 0.0f);
+  EXPECT_EQ(finished[11].rpm, Calculate(std::vector<double>(12, 0.05), WindowPrecision::Double)[11].rpm);
+  try {
+    calculator.Finish(sums[12]);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 6);
+  }
 }
 
 }  // namespace
