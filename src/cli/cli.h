@@ -8,7 +8,14 @@
 #include <string>
 #include <vector>
 
+namespace frixa {
+struct InfoDisplay;
+}
+
 namespace frixa::cli {
+
+// The information record's lines, as info and analyze print them.
+void PrintInfoLines(const InfoDisplay& d);
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;

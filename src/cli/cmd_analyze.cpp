@@ -151,12 +151,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
     return kExitOk;
   }
   std::printf("Calibration file: %s\n", file.c_str());
-  std::printf("Applied Moment of Inertia: %s\n", info.moiApplied.c_str());
-  std::printf("Pulses / Revolution: %s\n", info.ppr.c_str());
-  std::printf("Lowest RPM: %s\n", info.lowRpm.c_str());
-  std::printf("Highest RPM: %s\n", info.highRpm.c_str());
-  std::printf("Date Processed: %s\n", info.date.c_str());
-  std::printf("Description: %s\n", info.comment.c_str());
+  PrintInfoLines(info);
   std::printf("RPM range: %.0f to %.0f (%zu loss curve rows)\n", rpmLow, rpmHigh, curve.size());
   std::printf("Revolutions stored: %ld, settled: %ld (fitted between %.1f and %.1f RPM)\n",
               raw.stored, static_cast<long>(raw.settled.size()), fit.rpmLow, fit.rpmHigh);

@@ -17,6 +17,15 @@
 #include "host/remove_command.h"
 
 namespace frixa::cli {
+
+void PrintInfoLines(const InfoDisplay& d) {
+  std::printf("Applied Moment of Inertia: %s\n", d.moiApplied.c_str());
+  std::printf("Pulses / Revolution: %s\n", d.ppr.c_str());
+  std::printf("Lowest RPM: %s\n", d.lowRpm.c_str());
+  std::printf("Highest RPM: %s\n", d.highRpm.c_str());
+  std::printf("Date Processed: %s\n", d.date.c_str());
+  std::printf("Description: %s\n", d.comment.c_str());
+}
 namespace {
 
 // What a user would have typed into a dialog that opens on DIR's "Custom Cal" folder: a bare
@@ -79,12 +88,7 @@ int RunInfo(const std::vector<std::string>& args) {
   try {
     Bind(info, opt.Positional()[0], "select * from Info");
     const InfoDisplay d = ReadInfoDisplay(info, '.');
-    std::printf("Applied Moment of Inertia: %s\n", d.moiApplied.c_str());
-    std::printf("Pulses / Revolution: %s\n", d.ppr.c_str());
-    std::printf("Lowest RPM: %s\n", d.lowRpm.c_str());
-    std::printf("Highest RPM: %s\n", d.highRpm.c_str());
-    std::printf("Date Processed: %s\n", d.date.c_str());
-    std::printf("Description: %s\n", d.comment.c_str());
+    PrintInfoLines(d);
   } catch (const Error& e) {
     std::fprintf(stderr, "frixa-cli info: %s (error %d)\n", e.description().c_str(), e.number());
     return kExitError;
