@@ -89,9 +89,10 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     ProcessRunData(app, dc.RD);
     ui.SetProcessCaption("Data Averaging");
     // A run that left no point at all has nothing to build a curve from.
-    if (AverageRawData(app, dc, method) == 0) throw NoRunData{};
+    SettledRpms settled;
+    if (AverageRawData(app, dc, method, &settled) == 0) throw NoRunData{};
     ui.SetProcessCaption("Final Data Processing");
-    BuildLossCurve(app, dc, method);
+    BuildLossCurve(app, dc, method, &settled);
     InfoRecords(app, dc);
 
     CompleteCalibrationFile(dc, building, name);

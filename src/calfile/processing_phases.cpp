@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -69,20 +71,23 @@ struct Means {
   FieldValue nm;
 };
 
-// The two means of every whole RPM of the range, from one read of RawData in stored order.
+// The two means of every whole RPM of the range, from one read of RawData in stored order; the
+// same read notes which RPMs a settled revolution reached, for the loss curve.
 class DirectAverages {
  public:
-  DirectAverages(RecordSet& RD, const RpmRange& range)
+  DirectAverages(RecordSet& RD, const RpmRange& range, SettledRpms* settled)
       : first_(range.first), sums_(static_cast<std::size_t>(range.count)) {
     // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
-    RD.ForEachNumberRow([&](std::span<const RowNumber> row) {
-      const RowNumber& rpm = row[0];
+    long row = 0;
+    RD.ForEachNumberRow([&](std::span<const RowNumber> values) {
+      const RowNumber& rpm = values[0];
+      if (settled) settled->Note(row++, rpm);
       if (rpm.IsNull()) return;
       const double offset = rpm.AsDouble() - static_cast<double>(first_);
       if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
       Sums& s = sums_[static_cast<std::size_t>(offset)];
-      const RowNumber& kw = row[1];
-      const RowNumber& nm = row[2];
+      const RowNumber& kw = values[1];
+      const RowNumber& nm = values[2];
       if (!kw.IsNull()) {
         s.kw += kw.AsDouble();
         ++s.kwCount;
@@ -170,34 +175,18 @@ Point StatementPoint(RecordSet& PD, const char* form, std::int64_t rpm) {
   return p;
 }
 
-// The whole RPMs of [first - 1, last] that at least one settled revolution reached, from one
-// read of RawData in stored order (row i holds revolution i + 2). A run without any settled
-// revolution counts every RPM, so that its points are all kept.
-class SettledRpms {
- public:
-  SettledRpms(RecordSet& RD, const RpmRange& range)
-      : low_(range.first - 1), reached_(static_cast<std::size_t>(range.count + 1), false) {
-    const std::string source = RD.RecordSource();
-    RD.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
-    long row = 0;
-    RD.ForEachNumberRow([&](std::span<const RowNumber> values) {
-      if (row++ < kFirstSettledRawRow || values[0].IsNull()) return;
-      any_ = true;
-      const double offset = values[0].AsDouble() - static_cast<double>(low_);
-      if (offset < 0 || offset >= static_cast<double>(reached_.size())) return;
-      reached_[static_cast<std::size_t>(offset)] = true;
-    });
-    RD.SetRecordSource(source);
-  }
-  bool Reached(std::int64_t rpm) const {
-    return !any_ || reached_[static_cast<std::size_t>(rpm - low_)];
-  }
-
- private:
-  std::int64_t low_;
-  std::vector<bool> reached_;
-  bool any_ = false;
-};
+// Reads RawData once in stored order to find the RPMs a settled revolution reached (when the
+// averaging read has not already done so).
+SettledRpms ReadSettledRpms(RecordSet& RD, const RpmRange& range) {
+  SettledRpms settled(range.first, range.count);
+  const std::string source = RD.RecordSource();
+  RD.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
+  long row = 0;
+  RD.ForEachNumberRow(
+      [&](std::span<const RowNumber> values) { settled.Note(row++, values[0]); });
+  RD.SetRecordSource(source);
+  return settled;
+}
 
 void AppendLoss(RecordSet& LD, std::int64_t rpm, const FieldValue& kw, const FieldValue& nm) {
   LD.AppendRow({RowNumber::Of(RpmField(rpm)), RowNumber::Of(kw), RowNumber::Of(nm)});
@@ -205,7 +194,22 @@ void AppendLoss(RecordSet& LD, std::int64_t rpm, const FieldValue& kw, const Fie
 
 }  // namespace
 
-long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
+SettledRpms::SettledRpms(std::int64_t first, std::int64_t count)
+    : low_(first - 1), reached_(static_cast<std::size_t>(count > 0 ? count + 1 : 0), false) {}
+
+void SettledRpms::Note(long row, const RowNumber& rpm) {
+  if (row < kFirstSettledRawRow || rpm.IsNull()) return;
+  any_ = true;
+  const double offset = rpm.AsDouble() - static_cast<double>(low_);
+  if (offset < 0 || offset >= static_cast<double>(reached_.size())) return;
+  reached_[static_cast<std::size_t>(offset)] = true;
+}
+
+bool SettledRpms::Reached(std::int64_t rpm) const {
+  return !any_ || reached_[static_cast<std::size_t>(rpm - low_)];
+}
+
+long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms* settled) {
   Frontend& ui = app.ui;
   ui.AppendStatusLine("Data Processor");
   ui.AppendStatusLine(kPhaseRule);
@@ -213,7 +217,9 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
   const RpmRange range = CurveRange(app);
   const bool direct = method == PhaseMethod::kDirect;
   std::vector<DirectAverages> table;  // built only for the direct way
-  if (direct && range.count > 0) table.emplace_back(dc.RD, range);
+  if (settled) *settled = SettledRpms(range.first, range.count);
+  if (direct && range.count > 0) table.emplace_back(dc.RD, range, settled);
+  if (settled && !direct && range.count > 0) *settled = ReadSettledRpms(dc.RD, range);
 
   long stored = 0;
   for (std::int64_t i = 0; i < range.count; ++i) {
@@ -239,21 +245,22 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
   return stored;
 }
 
-void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method) {
+void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method, const SettledRpms* known) {
   Frontend& ui = app.ui;
   const RpmRange range = CurveRange(app);
   const bool direct = method == PhaseMethod::kDirect;
   std::vector<DirectPoints> table;
-  std::vector<SettledRpms> settled;
+  std::optional<SettledRpms> read;
   if (range.count > 0) {
-    settled.emplace_back(dc.RD, range);
+    if (!known) read.emplace(ReadSettledRpms(dc.RD, range));
     if (direct) table.emplace_back(dc.PD, range);
   }
+  const SettledRpms* settled = known ? known : read ? &*read : nullptr;
   // A point counts only where a settled revolution reached its RPM; the others stay in
   // PointData but the curve does not rest on them.
   const auto point = [&](const char* form, std::int64_t rpm) {
     Point p = direct ? table.front().At(rpm) : StatementPoint(dc.PD, form, rpm);
-    if (!settled.front().Reached(rpm)) p = Point{};
+    if (!settled->Reached(rpm)) p = Point{};
     return p;
   };
   bool extrapolate = true;

@@ -8,6 +8,9 @@
 // order, so its time grows with revolutions plus RPM range instead of their product.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "calfile/data_controls.h"
 #include "common/app.h"
 #include "run/revolution_calculator.h"
@@ -30,12 +33,31 @@ inline constexpr long kFirstSettledRawRow = kFirstSettledRevolution - 2;
 // from; Create reports it as a run without data.
 struct NoRunData {};
 
+// The whole RPMs of [first - 1, last] that at least one settled revolution reached, noted row
+// by row from RawData in stored order (row i holds revolution i + 2). A run without any
+// settled revolution counts every RPM, so that its points are all kept.
+class SettledRpms {
+ public:
+  SettledRpms() = default;
+  SettledRpms(std::int64_t first, std::int64_t count);
+  void Note(long row, const RowNumber& rpm);
+  bool Reached(std::int64_t rpm) const;
+
+ private:
+  std::int64_t low_ = 0;
+  std::vector<bool> reached_;
+  bool any_ = false;
+};
+
 // RD bound to the new file's RawData, PD to "Select * From PointData". Appends one PointData
 // row per RPM of [MinMassRPM, MaxMassRPM] that has raw rows: the means of SpotKWloss and
 // SpotNMLoss in double, stored as singles. Returns the number of points stored. Raises
 // database errors to the caller, and NoRunData for a range wider than kMaxRpmRange or ends that
 // are not whole RPMs.
-long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
+// With `settled`, the same read of RawData also finds the RPMs settled revolutions reached,
+// for BuildLossCurve.
+long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect,
+                    SettledRpms* settled = nullptr);
 
 // PD as left by averaging, RD on the file's RawData, LD bound to "Select * From Losses".
 // Appends one Losses row for every RPM of [MinMassRPM, MaxMassRPM], ascending, from the points
@@ -43,7 +65,9 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod
 // copied, gaps interpolated between the point below and the point above; RPMs below the first
 // point or above the last carry the nearest point's losses. Raises NoRunData when no point
 // counts for a non-empty range.
-void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
+// `settled`: what averaging found of RawData; without it RawData is read again.
+void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect,
+                    const SettledRpms* settled = nullptr);
 
 // ID bound to "Select * From Info": appends the one information row.
 void InfoRecords(App& app, DataControls& dc);
