@@ -1,0 +1,89 @@
+// The exact bytes the commands write: Create from a fixed run file on a fixed date, Apply of
+// the result, its smoothed copy and a comment saved by the browser. Each output is pinned by
+// its SHA-256, so that any change to what the database engine writes shows here, however
+// harmless it looks to a reader. A change that is meant to alter the files updates the hashes
+// in the same commit, and says why.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "browser/file_browser.h"
+#include "calfile/smoothed_file.h"
+#include "common/app.h"
+#include "host/apply_command.h"
+#include "support/calibration_fixture.h"
+#include "support/jet_peek.h"
+#include "support/sha256.h"
+
+namespace frixa {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kGolden = fs::path(FRIXA_TEST_DATA_DIR) / "golden";
+
+std::string HashOf(const fs::path& path) {
+  const auto bytes = testing::ReadWholeFile(path);
+  return testing::Sha256Hex(bytes);
+}
+
+TEST(WrittenBytes, ShaOfTheKnownInputIsRight) {
+  const std::uint8_t abc[] = {'a', 'b', 'c'};
+  EXPECT_EQ(testing::Sha256Hex(abc), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(testing::Sha256Hex({}), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  const std::string million(1000000, 'a');
+  EXPECT_EQ(testing::Sha256Hex({reinterpret_cast<const std::uint8_t*>(million.data()), million.size()}),
+            "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+TEST(WrittenBytes, CreateApplySmoothAndCommentWriteTheSameBytesAsEver) {
+  // A simulated rundown (frixa-cli simulate --start-rpm 1500 --end-rpm 600 --friction 6,0,0
+  // --seed 7 --jitter-us 2), kept as it was made so that only the writing can change.
+  const fs::path run = kGolden / "Torvex2.000";
+  ASSERT_EQ(HashOf(run), "9c9fbfbf070c0ce61ada32ba215a0af5eb5c03e310742c19383fd23b163e7ff6");
+
+  testing::ProgramFolder p;  // today is 12/9/2026
+  fs::copy_file(run, p.app.ProgramFile(kRunFileName));
+  p.app.InertiaFactor = 1.25f;
+  p.app.SensorMassRatio = 1.0f;
+  p.Preview();
+
+  p.Create("Rig");
+  ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
+  const std::string calibration = p.CalFile("Rig.Frixa");
+  EXPECT_EQ(HashOf(calibration), "22046444386bbc65e41abbe178cc73fc9c5950ed8950eb278eb5c7c2033f2898");
+
+  p.ui.fileNameAnswers.push_back(calibration);
+  ApplyCommand(p.app, p.dc);
+  ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
+  EXPECT_EQ(HashOf(p.app.ProgramFile(kHostLossFileName)), "4761ff6b6ed82580c288185adfd973d5f7cf81b0f27e679631a35c5d039d46a4");
+
+  const std::string smoothed = p.CalFile("Rig smooth.Frixa");
+  SmoothCalibrationFile(p.ui, calibration, smoothed, "1/2/2027");
+  EXPECT_EQ(HashOf(smoothed), "132ba834fd2d3b20e67af6fe81329f43e090f38b95d77a479c3b59ed4e7b0cd3");
+
+  FileBrowser browser('.');
+  ASSERT_TRUE(browser.ShowFile(calibration));
+  ASSERT_TRUE(browser.SaveComment("Rig 2 after the new bearings")) << browser.saveError();
+  browser.Release();
+  EXPECT_EQ(HashOf(calibration), "f031950cdafc58dcd599a7d248b304598939f7f2fd6a6ee3f64c41d6c40e5905");
+}
+
+TEST(WrittenBytes, CommittedTemplatesAreTheSameBytesAsEver) {
+  const fs::path templates = fs::path(FRIXA_SOURCE_DIR) / "resources" / "templates";
+  std::vector<std::pair<std::string, std::string>> found;
+  for (const auto& entry : fs::directory_iterator(templates)) {
+    found.emplace_back(entry.path().filename().string(), HashOf(entry.path()));
+  }
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, (std::vector<std::pair<std::string, std::string>>{
+                       {"calibration.mdb", "7f3a7367eefc3a8e4ebe208a67f35212f01853edc441102c2e58ad99aa141ffb"},
+                       {"host.mdb", "be8be59fb1ed9976e232baae42ec40558131fe6d34011fb656eb13fad178b2f5"}}));
+}
+
+}  // namespace
+}  // namespace frixa
