@@ -6,11 +6,8 @@
 #include <cctype>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "calfile/embedded_resources.h"
+#include "platform/program_resource.h"
 
 namespace frixa {
 
@@ -27,19 +24,7 @@ bool SameTypeName(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::optional<std::span<const std::uint8_t>> LoadTemplateResource(int id, std::string_view type) {
-#ifdef _WIN32
-  const std::string typeName(type);
-  HMODULE module = GetModuleHandleA(nullptr);
-  if (HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), typeName.c_str())) {
-    if (HGLOBAL loaded = LoadResource(module, found)) {
-      const void* bytes = LockResource(loaded);
-      const DWORD size = SizeofResource(module, found);
-      if (bytes != nullptr && size > 0) {
-        return std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(bytes), size);
-      }
-    }
-  }
-#endif
+  if (auto own = ProgramResource(id, std::string(type))) return own;
   for (const auto& r : embedded::EmbeddedResources()) {
     if (r.id == id && SameTypeName(r.type, type)) return std::span<const std::uint8_t>(r.data, r.size);
   }

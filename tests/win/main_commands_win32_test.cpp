@@ -16,15 +16,15 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_window.h"
 #include "app/startup.h"
-#include "app/ui_resources.h"
-#include "app/win32_frontend.h"
 #include "calfile/data_controls.h"
 #include "common/error.h"
 #include "support/fake_registry.h"
 #include "support/run_files.h"
 #include "support/win32_messages.h"
+#include "win/main_window.h"
+#include "win/ui_resources.h"
+#include "win/win32_frontend.h"
 
 namespace frixa::win {
 namespace {

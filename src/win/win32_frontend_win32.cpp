@@ -1,5 +1,5 @@
 // The Win32 front end: see win32_frontend.h.
-#include "app/win32_frontend.h"
+#include "win/win32_frontend.h"
 
 #include <commdlg.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/dialog_filter.h"
-#include "app/main_window.h"
+#include "win/main_window.h"
 
 namespace frixa::win {
 

@@ -1,5 +1,5 @@
 // The loss graph control: see graph_control.h.
-#include "graphs/graph_control.h"
+#include "win/graph_control.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The main window: see main_window.h.
-#include "app/main_window.h"
+#include "win/main_window.h"
 
 #include <shellapi.h>
 
@@ -8,8 +8,8 @@
 
 #include "app/startup.h"
 #include "calfile/create_command.h"
-#include "host/apply_command.h"
 #include "common/error.h"
+#include "host/apply_command.h"
 #include "host/remove_command.h"
 
 namespace frixa::win {

@@ -1,5 +1,5 @@
 // The seven-segment RPM display: see digit_display.h.
-#include "app/digit_display.h"
+#include "win/digit_display.h"
 
 #include <algorithm>
 #include <array>

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/ui_resources.h"
-#include "app/win32_window.h"
 #include "browser/browser_layout.h"
 #include "browser/file_browser.h"
 #include "host/compensation_status.h"
+#include "win/controls.h"
+#include "win/ui_resources.h"
+#include "win/win32_window.h"
 
 namespace frixa::win {
 

@@ -1,5 +1,5 @@
 // The browser window: see browser_window.h.
-#include "browser/browser_window.h"
+#include "win/browser_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

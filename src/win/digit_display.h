@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "app/win32_window.h"
+#include "win/win32_window.h"
 
 namespace frixa::win {
 

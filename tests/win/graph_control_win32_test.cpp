@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "graphs/graph_control.h"
+#include "win/graph_control.h"
 
 namespace frixa::win {
 namespace {

@@ -1,5 +1,5 @@
 // Previous-instance test: see single_instance.h.
-#include "app/single_instance.h"
+#include "win/single_instance.h"
 
 namespace frixa::win {
 

@@ -10,16 +10,16 @@
 #include <functional>
 #include <string>
 
-#include "app/controls.h"
-#include "app/digit_display.h"
-#include "app/double_click.h"
 #include "app/main_layout.h"
-#include "app/ui_resources.h"
-#include "app/win32_window.h"
 #include "calfile/data_controls.h"
 #include "common/app.h"
-#include "graphs/graph_control.h"
 #include "host/compensation_status.h"
+#include "win/controls.h"
+#include "win/digit_display.h"
+#include "win/double_click_settings.h"
+#include "win/graph_control.h"
+#include "win/ui_resources.h"
+#include "win/win32_window.h"
 
 namespace frixa::win {
 

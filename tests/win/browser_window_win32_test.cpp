@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "browser/browser_window.h"
 #include "calfile/create_command.h"
 #include "host/apply_command.h"
 #include "support/calibration_fixture.h"
 #include "support/win32_messages.h"
+#include "win/browser_window.h"
 
 namespace frixa::win {
 namespace {

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/single_instance.h"
 #include "app/startup.h"
-#include "app/ui_resources.h"
-#include "app/win32_frontend.h"
-#include "support/run_files.h"
 #include "support/fake_registry.h"
 #include "support/recording_frontend.h"
+#include "support/run_files.h"
 #include "support/win32_messages.h"
+#include "win/main_window.h"
+#include "win/single_instance.h"
+#include "win/ui_resources.h"
+#include "win/win32_frontend.h"
 
 namespace frixa::win {
 namespace {

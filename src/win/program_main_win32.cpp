@@ -7,15 +7,15 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/double_click.h"
-#include "app/main_window.h"
-#include "app/single_instance.h"
 #include "app/startup.h"
-#include "app/ui_resources.h"
-#include "app/win32_frontend.h"
-#include "browser/browser_window.h"
 #include "common/app.h"
 #include "platform/registry.h"
+#include "win/browser_window.h"
+#include "win/double_click_settings.h"
+#include "win/main_window.h"
+#include "win/single_instance.h"
+#include "win/ui_resources.h"
+#include "win/win32_frontend.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/digit_display.h"
+#include "win/digit_display.h"
 
 namespace frixa::win {
 namespace {

@@ -1,5 +1,5 @@
 // Window wrappers and GDI helpers: see win32_window.h.
-#include "app/win32_window.h"
+#include "win/win32_window.h"
 
 #include <set>
 #include <string>

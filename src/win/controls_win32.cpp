@@ -1,12 +1,12 @@
 // The main window's controls: see controls.h.
-#include "app/controls.h"
+#include "win/controls.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <string>
 
-#include "app/ui_resources.h"
+#include "win/ui_resources.h"
 
 namespace frixa::win {
 

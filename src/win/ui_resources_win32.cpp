@@ -1,10 +1,10 @@
 // Shared fonts and pictures: see ui_resources.h.
-#include "app/ui_resources.h"
+#include "win/ui_resources.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "app/resource_ids.h"
+#include "win/resource_ids.h"
 
 namespace frixa::win {
 namespace {

@@ -11,8 +11,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/win32_window.h"
 #include "graphs/graph_axes.h"
+#include "win/win32_window.h"
 
 namespace frixa::win {
 

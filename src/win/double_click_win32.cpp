@@ -1,7 +1,7 @@
-// The real double-click settings: see double_click.h.
+// The real double-click settings: see double_click_settings.h.
 #include <windows.h>
 
-#include "app/double_click.h"
+#include "win/double_click_settings.h"
 
 namespace frixa {
 namespace {

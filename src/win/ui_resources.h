@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/win32_window.h"
+#include "win/win32_window.h"
 
 namespace frixa::win {
 

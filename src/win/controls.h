@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/main_layout.h"
-#include "app/win32_window.h"
+#include "win/win32_window.h"
 
 namespace frixa::win {
 
