@@ -4,7 +4,8 @@
 
 set(FRIXA_COMMON_SOURCES
   common/error.cpp
-  common/number_text.cpp)
+  common/number_text.cpp
+  common/twips.cpp)
 
 # The operating system seams: one portable header each, the Windows body in *_win32.cpp.
 set(FRIXA_PLATFORM_SOURCES_POSIX
@@ -75,6 +76,7 @@ set(FRIXA_ANALYSIS_SOURCES)
 
 set(FRIXA_BROWSER_SOURCES
   browser/file_browser.cpp
+  browser/folder_paths.cpp
   browser/info_display.cpp)
 
 set(FRIXA_APP_SOURCES

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "browser/folder_paths.h"
+
 namespace frixa::win {
 namespace {
 
@@ -19,38 +21,20 @@ constexpr int kGridCaptionHeight = 17;
 constexpr int kDropDownExtra = 200;  // the drive list's drop-down below its edit line
 constexpr int kListItemHeight = 18;  // a small icon and a little room
 constexpr int kSmallIcon = 16;
-constexpr int kFolderIndent = 10;    // each level of the path further in
 constexpr int kFileMarkWidth = 14;   // room for the mark of the file the host uses
 constexpr COLORREF kInUseColour = RGB(0, 110, 0);
 
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool IsFolder(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// "c:\a\b\" and "c:/a/b" alike become "c:\a\b"; a root keeps its backslash.
-std::string Normalised(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  if (path.size() == 2 && path[1] == ':') path += '\\';
-  return path;
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
-}
-
 // The names matching `pattern` in `folder`: folders or files, in the order the user expects.
 std::vector<std::string> Names(const std::string& folder, const char* pattern, bool folders) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA(Join(folder, pattern).c_str(), &found);
+  HANDLE h = FindFirstFileA(JoinPath(folder, pattern).c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) return names;
   do {
     const std::string name = found.cFileName;
@@ -59,8 +43,7 @@ std::vector<std::string> Names(const std::string& folder, const char* pattern, b
     names.push_back(name);
   } while (FindNextFileA(h, &found));
   FindClose(h);
-  std::sort(names.begin(), names.end(),
-            [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+  SortNames(names);
   return names;
 }
 
@@ -84,7 +67,7 @@ std::string ListText(HWND list, int index) {
 // "c: [label]": the drive as the drive list shows it; the kind of drive when it has no label.
 std::string DriveEntry(const std::string& root) {
   char label[MAX_PATH + 1] = {};
-  std::string shown = Lower(root.substr(0, 2));
+  std::string shown = LowerCase(root.substr(0, 2));
   if (GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr,
                             0) &&
       label[0]) {
@@ -224,8 +207,8 @@ bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
   hostStatus_ = (compensation ? *compensation : ownCompensation_).Check(appPath);
 
   // Custom Cal under the program folder; the program folder itself when it has none.
-  std::string start = Normalised(appPath + kCustomCalFolder);
-  if (!IsFolder(start)) start = Normalised(appPath);
+  std::string start = NormalisedFolder(appPath + kCustomCalFolder);
+  if (!IsFolder(start)) start = NormalisedFolder(appPath);
   FillDrives(start);
   OpenFolder(start);
   ShowWindow(hwnd(), SW_SHOW);
@@ -324,7 +307,7 @@ void BrowserWindow::FillDrives(const std::string& path) {
   const char wanted =
       static_cast<char>(std::tolower(static_cast<unsigned char>(path.empty() ? 'c' : path[0])));
   for (const char* p = drives; n > 0 && p < drives + n && *p; p += std::strlen(p) + 1) {
-    const std::string root = Lower(std::string(p, 2)) + "\\";  // "c:\\"
+    const std::string root = LowerCase(std::string(p, 2)) + "\\";  // "c:\\"
     const std::string entry = DriveEntry(root);
     const LRESULT index =
         SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
@@ -344,7 +327,7 @@ void BrowserWindow::ChooseDrive(int index) {
 }
 
 void BrowserWindow::OpenFolder(const std::string& path) {
-  folder_ = Normalised(path);
+  folder_ = NormalisedFolder(path);
   FillFolders();
   FillFiles();
   browser_->ResetDisplay();
@@ -358,26 +341,17 @@ void BrowserWindow::FillFolders() {
   folderPaths_.clear();
   folderEntries_.clear();
   // The folder's parents from the root down, the folder itself, then its subfolders.
-  std::vector<std::string> chain;
-  for (std::string p = folder_;;) {
-    chain.push_back(p);
-    const auto slash = p.find_last_of('\\');
-    if (p.size() <= 3 || slash == std::string::npos) break;
-    p = Normalised(p.substr(0, slash));
-  }
-  std::reverse(chain.begin(), chain.end());
-  for (const std::string& p : chain) {
-    const auto slash = p.find_last_of('\\');
-    const std::string shown = p.size() <= 3 ? Lower(p) : p.substr(slash + 1);
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+  const std::vector<FolderChainEntry> chain = FolderChain(folder_);
+  for (const FolderChainEntry& entry : chain) {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.shown.c_str()));
     folderEntries_.push_back({static_cast<int>(folderPaths_.size()), true});
-    folderPaths_.push_back(p);
+    folderPaths_.push_back(entry.path);
   }
   SendMessageA(list, LB_SETCURSEL, chain.size() - 1, 0);
   for (const std::string& name : Names(folder_, "*", true)) {
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     folderEntries_.push_back({static_cast<int>(chain.size()), false});
-    folderPaths_.push_back(Join(folder_, name));
+    folderPaths_.push_back(JoinPath(folder_, name));
   }
   // Each level further in by up to kFolderIndent, less on a deep path, so that the names fit.
   RECT inside;
@@ -396,10 +370,7 @@ void BrowserWindow::FillFolders() {
   }
   ReleaseDC(list, dc);
   const int room = inside.right - (2 + kSmallIcon + 3 + 4);
-  folderIndent_ = kFolderIndent;
-  if (widest > room) {
-    folderIndent_ = std::max(3, kFolderIndent - (widest - room + deepest - 1) / deepest);
-  }
+  folderIndent_ = FolderIndent(widest, room, deepest);
 }
 
 void BrowserWindow::FillFiles() {
@@ -413,14 +384,14 @@ void BrowserWindow::FillFiles() {
 void BrowserWindow::ChooseFile(int index) {
   const std::string name = ListText(file1_.hwnd(), index);
   if (name.empty()) return;
-  const bool shown = browser_->ShowFile(Join(folder_, name));
+  const bool shown = browser_->ShowFile(JoinPath(folder_, name));
   ShowDisplay();
   hostStatusLabel_.SetCaption(shown && IsHostFile(name) ? kInUseText : "");
 }
 
 bool BrowserWindow::IsHostFile(const std::string& name) const {
   if (hostStatus_.state != CompensationStatus::State::On) return false;
-  return Lower(Normalised(Join(folder_, name))) == Lower(Normalised(hostStatus_.path));
+  return SamePath(JoinPath(folder_, name), hostStatus_.path);
 }
 
 bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
