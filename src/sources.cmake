@@ -44,23 +44,28 @@ set(FRIXA_JET_SOURCES
   jet/writer.cpp)
 
 set(FRIXA_RUN_SOURCES
-  run/physics_processor.cpp
   run/revolution_calculator.cpp
   run/run_file.cpp)
 
+set(FRIXA_RECORDSET_SOURCES
+  recordset/field_convert.cpp
+  recordset/open_databases.cpp
+  recordset/record_set.cpp
+  recordset/statement.cpp)
+
+set(FRIXA_TEMPLATES_SOURCES
+  templates/build_file.cpp
+  templates/resources.cpp
+  templates/templates.cpp)
+
 set(FRIXA_CALFILE_SOURCES
-  calfile/build_file.cpp
   calfile/create_command.cpp
-  calfile/field_convert.cpp
+  calfile/file_names.cpp
   calfile/friction_fit.cpp
-  calfile/general.cpp
-  calfile/open_databases.cpp
+  calfile/interpolate.cpp
+  calfile/physics_processor.cpp
   calfile/processing_phases.cpp
-  calfile/record_set.cpp
-  calfile/resources.cpp
-  calfile/smoothed_file.cpp
-  calfile/statement.cpp
-  calfile/templates.cpp)
+  calfile/smoothed_file.cpp)
 
 set(FRIXA_GRAPHS_SOURCES
   graphs/graph_axes.cpp
@@ -92,7 +97,8 @@ set(FRIXA_SIM_SOURCES
   sim/rundown_simulator.cpp)
 
 set(FRIXA_CORE_SOURCES
-  ${FRIXA_COMMON_SOURCES} ${FRIXA_JET_SOURCES} ${FRIXA_RUN_SOURCES} ${FRIXA_CALFILE_SOURCES}
+  ${FRIXA_COMMON_SOURCES} ${FRIXA_JET_SOURCES} ${FRIXA_RUN_SOURCES} ${FRIXA_RECORDSET_SOURCES}
+  ${FRIXA_TEMPLATES_SOURCES} ${FRIXA_CALFILE_SOURCES}
   ${FRIXA_GRAPHS_SOURCES} ${FRIXA_HOST_SOURCES} ${FRIXA_ANALYSIS_SOURCES}
   ${FRIXA_BROWSER_SOURCES} ${FRIXA_APP_SOURCES} ${FRIXA_SIM_SOURCES})
 if(WIN32)

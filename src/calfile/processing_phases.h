@@ -8,8 +8,8 @@
 // order, so its time grows with revolutions plus RPM range instead of their product.
 #pragma once
 
-#include "calfile/data_controls.h"
 #include "common/app.h"
+#include "recordset/data_controls.h"
 #include "run/revolution_calculator.h"
 
 namespace frixa {

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/main_layout.h"
-#include "calfile/data_controls.h"
 #include "common/app.h"
 #include "host/compensation_status.h"
+#include "recordset/data_controls.h"
 #include "win/controls.h"
 #include "win/digit_display.h"
 #include "win/double_click_settings.h"

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "calfile/data_controls.h"
 #include "common/error.h"
+#include "recordset/data_controls.h"
 #include "support/fake_registry.h"
 #include "support/run_files.h"
 #include "support/win32_messages.h"

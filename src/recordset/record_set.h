@@ -45,9 +45,9 @@
 #include <string>
 #include <vector>
 
-#include "calfile/open_databases.h"
 #include "jet/table_scan.h"
 #include "jet/value.h"
+#include "recordset/open_databases.h"
 
 namespace frixa {
 

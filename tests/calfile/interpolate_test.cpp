@@ -1,28 +1,11 @@
-// File titles of chosen paths and the straight-line interpolation of the loss curve.
+// The straight-line interpolation of the loss curve.
 #include <gtest/gtest.h>
 
-#include "calfile/general.h"
-#include "common/app.h"
+#include "calfile/interpolate.h"
 #include "support/recording_frontend.h"
 
 namespace frixa {
 namespace {
-
-std::string P(std::string s) {  // a path written with backslashes, in the platform's form
-  for (auto& c : s) {
-    if (c == '\\') c = kPathSeparator;
-  }
-  return s;
-}
-
-TEST(StripPathAndExtension, KeepsTheTitleBeforeItsFirstFullStop) {
-  EXPECT_EQ(StripPathAndExtension(P("C:\\Cal\\Rig 2.Frixa")), "Rig 2");
-  EXPECT_EQ(StripPathAndExtension(P("C:\\Cal\\a.b.Frixa")), "a");
-  EXPECT_EQ(StripPathAndExtension(P("C:\\dir.x\\plain")), "plain");
-  EXPECT_EQ(StripPathAndExtension(P("C:\\Cal\\.Frixa")), "");
-  EXPECT_EQ(StripPathAndExtension("Rig 2.Frixa"), "Rig 2");
-  EXPECT_EQ(StripPathAndExtension(P("C:\\Cal\\")), "");
-}
 
 TEST(Interpolate, FollowsTheLineBetweenTwoPoints) {
   testing::RecordingFrontend ui;
@@ -67,20 +50,6 @@ TEST(Interpolate, EqualEndsShowDivisionByZeroAndGiveZero) {
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.messages[1].title, "Interpolate:6");
   EXPECT_EQ(ui.messages[1].text, "Overflow");
-}
-
-}  // namespace
-}  // namespace frixa
-
-namespace frixa {
-namespace {
-
-TEST(WithCalibrationExtension, AppendsUnlessTheNameEndsInExactlyFrixa) {
-  EXPECT_EQ(WithCalibrationExtension("Rig 2"), "Rig 2.Frixa");
-  EXPECT_EQ(WithCalibrationExtension("Rig 2.Frixa"), "Rig 2.Frixa");
-  EXPECT_EQ(WithCalibrationExtension("Rig 2.FRIXA"), "Rig 2.FRIXA.Frixa");
-  EXPECT_EQ(WithCalibrationExtension("Rig.frixa"), "Rig.frixa.Frixa");
-  EXPECT_EQ(WithCalibrationExtension("Frixa"), "Frixa.Frixa");
 }
 
 }  // namespace

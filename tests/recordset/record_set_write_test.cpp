@@ -8,14 +8,14 @@
 #include <filesystem>
 #include <functional>
 
-#include "calfile/field_convert.h"
-#include "calfile/record_set.h"
-#include "calfile/templates.h"
 #include "common/error.h"
 #include "jet/database.h"
+#include "recordset/field_convert.h"
+#include "recordset/record_set.h"
+#include "support/error_of.h"
 #include "support/jet_consistency.h"
 #include "support/jet_test_files.h"
-#include "support/error_of.h"
+#include "templates/templates.h"
 
 namespace frixa {
 namespace {

@@ -1,28 +1,12 @@
-// Shared operations: see general.h.
-#include "calfile/general.h"
+// The loss curve's interpolation: see interpolate.h.
+#include "calfile/interpolate.h"
 
 #include <cmath>
+#include <string>
 
-#include "common/app.h"
 #include "common/error.h"
 
 namespace frixa {
-
-std::string StripPathAndExtension(std::string_view path) {
-  const auto sep = path.rfind(kPathSeparator);
-  std::string_view title = sep == std::string_view::npos ? path : path.substr(sep + 1);
-  if (const auto dot = title.find('.'); dot != std::string_view::npos) title = title.substr(0, dot);
-  return std::string(title);
-}
-
-std::string WithCalibrationExtension(std::string name) {
-  constexpr std::string_view kExtension = ".Frixa";
-  if (name.size() < kExtension.size() ||
-      name.compare(name.size() - kExtension.size(), kExtension.size(), kExtension) != 0) {
-    name += kExtension;
-  }
-  return name;
-}
 
 double Interpolate(Frontend& ui, double x1, double y1, double x2, double y2, double x,
                    bool& extrapolate) {

@@ -1,5 +1,5 @@
 // Schemas of the template databases; see templates.h.
-#include "calfile/templates.h"
+#include "templates/templates.h"
 
 namespace frixa {
 

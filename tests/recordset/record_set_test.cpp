@@ -6,12 +6,12 @@
 #include <functional>
 #include <tuple>
 
-#include "calfile/record_set.h"
 #include "common/error.h"
 #include "common/number_text.h"
+#include "recordset/record_set.h"
+#include "support/error_of.h"
 #include "support/jet_synth.h"
 #include "support/jet_test_files.h"
-#include "support/error_of.h"
 
 namespace frixa {
 namespace {

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <string>
 
-#include "calfile/build_file.h"
-#include "calfile/resources.h"
-#include "calfile/templates.h"
 #include "support/jet_peek.h"
 #include "support/recording_frontend.h"
+#include "templates/build_file.h"
+#include "templates/resources.h"
+#include "templates/templates.h"
 
 namespace frixa {
 namespace {

@@ -1,5 +1,5 @@
 // Conversion of assigned values to column types; see field_convert.h.
-#include "calfile/field_convert.h"
+#include "recordset/field_convert.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The physics processor: see physics_processor.h.
-#include "run/physics_processor.h"
+#include "calfile/physics_processor.h"
 
 #include <cmath>
 #include <string>

@@ -8,9 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "calfile/record_set.h"
 #include "jet/column.h"
 #include "jet/value.h"
+#include "recordset/record_set.h"
 
 namespace frixa {
 

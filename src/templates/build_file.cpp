@@ -1,12 +1,12 @@
 // BuildFileFromResource; see build_file.h.
-#include "calfile/build_file.h"
+#include "templates/build_file.h"
 
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-#include "calfile/resources.h"
 #include "common/error.h"
+#include "templates/resources.h"
 
 namespace frixa {
 

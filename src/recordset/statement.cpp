@@ -1,5 +1,5 @@
 // ParseStatement: a tokenizer and a recursive-descent parser for the supported shapes.
-#include "calfile/statement.h"
+#include "recordset/statement.h"
 
 #include <cctype>
 #include <charconv>

@@ -2,8 +2,8 @@
 // everything else.
 #include <gtest/gtest.h>
 
-#include "calfile/statement.h"
 #include "common/error.h"
+#include "recordset/statement.h"
 
 namespace frixa {
 namespace {

@@ -1,15 +1,15 @@
 // RecordSet: statements run over the Jet reader, results held in memory.
-#include "calfile/record_set.h"
+#include "recordset/record_set.h"
 
 #include <array>
 #include <cmath>
 #include <limits>
 
-#include "calfile/field_convert.h"
-#include "calfile/statement.h"
 #include "common/error.h"
 #include "jet/database.h"
 #include "jet/text.h"
+#include "recordset/field_convert.h"
+#include "recordset/statement.h"
 
 namespace frixa {
 

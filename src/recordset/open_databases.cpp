@@ -1,5 +1,5 @@
 // The registry of open database files; see open_databases.h.
-#include "calfile/open_databases.h"
+#include "recordset/open_databases.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,13 +1,13 @@
 // Resource lookup: the program's own resources on Windows, the embedded table elsewhere (and
 // for Windows executables built without the resource script, such as frixa-cli); see
 // resources.h.
-#include "calfile/resources.h"
+#include "templates/resources.h"
 
 #include <cctype>
 #include <string>
 
-#include "calfile/embedded_resources.h"
 #include "platform/program_resource.h"
+#include "templates/embedded_resources.h"
 
 namespace frixa {
 

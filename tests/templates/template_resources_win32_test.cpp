@@ -8,7 +8,7 @@
 #include <iterator>
 #include <vector>
 
-#include "calfile/resources.h"
+#include "templates/resources.h"
 
 namespace frixa {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "calfile/resources.h"
-#include "calfile/templates.h"
 #include "support/jet_peek.h"
+#include "templates/resources.h"
+#include "templates/templates.h"
 
 namespace frixa {
 namespace {

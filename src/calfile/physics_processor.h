@@ -2,8 +2,8 @@
 // revolution (whole RPM, |power| kW, |torque| N m) from the third record of the run on.
 #pragma once
 
-#include "calfile/record_set.h"
 #include "common/app.h"
+#include "recordset/record_set.h"
 
 namespace frixa {
 

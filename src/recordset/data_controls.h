@@ -3,7 +3,7 @@
 // last Apply read), so the window (or the console session) owns them.
 #pragma once
 
-#include "calfile/record_set.h"
+#include "recordset/record_set.h"
 
 namespace frixa {
 
