@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "calfile/build_file.h"
-#include "calfile/data_controls.h"
-#include "host/compensation_status.h"
 #include "bench_support.h"
+#include "host/compensation_status.h"
+#include "recordset/data_controls.h"
+#include "templates/build_file.h"
 
 namespace {
 

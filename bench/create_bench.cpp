@@ -13,11 +13,11 @@
 #include <string>
 
 #include "app/startup_preview.h"
-#include "calfile/create_command.h"
-#include "calfile/record_set.h"
-#include "common/app.h"
-#include "sim/rundown_simulator.h"
 #include "bench_support.h"
+#include "calfile/create_command.h"
+#include "common/app.h"
+#include "recordset/record_set.h"
+#include "sim/rundown_simulator.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "calfile/record_set.h"
-#include "calfile/resources.h"
-#include "calfile/templates.h"
 #include "jet/database.h"
+#include "recordset/record_set.h"
+#include "templates/resources.h"
+#include "templates/templates.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/main_window.h"
-#include "app/ui_resources.h"
-#include "app/win32_frontend.h"
+#include "bench_support.h"
 #include "graphs/preview.h"
 #include "sim/rundown_simulator.h"
-#include "bench_support.h"
+#include "win/main_window.h"
+#include "win/ui_resources.h"
+#include "win/win32_frontend.h"
 
 namespace {
 

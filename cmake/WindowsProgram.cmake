@@ -1,6 +1,7 @@
-# frixa.exe, the desktop program: its entry (the *_main_win32.cpp files), the core, and the
-# resources compiled by windres (icon, pictures, version information, the common controls
-# manifest). Included by the top-level CMakeLists in the Windows build only.
+# frixa.exe, the desktop program: the Win32 windows and controls (frixa_win, from src/win/), its
+# entry point, the core, and the resources compiled by windres (icon, pictures, version
+# information, the common controls manifest). Included by the top-level CMakeLists in the
+# Windows build only.
 
 # The resources as an object library, so that the window tests link the same pictures.
 set(FRIXA_RESOURCE_SCRIPT "${CMAKE_SOURCE_DIR}/resources/frixa.rc")
@@ -17,13 +18,15 @@ file(CONFIGURE OUTPUT "${FRIXA_GENERATED_DIR}/frixa_version.h" CONTENT
 target_include_directories(frixa_resources PRIVATE
   "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/src" "${FRIXA_GENERATED_DIR}")
 set_source_files_properties("${FRIXA_RESOURCE_SCRIPT}" PROPERTIES OBJECT_DEPENDS
-  "${FRIXA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/frixa.manifest;${CMAKE_SOURCE_DIR}/resources/templates/calibration.mdb;${CMAKE_SOURCE_DIR}/resources/templates/host.mdb;${CMAKE_SOURCE_DIR}/src/app/resource_ids.h")
+  "${FRIXA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/frixa.manifest;${CMAKE_SOURCE_DIR}/resources/templates/calibration.mdb;${CMAKE_SOURCE_DIR}/resources/templates/host.mdb;${CMAKE_SOURCE_DIR}/src/win/resource_ids.h")
 
-# The window code in the core uses the common controls (tooltips) besides the default libraries.
-target_link_libraries(frixa_core PUBLIC comctl32)
+# The windows and controls on top of the core; they use the common controls (tooltips) besides
+# the default libraries. frixa.exe and the window tests link it.
+add_library(frixa_win STATIC ${FRIXA_WIN_SOURCES})
+target_link_libraries(frixa_win PUBLIC frixa_core comctl32 PRIVATE frixa_warnings)
 
 add_executable(frixa WIN32 ${FRIXA_PROGRAM_SOURCES})
-target_link_libraries(frixa PRIVATE frixa_core frixa_resources frixa_warnings)
+target_link_libraries(frixa PRIVATE frixa_win frixa_resources frixa_warnings)
 
 # The registry's icon path points beside the program: the icon file goes there too.
 add_custom_command(TARGET frixa POST_BUILD
@@ -65,10 +68,10 @@ set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}/package")
 include(CPack)
 
 # Timings that need the real windows (bench/*_win32.cpp), run under Wine by the scripts beside
-# them: plain programs on the core and the pictures.
+# them: plain programs on the windows and the pictures.
 file(GLOB FRIXA_WIN32_BENCH_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/bench/*_win32.cpp")
 foreach(src IN LISTS FRIXA_WIN32_BENCH_SOURCES)
   get_filename_component(name "${src}" NAME_WE)
   add_executable(${name} "${src}")
-  target_link_libraries(${name} PRIVATE frixa_core frixa_resources frixa_warnings)
+  target_link_libraries(${name} PRIVATE frixa_win frixa_resources frixa_warnings)
 endforeach()

@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "calfile/statement.h"
 #include "common/app.h"
 #include "common/error.h"
 #include "common/frontend.h"
 #include "jet/database.h"
+#include "recordset/statement.h"
 #include "run/run_pass.h"
 
 namespace frixa::fuzz {

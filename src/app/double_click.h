@@ -53,9 +53,4 @@ class GraphFocusMetrics {
   std::optional<DoubleClickMetrics> saved_;
 };
 
-#ifdef _WIN32
-// GetSystemMetrics / GetDoubleClickTime and SystemParametersInfoA.
-DoubleClickSettings& WindowsDoubleClickSettings();
-#endif
-
 }  // namespace frixa

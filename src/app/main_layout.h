@@ -1,4 +1,4 @@
-// The main window's fixed layout, in twips as it was designed, and the one conversion to pixels.
+// The main window's fixed layout, in twips as it was designed, in pixels at one DPI.
 // A pure function of the screen's DPI, so the geometry is testable without any window; the
 // Win32 main window places every control from here and nowhere else.
 #pragma once
@@ -6,25 +6,9 @@
 #include <array>
 #include <cstddef>
 
+#include "common/twips.h"
+
 namespace frixa {
-
-inline constexpr int kTwipsPerInch = 1440;
-
-struct TwipsRect {
-  int left, top, width, height;
-};
-struct PixelRect {
-  int left, top, width, height;
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
-};
-struct PixelPoint {
-  int x, y;
-  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
-};
-
-// Twips to pixels at `dpi` dots per inch, rounded to the nearest pixel (15 twips = 1 pixel at 96).
-int TwipsToPixels(int twips, int dpi);
-PixelRect ToPixels(const TwipsRect& r, int dpi);
 
 // The visible controls of the main window, in creation order. Children lie inside the picture box
 // named as their container and are placed relative to it.
@@ -82,9 +66,6 @@ inline constexpr std::array<MainPlacement, kMainControlCount> kMainPlacements{{
 }};
 
 // The short rule in the RPM panel between "Mass RPM" and the digits, in panel coordinates.
-struct TwipsLine {
-  int x1, y1, x2, y2;
-};
 inline constexpr TwipsLine kLine3Twips{1200, 480, 1620, 480};
 
 // The layout in pixels at one DPI.

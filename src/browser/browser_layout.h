@@ -1,11 +1,11 @@
-// The browser window's fixed layout in twips, as designed. Converted to pixels with the main
-// window's conversion (app/main_layout.h).
+// The browser window's fixed layout in twips, as designed, and its texts. Converted to pixels
+// with the one conversion of common/twips.h.
 #pragma once
 
 #include <array>
 #include <cstddef>
 
-#include "app/main_layout.h"
+#include "common/twips.h"
 
 namespace frixa {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "calfile/data_controls.h"
 #include "common/error.h"
+#include "recordset/data_controls.h"
 
 namespace frixa {
 

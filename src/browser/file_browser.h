@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "browser/info_display.h"
-#include "calfile/record_set.h"
+#include "recordset/record_set.h"
 
 namespace frixa {
 

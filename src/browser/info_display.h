@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "calfile/record_set.h"
+#include "recordset/record_set.h"
 
 namespace frixa {
 

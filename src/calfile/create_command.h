@@ -3,9 +3,9 @@
 // tables and runs the physics processor, averaging, the loss curve and the information record.
 #pragma once
 
-#include "calfile/data_controls.h"
 #include "calfile/processing_phases.h"
 #include "common/app.h"
+#include "recordset/data_controls.h"
 
 namespace frixa {
 

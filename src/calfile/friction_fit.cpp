@@ -5,8 +5,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "calfile/data_controls.h"
 #include "calfile/processing_phases.h"
+#include "recordset/data_controls.h"
 
 namespace frixa {
 

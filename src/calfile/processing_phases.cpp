@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "calfile/general.h"
+#include "calfile/interpolate.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "platform/short_date.h"

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "calfile/data_controls.h"
 #include "common/app.h"
+#include "recordset/data_controls.h"
 #include "run/revolution_calculator.h"
 
 namespace frixa {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "calfile/create_command.h"
-#include "calfile/data_controls.h"
-#include "calfile/general.h"
+#include "calfile/file_names.h"
 #include "calfile/processing_phases.h"
 #include "common/error.h"
+#include "recordset/data_controls.h"
 
 namespace frixa {
 namespace {

@@ -8,14 +8,14 @@
 #include <string>
 
 #include "browser/info_display.h"
-#include "calfile/data_controls.h"
+#include "calfile/file_names.h"
 #include "calfile/friction_fit.h"
-#include "calfile/general.h"
 #include "calfile/smoothed_file.h"
 #include "cli/cli.h"
 #include "cli/console_frontend.h"
 #include "common/error.h"
 #include "platform/short_date.h"
+#include "recordset/data_controls.h"
 
 namespace frixa::cli {
 namespace {

@@ -8,13 +8,13 @@
 #include "browser/file_browser.h"
 #include "browser/info_display.h"
 #include "calfile/create_command.h"
-#include "calfile/data_controls.h"
 #include "cli/cli.h"
 #include "cli/console_frontend.h"
 #include "common/app.h"
 #include "common/error.h"
 #include "host/apply_command.h"
 #include "host/remove_command.h"
+#include "recordset/data_controls.h"
 
 namespace frixa::cli {
 

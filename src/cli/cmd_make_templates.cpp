@@ -7,8 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "calfile/templates.h"
 #include "cli/cli.h"
+#include "templates/templates.h"
 
 namespace frixa::cli {
 namespace {

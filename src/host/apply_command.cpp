@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "calfile/build_file.h"
 #include "calfile/create_command.h"
-#include "calfile/general.h"
+#include "calfile/file_names.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "platform/file_ops.h"
+#include "templates/build_file.h"
 
 namespace frixa {
 namespace {

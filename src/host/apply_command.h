@@ -8,8 +8,8 @@
 // the new complete one.
 #pragma once
 
-#include "calfile/data_controls.h"
 #include "common/app.h"
+#include "recordset/data_controls.h"
 
 namespace frixa {
 

@@ -8,10 +8,10 @@
 #include <tuple>
 #include <utility>
 
-#include "calfile/data_controls.h"
-#include "calfile/general.h"
+#include "calfile/file_names.h"
 #include "common/app.h"
 #include "common/error.h"
+#include "recordset/data_controls.h"
 
 namespace frixa {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "calfile/record_set.h"
+#include "recordset/record_set.h"
 
 namespace frixa {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <sstream>
 
-#include "calfile/data_controls.h"
-#include "calfile/record_set.h"
+#include "recordset/data_controls.h"
+#include "recordset/record_set.h"
 #include "support/run_files.h"
 #include "support/shell_run.h"
 

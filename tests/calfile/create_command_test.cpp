@@ -12,7 +12,6 @@
 #include <new>
 #include <stdexcept>
 
-#include "calfile/build_file.h"
 #include "calfile/create_command.h"
 #include "calfile/processing_phases.h"
 #include "common/number_text.h"
@@ -21,6 +20,7 @@
 #include "run/revolution_calculator.h"
 #include "support/calibration_fixture.h"
 #include "support/jet_test_files.h"
+#include "templates/build_file.h"
 
 namespace frixa {
 namespace {

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <string>
 
-#include "calfile/build_file.h"
 #include "calfile/processing_phases.h"
 #include "calfile/smoothed_file.h"
 #include "support/calibration_fixture.h"
+#include "templates/build_file.h"
 
 namespace frixa {
 namespace {

@@ -7,11 +7,11 @@
 #include <iterator>
 #include <new>
 
-#include "calfile/build_file.h"
 #include "calfile/create_command.h"
 #include "host/apply_command.h"
 #include "host/remove_command.h"
 #include "support/calibration_fixture.h"
+#include "templates/build_file.h"
 
 namespace frixa {
 namespace {

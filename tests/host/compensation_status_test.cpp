@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "calfile/build_file.h"
-#include "calfile/data_controls.h"
-#include "calfile/open_databases.h"
 #include "host/compensation_status.h"
+#include "recordset/data_controls.h"
+#include "recordset/open_databases.h"
 #include "support/calibration_fixture.h"
+#include "templates/build_file.h"
 
 namespace frixa {
 namespace {

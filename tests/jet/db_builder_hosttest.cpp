@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "calfile/templates.h"
 #include "jet/db_builder.h"
+#include "templates/templates.h"
 
 namespace frixa {
 namespace {

@@ -13,15 +13,15 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "calfile/record_set.h"
-#include "calfile/resources.h"
-#include "calfile/templates.h"
 #include "jet/database.h"
 #include "jet/db_builder.h"
 #include "jet/usage_map.h"
+#include "recordset/record_set.h"
 #include "support/jet_consistency.h"
 #include "support/jet_test_files.h"
 #include "support/mdbtools_run.h"
+#include "templates/resources.h"
+#include "templates/templates.h"
 
 namespace frixa {
 namespace {

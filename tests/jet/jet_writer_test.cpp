@@ -10,16 +10,16 @@
 #include <filesystem>
 #include <functional>
 
-#include "calfile/templates.h"
 #include "common/error.h"
 #include "jet/data_page.h"
 #include "jet/database.h"
 #include "jet/db_builder.h"
 #include "jet/file_io.h"
 #include "jet/usage_map.h"
+#include "support/error_of.h"
 #include "support/jet_consistency.h"
 #include "support/jet_test_files.h"
-#include "support/error_of.h"
+#include "templates/templates.h"
 
 namespace frixa::jet {
 namespace {

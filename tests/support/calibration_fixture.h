@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "calfile/data_controls.h"
-#include "calfile/record_set.h"
 #include "common/app.h"
+#include "recordset/data_controls.h"
+#include "recordset/record_set.h"
 #include "sim/rundown_simulator.h"
 #include "support/recording_frontend.h"
 #include "support/run_files.h"

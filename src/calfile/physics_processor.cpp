@@ -1,0 +1,52 @@
+// The physics processor: see physics_processor.h.
+#include "calfile/physics_processor.h"
+
+#include <cmath>
+#include <string>
+
+#include "common/error.h"
+#include "common/number_text.h"
+#include "run/run_pass.h"
+
+namespace frixa {
+
+void ProcessRunData(App& app, RecordSet& RD) {
+  Frontend& ui = app.ui;
+  try {
+    ui.SetProcessCaption("Raw Data Processing");
+    ui.DoEvents();
+
+    const auto header = [&] {
+      ui.AppendStatusLine("Physics Processor");
+      ui.AppendStatusLine(std::string(45, '-'));
+      ui.AppendStatusLine("Initialising Processor");
+      ui.AppendStatusLine("Initialising -  Done");
+    };
+    std::string shown;  // the RPM display's text, so that an unchanged value is not redrawn
+    float shownValue = 0.0f;
+    bool hasShown = false;
+    const auto perRevolution = [&](double, std::int32_t n, const RevolutionResults& r) {
+      if (n <= 1) return;  // the first two revolutions only prime the calculator
+      const float whole = std::floor(r.rpm);
+      RD.AppendRow({RowNumber::Single(whole), RowNumber::Single(std::fabs(r.power)),
+                    RowNumber::Single(std::fabs(r.torque))});
+      // The text changes only with the value: formatted only then.
+      if (!hasShown || whole != shownValue) {
+        std::string digits = PlainWholeNumberText(whole);
+        hasShown = true;
+        shownValue = whole;
+        if (digits != shown) {
+          shown = std::move(digits);
+          ui.ShowRpm(shown);
+        }
+      }
+      ui.RefreshRpm();
+    };
+    RunPass(app, WindowPrecision::Double, header, perRevolution);
+  } catch (...) {
+    ui.ShowMessage(ErrorOccurredText(CurrentError().number(), " processing the Run data"),
+                   "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
+  }
+}
+
+}  // namespace frixa

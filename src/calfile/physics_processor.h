@@ -1,0 +1,15 @@
+// The physics processor: the second run pass, made by Create, which stores one RawData row per
+// revolution (whole RPM, |power| kW, |torque| N m) from the third record of the run on.
+#pragma once
+
+#include "common/app.h"
+#include "recordset/record_set.h"
+
+namespace frixa {
+
+// RD must be bound to "Select * From RawData" of the new calibration file. Reports progress in
+// the status log, the process caption and the RPM display; handles its own failures (message
+// box) and always returns normally.
+void ProcessRunData(App& app, RecordSet& RD);
+
+}  // namespace frixa

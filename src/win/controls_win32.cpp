@@ -1,0 +1,226 @@
+// The main window's controls: see controls.h.
+#include "win/controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "win/ui_resources.h"
+
+namespace frixa::win {
+
+// ---- PictureBox -----------------------------------------------------------------------------
+
+bool PictureBox::Create(HWND parent, const PixelRect& r, HBITMAP picture, int id) {
+  picture_ = picture;
+  return CreateBound("FrixaPictureBox", 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
+                     WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height, parent,
+                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+void PictureBox::AddLine(PixelPoint from, PixelPoint to) { lines_.emplace_back(from, to); }
+
+void PictureBox::Paint(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  DrawBitmapAt(dc, picture_, 0, 0);
+  for (const auto& [from, to] : lines_) {
+    Selected pen(dc, GetStockObject(BLACK_PEN));
+    MoveToEx(dc, from.x, from.y, nullptr);
+    LineTo(dc, to.x, to.y);
+  }
+}
+
+LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PaintDc dc(hwnd());
+      Paint(dc.get());
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp));
+      return 0;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      // Buttons inside a picture box belong to the window: their events go up to it.
+      return SendMessageA(GetParent(hwnd()), msg, wp, lp);
+    default:
+      return CustomWindow::HandleMessage(msg, wp, lp);
+  }
+}
+
+// ---- Label ----------------------------------------------------------------------------------
+
+bool Label::Create(HWND parent, const PixelRect& r, std::string_view caption, HFONT font,
+                   COLORREF colour, Align align, int id) {
+  font_ = font;
+  colour_ = colour;
+  align_ = align;
+  return CreateBound("FrixaLabel", 0, std::string(caption).c_str(),
+                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height,
+                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+void Label::SetCaption(std::string_view caption) {
+  SetWindowTextA(hwnd(), std::string(caption).c_str());
+}
+
+void Label::SetColour(COLORREF colour) {
+  if (colour == colour_) return;
+  colour_ = colour;
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void Label::Paint(HDC dc) {
+  // The container paints what lies under the label; then the text goes on top.
+  HWND parent = GetParent(hwnd());
+  POINT origin{0, 0};
+  MapWindowPoints(hwnd(), parent, &origin, 1);
+  POINT old;
+  SetViewportOrgEx(dc, -origin.x, -origin.y, &old);
+  SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SetViewportOrgEx(dc, old.x, old.y, nullptr);
+
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  const std::string text = WindowText(hwnd());
+  Selected font(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour_);
+  const UINT format =
+      DT_WORDBREAK | DT_NOPREFIX | (align_ == Align::Centre ? DT_CENTER : DT_LEFT);
+  RECT need = client;
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &need, format | DT_CALCRECT);
+  if (need.bottom > client.bottom || need.right > client.right) {
+    // Broken into lines it would be cut off at the foot (fonts wider than the ones the layout
+    // was made with): one line in the same font, narrowed just enough to fit across.
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICA tm{};
+    LOGFONTA lf{};
+    if (size.cx > 0 && GetTextMetricsA(dc, &tm) &&
+        GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof lf, &lf)) {
+      lf.lfWidth = std::max<LONG>(1, tm.tmAveCharWidth * client.right / size.cx);
+      Font narrow(CreateFontIndirectA(&lf));
+      Selected narrowed(dc, narrow.get());
+      DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client,
+                DT_SINGLELINE | DT_NOPREFIX | (align_ == Align::Centre ? DT_CENTER : DT_LEFT));
+      return;
+    }
+  }
+  if (verticalCentre_) {
+    const int spare = (client.bottom - client.top) - (need.bottom - need.top);
+    if (spare > 0) client.top += spare / 2;
+  }
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, format);
+}
+
+LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PaintDc dc(hwnd());
+      Paint(dc.get());
+      return 0;
+    }
+    case WM_SETTEXT: {
+      const LRESULT r = CustomWindow::HandleMessage(msg, wp, lp);
+      InvalidateRect(hwnd(), nullptr, FALSE);
+      return r;
+    }
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    default:
+      return CustomWindow::HandleMessage(msg, wp, lp);
+  }
+}
+
+// ---- PictureButton --------------------------------------------------------------------------
+
+bool PictureButton::Create(HWND parent, const PixelRect& r, int id, HBITMAP bitmap) {
+  return CreateWithImage(parent, r, id, BS_BITMAP, IMAGE_BITMAP, bitmap);
+}
+
+bool PictureButton::Create(HWND parent, const PixelRect& r, int id, HICON icon) {
+  return CreateWithImage(parent, r, id, BS_ICON, IMAGE_ICON, icon);
+}
+
+bool PictureButton::CreateWithImage(HWND parent, const PixelRect& r, int id, DWORD imageStyle,
+                                    WPARAM imageType, HANDLE image) {
+  if (!SystemControl::Create("BUTTON", 0, "",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | imageStyle,
+                             r.left, r.top, r.width, r.height, parent, id)) {
+    return false;
+  }
+  SendMessageA(hwnd(), BM_SETIMAGE, imageType, reinterpret_cast<LPARAM>(image));
+  return true;
+}
+
+// ---- StatusLog ------------------------------------------------------------------------------
+
+bool StatusLog::Create(HWND parent, const PixelRect& r, int id, HFONT font) {
+  background_.Reset(CreateSolidBrush(kBackground));
+  if (!SystemControl::Create("EDIT", WS_EX_CLIENTEDGE, "",
+                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
+                                 ES_READONLY | ES_AUTOVSCROLL | ES_LEFT,
+                             r.left, r.top, r.width, r.height, parent, id)) {
+    return false;
+  }
+  SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageA(hwnd(), EM_SETLIMITTEXT, 0, 0);  // no 30000-character ceiling
+  return true;
+}
+
+void StatusLog::Clear() { SetWindowTextA(hwnd(), ""); }
+
+void StatusLog::AppendLine(std::string_view text) {
+  const std::string line = std::string(text) + "\r\n";
+  const auto end = static_cast<WPARAM>(GetWindowTextLengthA(hwnd()));
+  SendMessageA(hwnd(), EM_SETSEL, end, static_cast<LPARAM>(end));
+  SendMessageA(hwnd(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void StatusLog::CaretToEnd() {
+  const auto end = static_cast<WPARAM>(GetWindowTextLengthA(hwnd()));
+  SendMessageA(hwnd(), EM_SETSEL, end, static_cast<LPARAM>(end));
+  SendMessageA(hwnd(), EM_SCROLLCARET, 0, 0);
+}
+
+HBRUSH StatusLog::Colours(HDC dc) const {
+  SetBkColor(dc, kBackground);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  return background_.get();
+}
+
+// ---- ToolTips -------------------------------------------------------------------------------
+
+bool ToolTips::Create(HWND owner) {
+  if (!SystemControl::Create(TOOLTIPS_CLASSA, WS_EX_TOPMOST, "",
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, 0)) {
+    return false;
+  }
+  return true;
+}
+
+void ToolTips::Add(HWND tool, const char* text) {
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = GetParent(tool);
+  ti.uId = reinterpret_cast<UINT_PTR>(tool);
+  ti.lpszText = const_cast<char*>(text);
+  SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+}  // namespace frixa::win

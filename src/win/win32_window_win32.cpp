@@ -1,0 +1,101 @@
+// Window wrappers and GDI helpers: see win32_window.h.
+#include "win/win32_window.h"
+
+#include <set>
+#include <string>
+
+#include "common/error.h"
+#include "common/frontend.h"
+
+namespace frixa::win {
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+std::string WindowText(HWND hwnd) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  const int n = GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return text;
+}
+
+void ShowUncaughtError(HWND owner) {
+  const std::string text = ErrorOccurredText(CurrentError().number());
+  HWND root = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+  if (root && !IsWindowVisible(root)) root = nullptr;
+  MessageBoxA(root, text.c_str(), kApplicationTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+CustomWindow::~CustomWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool CustomWindow::CreateBound(const char* className, DWORD exStyle, const char* text,
+                               DWORD style, int x, int y, int w, int h, HWND parent,
+                               HMENU menuOrId, HICON icon, UINT classStyle) {
+  static std::set<std::string> registered;
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (registered.insert(className).second) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = classStyle;
+    wc.lpfnWndProc = &CustomWindow::Procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
+  }
+  return CreateWindowExA(exStyle, className, text, style, x, y, w, h, parent, menuOrId, instance,
+                         this) != nullptr;
+}
+
+LRESULT CustomWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK CustomWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  CustomWindow* self;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<CustomWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+  } else {
+    self = reinterpret_cast<CustomWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  // No exception may go on into the system's code that called the procedure.
+  LRESULT result = 0;
+  try {
+    result = self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    try {
+      self->ReportUncaught();
+    } catch (...) {
+    }
+  }
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+  }
+  return result;
+}
+
+SystemControl::~SystemControl() {
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+bool SystemControl::Create(const char* className, DWORD exStyle, const char* text, DWORD style,
+                           int x, int y, int w, int h, HWND parent, int id) {
+  hwnd_ = CreateWindowExA(exStyle, className, text, style, x, y, w, h, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          GetModuleHandleA(nullptr), nullptr);
+  return hwnd_ != nullptr;
+}
+
+}  // namespace frixa::win
