@@ -92,29 +92,18 @@ TableDef Database::Table(std::string_view name) const {
 
 std::vector<Value> Database::ReadRowAt(const TableDef& def, RowLocation at) const {
   return NameCorruption(Name(), [&] {
-    RowLocation where = at;
-    for (int hop = 0;; ++hop) {
-      const DataPageView page(file_->Page(where.page));
-      if (page.Owner() != def.page) {
-        ThrowCorrupt("page " + std::to_string(where.page) + " does not belong to the table");
-      }
-      const RowSlot slot = page.Slot(where.slot);
-      if (slot.IsDeleted() || (hop == 0 && slot.IsMovedTarget())) RaiseJetError(errnum::kJetRecordDeleted);
-      if (slot.IsOverflow()) {
-        if (hop >= table_scan::kMaxOverflowHops) ThrowCorrupt("overflow pointers loop");
-        const RowPointer next = RowPointer::FromU32(ReadU32(page.Row(where.slot), 0));
-        where = RowLocation{next.page, next.row};
-        continue;
-      }
-      std::vector<FieldBytes> fields;
-      SplitRow(page.Row(where.slot), def, fields);
-      std::vector<Value> values;
-      values.reserve(fields.size());
-      for (std::size_t c = 0; c < fields.size(); ++c) {
-        values.push_back(DecodeValue(*file_, def.columns[c], fields[c]));
-      }
-      return values;
+    const RowChain chain = ResolveRow(*file_, def.page, at);
+    if (chain.deleted) RaiseJetError(errnum::kJetRecordDeleted);
+    const RowLocation home = chain.Home();
+    const DataPageView page(file_->Page(home.page));
+    std::vector<FieldBytes> fields;
+    SplitRow(page.Row(home.slot), def, fields);
+    std::vector<Value> values;
+    values.reserve(fields.size());
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+      values.push_back(DecodeValue(*file_, def.columns[c], fields[c]));
     }
+    return values;
   });
 }
 

@@ -398,31 +398,10 @@ void Writer::AddToRowCount(TableState& t, int delta) {
   StoreU32(page, tdef::kRowCountOffset, static_cast<std::uint32_t>(static_cast<std::int64_t>(count) + delta));
 }
 
-void Writer::CheckRowOf(const TableState& t, RowLocation at) {
-  const DataPageView page(file_.Page(at.page));
-  if (page.Owner() != t.tdef || at.slot >= page.SlotCount()) {
-    ThrowCorrupt("page " + std::to_string(at.page) + " row " + std::to_string(at.slot) +
-                 " is not a row of '" + t.name + "'");
-  }
-}
-
-std::vector<RowLocation> Writer::Chain(const TableState& t, RowLocation anchor) {
-  std::vector<RowLocation> chain;
-  RowLocation at = anchor;
-  for (int hop = 0;; ++hop) {
-    CheckRowOf(t, at);
-    const DataPageView page(file_.Page(at.page));
-    const RowSlot slot = page.Slot(at.slot);
-    if (slot.IsDeleted() || (hop == 0 && slot.IsMovedTarget())) RaiseJetError(errnum::kJetRecordDeleted);
-    if (hop > 0) chain.push_back(at);
-    if (!slot.IsOverflow()) return chain;
-    if (hop >= table_scan::kMaxOverflowHops) {
-      ThrowCorrupt("page " + std::to_string(anchor.page) + " row " + std::to_string(anchor.slot) +
-                   ": its overflow pointers loop");
-    }
-    const RowPointer next = RowPointer::FromU32(ReadU32(page.Row(at.slot), 0));
-    at = RowLocation{next.page, next.row};
-  }
+RowChain Writer::Chain(const TableState& t, RowLocation anchor) {
+  const RowChain chain = ResolveRow(file_, t.tdef, anchor);
+  if (chain.deleted) RaiseJetError(errnum::kJetRecordDeleted);
+  return chain;
 }
 
 // ---- the operations ---------------------------------------------------------------------------
@@ -479,8 +458,8 @@ void Writer::Update(PageNumber table, RowLocation row, std::span<const Value> va
   Encode(t, values, true);
   NameCorruption(path_, [&] {
     Change([&] {
-      const std::vector<RowLocation> chain = Chain(t, row);
-      if (chain.empty()) {
+      const RowChain chain = Chain(t, row);
+      if (chain.hopCount == 0) {
         // The row stands in its own slot: grow or shrink it there when the page has room.
         const std::size_t before = data_page::FreeBytes(file_.Page(row.page).Bytes());
         if (data_page::ReplaceRow(Edit(row.page), row.slot, row_, 0)) {
@@ -493,19 +472,19 @@ void Writer::Update(PageNumber table, RowLocation row, std::span<const Value> va
         }
       } else {
         // A moved row: change it where it lives, or move it on.
-        const RowLocation home = chain.back();
+        const RowLocation home = chain.Home();
         const std::size_t before = data_page::FreeBytes(file_.Page(home.page).Bytes());
-        if (data_page::ReplaceRow(Edit(home.page), home.slot, row_, data_page::kDeletedFlag)) {
+        if (data_page::ReplaceRow(Edit(home.page), home.slot, row_, data_page::kMovedRowFlag)) {
           FreeChanged(t, home.page, before);
           return;
         }
-        for (const RowLocation& hop : chain) Replace(t, hop, {}, data_page::kDeletedRow);
+        for (const RowLocation& hop : chain.Hops()) Replace(t, hop, {}, data_page::kDeletedRow);
       }
       // It moves to where new rows go; its slot keeps a pointer to it.
-      const RowLocation moved = Place(t, row_, data_page::kDeletedFlag);
+      const RowLocation moved = Place(t, row_, data_page::kMovedRowFlag);
       std::uint8_t pointer[data_page::kOverflowPointerSize];
       StoreU32(MutableByteSpan(pointer), 0, RowPointer{moved.page, static_cast<std::uint8_t>(moved.slot)}.ToU32());
-      Replace(t, row, ByteSpan(pointer), data_page::kOverflowFlag);
+      Replace(t, row, ByteSpan(pointer), data_page::kOverflowPointerFlag);
     });
   });
 }
@@ -515,7 +494,8 @@ void Writer::Delete(PageNumber table, RowLocation row) {
   TableState& t = State(table);
   NameCorruption(path_, [&] {
     Change([&] {
-      for (const RowLocation& hop : Chain(t, row)) Replace(t, hop, {}, data_page::kDeletedRow);
+      const RowChain chain = Chain(t, row);
+      for (const RowLocation& hop : chain.Hops()) Replace(t, hop, {}, data_page::kDeletedRow);
       Replace(t, row, {}, data_page::kDeletedRow);
       AddToRowCount(t, -1);
     });

@@ -140,9 +140,8 @@ class Writer {
   void Replace(TableState& t, RowLocation at, ByteSpan row, std::uint16_t flags);
   void FreeChanged(TableState& t, PageNumber page, std::size_t freeBefore);
   void AddToRowCount(TableState& t, int delta);
-  // The slots an overflow chain from `anchor` passes through, the final row last.
-  std::vector<RowLocation> Chain(const TableState& t, RowLocation anchor);
-  void CheckRowOf(const TableState& t, RowLocation at);
+  // Where the row at `anchor` lives; 3167 when it is deleted.
+  RowChain Chain(const TableState& t, RowLocation anchor);
   void Guard();
 
   PageFile& file_;
