@@ -2,14 +2,12 @@
 #include "jet/writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "jet/data_page.h"
 #include "jet/properties.h"
 #include "jet/text.h"
-#include "platform/file_ops.h"
 
 namespace frixa::jet {
 
@@ -40,8 +38,8 @@ class Writer::MapPages final : public UsageMapPages {
   Writer& w_;
 };
 
-Writer::Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp)
-    : file_(file), path_(std::move(path)), stamp_(std::move(stamp)), diskPageCount_(file.PageCount()) {
+Writer::Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp, FileAccess& files)
+    : file_(file), files_(files), path_(std::move(path)), stamp_(std::move(stamp)), diskPageCount_(file.PageCount()) {
   dirty_.assign(file_.PageCount(), 0);
 }
 
@@ -58,7 +56,7 @@ void Writer::SetMode(WriteMode mode) {
 }
 
 void Writer::CheckWritable() const {
-  if (IsReadOnlyFile(path_)) RaiseJetError(errnum::kJetReadOnly);
+  if (files_.IsReadOnly(path_)) RaiseJetError(errnum::kJetReadOnly);
 }
 
 void Writer::CheckTableWritable(PageNumber table) {
@@ -297,9 +295,9 @@ void Writer::RestoreDisk() {
       if (o.page < diskPageCount_) writes.push_back(PageWrite{o.page, ByteSpan(o.bytes)});
     }
     std::sort(writes.begin(), writes.end(), [](const PageWrite& a, const PageWrite& b) { return a.page < b.page; });
-    CurrentFileWriter().WritePages(path_, writes);
-    CurrentFileWriter().Resize(path_, std::uint64_t{diskPageCount_} * kPageSize);
-    stamp_ = StampOf(path_);
+    files_.WritePages(path_, writes);
+    files_.Resize(path_, std::uint64_t{diskPageCount_} * kPageSize);
+    stamp_ = files_.Stamp(path_);
   } catch (...) {
     rewriteAll_ = true;  // the disk holds part of the change: the next save writes everything
   }
@@ -530,39 +528,37 @@ void Writer::SaveInPlace() {
   std::vector<PageWrite> writes;
   writes.reserve(order.size());
   for (const PageNumber p : order) writes.push_back(PageWrite{p, file_.Page(p).Bytes()});
-  CurrentFileWriter().WritePages(path_, writes);
+  files_.WritePages(path_, writes);
   if (file_.PageCount() < diskPageCount_ || rewriteAll_) {
-    CurrentFileWriter().Resize(path_, std::uint64_t{file_.PageCount()} * kPageSize);
+    files_.Resize(path_, std::uint64_t{file_.PageCount()} * kPageSize);
   }
   for (const PageNumber p : dirtyList_) dirty_[p] = 0;
   dirtyList_.clear();
   rewriteAll_ = false;
   diskPageCount_ = file_.PageCount();
-  stamp_ = StampOf(path_);
+  stamp_ = files_.Stamp(path_);
 }
 
 bool Writer::SaveByReplacing() {
   const std::string temporary = path_ + ".tmp";
-  std::FILE* f = std::fopen(temporary.c_str(), "wb");
-  if (f == nullptr) return false;
-  std::fclose(f);
+  if (!files_.Create(temporary)) return false;
   try {
     std::vector<PageWrite> writes;
     writes.reserve(file_.PageCount());
     for (PageNumber p = 0; p < file_.PageCount(); ++p) writes.push_back(PageWrite{p, file_.Page(p).Bytes()});
-    CurrentFileWriter().WritePages(temporary, writes);
-    if (!SyncFileToDisk(temporary)) RaiseJetError(errnum::kJetDiskError, temporary);
+    files_.WritePages(temporary, writes);
+    if (!files_.Sync(temporary)) RaiseJetError(errnum::kJetDiskError, temporary);
     // Refused while another program holds the file without letting it be replaced.
-    if (!MoveIntoPlace(temporary, path_)) RaiseJetError(errnum::kJetCannotOpen, path_);
+    if (!files_.Replace(temporary, path_)) RaiseJetError(errnum::kJetCannotOpen, path_);
   } catch (...) {
-    std::remove(temporary.c_str());
+    files_.Remove(temporary);
     throw;
   }
   for (const PageNumber p : dirtyList_) dirty_[p] = 0;
   dirtyList_.clear();
   rewriteAll_ = false;
   diskPageCount_ = file_.PageCount();
-  stamp_ = StampOf(path_);
+  stamp_ = files_.Stamp(path_);
   return true;
 }
 

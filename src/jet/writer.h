@@ -49,9 +49,9 @@ enum class WriteMode { kWriteThrough, kWriteBehind, kReplaceFile };
 
 class Writer {
  public:
-  // `file` must outlive the writer; `path` is where its pages are saved; `stamp` how the file
-  // looked when it was read (nullopt: not known).
-  Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp);
+  // `file` and `files` must outlive the writer; `path` is where its pages are saved, through
+  // `files`; `stamp` how the file looked when it was read (nullopt: not known).
+  Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp, FileAccess& files);
   ~Writer();
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
@@ -145,6 +145,7 @@ class Writer {
   void Guard();
 
   PageFile& file_;
+  FileAccess& files_;
   std::string path_;
   std::optional<FileStamp> stamp_;
   WriteMode mode_ = WriteMode::kWriteThrough;
