@@ -5,11 +5,10 @@ namespace frixa::jet::build {
 
 namespace {
 
-// Column flags of the system tables: 0x10 marks the engine's columns, 0x01 fixed width; the
-// two security-id columns (Owner, SID) carry 0x20 as well.
-constexpr std::uint8_t kSysFixed = 0x13;
-constexpr std::uint8_t kSysVariable = 0x12;
-constexpr std::uint8_t kSysSid = 0x32;
+// Column flags of the system tables; the two security-id columns (Owner, SID) are variable.
+constexpr std::uint8_t kSysVariable = column_flags::kSystem | column_flags::kNullable;
+constexpr std::uint8_t kSysFixed = kSysVariable | column_flags::kFixedLength;
+constexpr std::uint8_t kSysSid = kSysVariable | column_flags::kSecurityId;
 
 // Real index flags.
 constexpr std::uint8_t kIndexUnique = 0x01;
@@ -22,7 +21,7 @@ constexpr std::uint8_t kLogicalPrimary = 0x01;
 
 struct SysColumn {
   const char* name;
-  std::uint8_t type;
+  ColumnType type;
   std::uint8_t flags;
   std::uint16_t fixedOffset;
   std::uint16_t length;
@@ -30,20 +29,20 @@ struct SysColumn {
 
 // Numbers the columns in order; a column's variable index is the count of variable columns
 // before it (for a variable column, its own index among them).
-std::vector<TdefColumn> SystemColumns(std::initializer_list<SysColumn> columns) {
-  std::vector<TdefColumn> out;
+std::vector<ColumnDef> SystemColumns(std::initializer_list<SysColumn> columns) {
+  std::vector<ColumnDef> out;
   std::uint16_t varSeen = 0;
   for (const auto& c : columns) {
-    TdefColumn col;
-    col.type = c.type;
+    ColumnDef col;
+    col.typeByte = static_cast<std::uint8_t>(c.type);
     col.number = static_cast<std::uint16_t>(out.size());
     col.varIndex = varSeen;
-    col.id = 0;
+    col.writerId = 0;
     col.flags = c.flags;
     col.fixedOffset = c.fixedOffset;
     col.length = c.length;
     col.name = c.name;
-    if (!(c.flags & kColumnFixed)) ++varSeen;
+    if (!col.IsFixed()) ++varSeen;
     out.push_back(std::move(col));
   }
   return out;
@@ -101,7 +100,7 @@ Bytes SidAdmins() {
 }
 
 TableDefinition MSysObjectsDefinition() {
-  using namespace column_type;
+  using enum ColumnType;
   TableDefinition t;
   t.system = true;
   t.ownedMap = map_row::kObjectsOwned;
@@ -144,7 +143,7 @@ TableDefinition MSysObjectsDefinition() {
 }
 
 TableDefinition MSysAcesDefinition() {
-  using namespace column_type;
+  using enum ColumnType;
   TableDefinition t;
   t.system = true;
   t.ownedMap = map_row::kAcesOwned;
@@ -161,7 +160,7 @@ TableDefinition MSysAcesDefinition() {
 }
 
 TableDefinition MSysQueriesDefinition() {
-  using namespace column_type;
+  using enum ColumnType;
   TableDefinition t;
   t.system = true;
   t.ownedMap = map_row::kQueriesOwned;
@@ -183,7 +182,7 @@ TableDefinition MSysQueriesDefinition() {
 }
 
 TableDefinition MSysRelationshipsDefinition() {
-  using namespace column_type;
+  using enum ColumnType;
   TableDefinition t;
   t.system = true;
   t.ownedMap = map_row::kRelationshipsOwned;
@@ -269,26 +268,11 @@ Bytes DatabasePropertyBlob() {
   PropertyBlock db;
   Bytes version;
   AppendText(version, kAccessVersion);
-  db.properties.push_back({"AccessVersion", prop_type::kText, true, version});
-  db.properties.push_back({"Build", prop_type::kLong, false, U32Bytes(kBuild)});
+  db.properties.push_back({"AccessVersion", PropertyType(ColumnType::kText), true, version});
+  db.properties.push_back({"Build", PropertyType(ColumnType::kLong), false, U32Bytes(kBuild)});
   // Stored as an Integer property with a 4-byte value, as Access stores it.
-  db.properties.push_back({"ProjVer", prop_type::kInteger, false, U32Bytes(kProjectVersion)});
-  return EncodePropertyBlob({db});
-}
-
-std::vector<RowColumn> RowLayout(const TableDefinition& table) {
-  std::vector<RowColumn> layout;
-  for (const auto& c : table.columns) {
-    RowColumn r;
-    r.number = c.number;
-    r.fixed = (c.flags & kColumnFixed) != 0;
-    r.boolean = c.type == column_type::kBoolean;
-    r.fixedOffset = c.fixedOffset;
-    r.length = c.length;
-    r.varIndex = c.varIndex;
-    layout.push_back(r);
-  }
-  return layout;
+  db.properties.push_back({"ProjVer", PropertyType(ColumnType::kInteger), false, U32Bytes(kProjectVersion)});
+  return EncodeProperties({db});
 }
 
 }  // namespace frixa::jet::build

@@ -10,23 +10,9 @@
 
 #include "jet/build_encode.h"
 #include "jet/build_pages.h"
+#include "jet/properties.h"
 
 namespace frixa::jet::build {
-
-// Column data types as TDEF pages store them.
-namespace column_type {
-inline constexpr std::uint8_t kBoolean = 1;
-inline constexpr std::uint8_t kByte = 2;
-inline constexpr std::uint8_t kInteger = 3;
-inline constexpr std::uint8_t kLong = 4;
-inline constexpr std::uint8_t kSingle = 6;
-inline constexpr std::uint8_t kDouble = 7;
-inline constexpr std::uint8_t kDateTime = 8;
-inline constexpr std::uint8_t kBinary = 9;
-inline constexpr std::uint8_t kText = 10;
-inline constexpr std::uint8_t kOle = 11;
-inline constexpr std::uint8_t kMemo = 12;
-}  // namespace column_type
 
 // ---- fixed pages -------------------------------------------------------------------------
 // Every new database lays out its first 18 pages the same way.
@@ -157,8 +143,5 @@ std::vector<Ace> UserTableAces(std::uint32_t tableId);
 
 // The database's own properties (MSysDb.LvProp): AccessVersion "07.53", Build and ProjVer.
 Bytes DatabasePropertyBlob();
-
-// Row layout of a table's rows, from its definition.
-std::vector<RowColumn> RowLayout(const TableDefinition& table);
 
 }  // namespace frixa::jet::build

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "jet/header.h"
+#include "jet/table_def.h"
 
 namespace frixa::jet::build {
 
@@ -22,23 +23,12 @@ constexpr std::uint16_t kEngineBuild = 0x0D64;
 constexpr std::size_t kPairTableOffset = 0x600;
 constexpr std::size_t kPairTableEntries = 256;
 
-// ---- data pages ----
-constexpr std::size_t kDataFreeOffset = 2;
-constexpr std::size_t kDataOwnerOffset = 4;
-constexpr std::size_t kDataRowCountOffset = 8;
-constexpr std::size_t kDataFirstSlotOffset = 10;
-constexpr std::size_t kRowSlotSize = 2;
-
 // ---- index leaves ----
 constexpr std::size_t kLeafFreeOffset = 2;
 constexpr std::size_t kLeafOwnerOffset = 4;
 constexpr std::size_t kLeafEndMaskOffset = 0x16;
 
 // ---- TDEF ----
-constexpr std::uint8_t kTdefSignature[4] = {kPageTdef, 0x01, 'V', 'C'};
-constexpr std::uint8_t kTableTypeUser = 0x4E;
-constexpr std::uint8_t kTableTypeSystem = 0x53;
-constexpr std::size_t kTdefLengthOffset = 8;
 constexpr std::size_t kIndexColumnSlots = 10;
 
 }  // namespace
@@ -51,8 +41,8 @@ Bytes EncodeHeaderPage() {
   page[header::kVersionOffset] = header::kVersionJet3;
 
   std::copy(std::begin(kHeaderPrologue), std::end(kHeaderPrologue), page.begin() + header::kMaskedOffset);
-  StoreU16(page, header::kSortOrderOffset, kSortOrderGeneral);
-  StoreU16(page, header::kCodePageOffset, kCodePage1252);
+  StoreU16(page, header::kSortOrderOffset, header::kSortGeneral);
+  StoreU16(page, header::kCodePageOffset, header::kCodePage1252);
   StoreU32(page, header::kDatabaseKeyOffset, 0);  // 0: pages after page 0 are not encrypted
   StoreU16(page, kEngineBuildOffset, kEngineBuild);
   ApplyHeaderMask(page);
@@ -64,32 +54,13 @@ Bytes EncodeHeaderPage() {
   return page;
 }
 
-Bytes EncodeUsageMap(const std::vector<std::uint32_t>& pages) {
-  Bytes row(kUsageMapRowSize, 0);  // type 0 (inline), first page 0
-  constexpr std::size_t kBitmapOffset = 5;
-  for (const auto p : pages) {
-    if (p >= kUsageMapPages) throw std::length_error("EncodeUsageMap: page beyond an inline map");
-    row[kBitmapOffset + p / 8] = static_cast<std::uint8_t>(row[kBitmapOffset + p / 8] | (1u << (p % 8)));
-  }
-  return row;
-}
-
 Bytes EncodeDataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
-  Bytes page(kPageSize, 0);
-  page[0] = kPageData;
-  page[1] = 0x01;
-  StoreU32(page, kDataOwnerOffset, owner);
-  StoreU16(page, kDataRowCountOffset, static_cast<std::uint16_t>(rows.size()));
-  std::size_t end = kPageSize;
-  std::size_t used = 0;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    used += rows[i].size() + kRowSlotSize;
-    if (used > kDataPageRowSpace) throw std::length_error("EncodeDataPage: rows do not fit");
-    end -= rows[i].size();
-    std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<std::ptrdiff_t>(end));
-    StoreU16(page, kDataFirstSlotOffset + kRowSlotSize * i, static_cast<std::uint16_t>(end));
+  Bytes page(kPageSize);
+  data_page::Initialize(page, owner);
+  for (const Bytes& row : rows) {
+    if (!data_page::RoomForRow(page, row.size())) throw std::length_error("EncodeDataPage: rows do not fit");
+    data_page::AddRow(page, row, 0);
   }
-  StoreU16(page, kDataFreeOffset, static_cast<std::uint16_t>(kDataPageRowSpace - used));
   return page;
 }
 
@@ -99,9 +70,9 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> PackRows(const std::vector<s
   std::size_t used = 0;
   std::uint32_t slot = 0;
   for (const auto size : sizes) {
-    const std::size_t need = size + kRowSlotSize;
-    if (need > kDataPageRowSpace) throw std::length_error("PackRows: row larger than a page");
-    if (used + need > kDataPageRowSpace || slot > 0xFF) {
+    const std::size_t need = size + data_page::kSlotSize;
+    if (need > data_page::kEmptyFreeSpace) throw std::length_error("PackRows: row larger than a page");
+    if (used + need > data_page::kEmptyFreeSpace || slot >= data_page::kMaxRowsPerPage) {
       ++page;
       used = 0;
       slot = 0;
@@ -133,7 +104,7 @@ Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries) {
     return a.row.ToU32() < b.row.ToU32();
   });
   Bytes page(kPageSize, 0);
-  page[0] = kPageLeaf;
+  page[0] = static_cast<std::uint8_t>(PageType::kIndexLeaf);
   page[1] = 0x01;
   StoreU32(page, kLeafOwnerOffset, ownerTdef);
   std::size_t at = kLeafEntriesStart;
@@ -154,39 +125,26 @@ Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries) {
 }
 
 Bytes EncodeTdefPage(const TableDefinition& table) {
-  std::uint32_t varColumns = 0;
+  std::uint16_t varColumns = 0;
   for (const auto& c : table.columns) {
-    if (!(c.flags & kColumnFixed)) ++varColumns;
+    if (!c.IsFixed()) ++varColumns;
   }
-  const auto columnCount = static_cast<std::uint32_t>(table.columns.size());
+  const auto columnCount = static_cast<std::uint16_t>(table.columns.size());
 
-  Bytes d(std::begin(kTdefSignature), std::end(kTdefSignature));
-  AppendU32(d, 0);  // next TDEF page
-  AppendU32(d, 0);  // definition length, stored below
-  AppendU32(d, table.rowCount);
-  AppendU32(d, 0);  // next AutoNumber
-  AppendU8(d, table.system ? kTableTypeSystem : kTableTypeUser);
-  AppendU16(d, columnCount);  // max columns: no column was ever deleted
-  AppendU16(d, varColumns);
-  AppendU16(d, columnCount);
-  AppendU32(d, static_cast<std::uint32_t>(table.logicalIndexes.size()));
-  AppendU32(d, static_cast<std::uint32_t>(table.realIndexes.size()));
-  AppendU32(d, table.ownedMap.ToU32());
-  AppendU32(d, table.freeMap.ToU32());
+  // The header, the real indexes' counts and the column records; the length is stored last.
+  Bytes d(tdef::kFixedPartSize + table.realIndexes.size() * tdef::kRealIndexEntrySize +
+          table.columns.size() * tdef::column_record::kSize);
+  std::size_t at = tdef::kFixedPartSize;
   for (const auto& ix : table.realIndexes) {
-    AppendU32(d, ix.count);
-    AppendU32(d, ix.distinctKeys);
+    StoreU32(d, at, ix.count);
+    StoreU32(d, at + 4, ix.distinctKeys);
+    at += tdef::kRealIndexEntrySize;
   }
-  for (const auto& c : table.columns) {
-    AppendU8(d, c.type);
-    AppendU16(d, c.number);
-    AppendU16(d, c.varIndex);
-    AppendU32(d, c.id);
-    AppendU16(d, kSortOrderGeneral);
-    AppendU16(d, kCodePage1252);
-    AppendU8(d, c.flags);
-    AppendU16(d, c.fixedOffset);
-    AppendU16(d, c.length);
+  for (ColumnDef c : table.columns) {
+    c.sortOrder = header::kSortGeneral;
+    c.codePage = header::kCodePage1252;
+    StoreColumnRecord(MutableByteSpan(d).subspan(at, tdef::column_record::kSize), c);
+    at += tdef::column_record::kSize;
   }
   for (const auto& c : table.columns) {
     AppendU8(d, static_cast<std::uint32_t>(c.name.size()));
@@ -226,10 +184,21 @@ Bytes EncodeTdefPage(const TableDefinition& table) {
     AppendU32(d, lv.ownedMap.ToU32());
     AppendU32(d, lv.freeMap.ToU32());
   }
-  AppendU16(d, 0xFFFF);
+  AppendU16(d, tdef::kEnd);
 
   if (d.size() > kPageSize) throw std::length_error("EncodeTdefPage: definition longer than a page");
-  StoreU32(d, kTdefLengthOffset, static_cast<std::uint32_t>(d.size()));
+  TableDefHeader h;
+  h.length = static_cast<std::uint32_t>(d.size());
+  h.rowCount = table.rowCount;
+  h.kind = table.system ? tdef::kKindSystem : tdef::kKindUser;
+  h.maxColumns = columnCount;
+  h.varColumnCount = varColumns;
+  h.columnCount = columnCount;
+  h.logicalIndexCount = static_cast<std::uint32_t>(table.logicalIndexes.size());
+  h.realIndexCount = static_cast<std::uint32_t>(table.realIndexes.size());
+  h.ownedPagesMap = table.ownedMap;
+  h.freeSpaceMap = table.freeMap;
+  StoreTableDefHeader(d, h);
   d.resize(kPageSize, 0);
   return d;
 }

@@ -41,6 +41,8 @@ namespace column_flags {
 inline constexpr std::uint8_t kFixedLength = 0x01;
 inline constexpr std::uint8_t kNullable = 0x02;  // set on every user column Jet 3 writes
 inline constexpr std::uint8_t kAutoNumber = 0x04;
+inline constexpr std::uint8_t kSystem = 0x10;       // on the system tables' columns
+inline constexpr std::uint8_t kSecurityId = 0x20;   // on their security-id columns (Owner, SID)
 }  // namespace column_flags
 
 struct ColumnDef {
@@ -53,6 +55,7 @@ struct ColumnDef {
   std::uint8_t flags = 0;
   std::uint16_t sortOrder = 0;
   std::uint16_t codePage = 0;
+  std::uint32_t writerId = 0;    // what the writer put at 5..8 of the column record
 
   ColumnType Type() const { return static_cast<ColumnType>(typeByte); }
   bool IsFixed() const { return (flags & column_flags::kFixedLength) != 0; }

@@ -11,8 +11,8 @@
 // up to the offset of row i - 1 (row 0 up to the end of the page), with no gap between rows.
 // Free space = 2048 - 10 - sum(row length + 2). A slot's offset keeps the row start in its low
 // 13 bits and two flags above:
-//   0x4000  overflow: the row holds a 4-byte RowPointer to where the row now lives
-//   0x8000  deleted, or the new home of a moved row (reached only through its pointer)
+//   0x4000  overflow pointer: the row holds a 4-byte RowPointer to where the row now lives
+//   0x8000  moved row: the new home of a row, reached only through the pointer in its old slot
 //   0xC000  both: a deleted row, shrunk to nothing
 #pragma once
 
@@ -31,15 +31,15 @@ inline constexpr std::size_t kSlotTableOffset = 10;  // u16 per slot
 inline constexpr std::size_t kSlotSize = 2;
 inline constexpr std::size_t kEmptyFreeSpace = kPageSize - kSlotTableOffset;  // 2038
 inline constexpr std::uint16_t kOffsetMask = 0x1FFF;
-inline constexpr std::uint16_t kOverflowFlag = 0x4000;
-inline constexpr std::uint16_t kDeletedFlag = 0x8000;
+inline constexpr std::uint16_t kOverflowPointerFlag = 0x4000;
+inline constexpr std::uint16_t kMovedRowFlag = 0x8000;
 inline constexpr std::uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
 // At most this many slots fit in the header part of a page.
 inline constexpr std::size_t kMaxSlots = (kPageSize - kSlotTableOffset) / kSlotSize;
 // Jet 3 keeps at most this many rows on a data page (a row pointer names its slot in one byte).
 inline constexpr std::size_t kMaxRowsPerPage = 255;
-inline constexpr std::uint16_t kFlagsMask = kOverflowFlag | kDeletedFlag;
-inline constexpr std::uint16_t kDeletedRow = kOverflowFlag | kDeletedFlag;  // 0xC000
+inline constexpr std::uint16_t kFlagsMask = kOverflowPointerFlag | kMovedRowFlag;
+inline constexpr std::uint16_t kDeletedRow = kOverflowPointerFlag | kMovedRowFlag;  // 0xC000
 inline constexpr std::size_t kOverflowPointerSize = 4;                      // a RowPointer
 
 // ---- changing data pages (the writer) ----------------------------------------------------
@@ -65,14 +65,14 @@ struct RowSlot {
   std::uint16_t raw = 0;
 
   std::uint16_t Start() const { return raw & data_page::kOffsetMask; }
-  bool IsOverflow() const { return (raw & data_page::kOverflowFlag) != 0; }
-  bool IsDeletedFlag() const { return (raw & data_page::kDeletedFlag) != 0; }
-  // A deleted row: both flags.
-  bool IsDeleted() const { return IsOverflow() && IsDeletedFlag(); }
+  std::uint16_t Flags() const { return raw & data_page::kFlagsMask; }
+  // The slot holds a pointer to where its row lives now.
+  bool IsOverflowPointer() const { return Flags() == data_page::kOverflowPointerFlag; }
   // A row moved here by an update; it is read through the overflow pointer that replaced it.
-  bool IsMovedTarget() const { return IsDeletedFlag() && !IsOverflow(); }
-  // A row a scan returns where it stands.
-  bool IsLive() const { return !IsOverflow() && !IsDeletedFlag(); }
+  bool IsMovedRow() const { return Flags() == data_page::kMovedRowFlag; }
+  bool IsDeleted() const { return Flags() == data_page::kDeletedRow; }
+  // A slot that stands for a row in stored order: its own row, or a pointer to it.
+  bool IsInStoredOrder() const { return (raw & data_page::kMovedRowFlag) == 0; }
 };
 
 // A checked view of a data page. Construction checks the page type and the slot table; row

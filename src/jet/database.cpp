@@ -1,9 +1,6 @@
 // Database: opening a file, refusing what this engine does not read, and table lookup.
 #include "jet/database.h"
 
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 #include <utility>
 
 #include "jet/text.h"
@@ -20,40 +17,24 @@ namespace {
 
 }  // namespace
 
-Database::Database(PageFile file, DatabaseHeader header, Catalog catalog, std::optional<FileStamp> stamp)
+Database::Database(PageFile file, DatabaseHeader header, Catalog catalog, std::optional<FileStamp> stamp,
+                   FileAccess& files)
     : file_(std::make_unique<PageFile>(std::move(file))),
       header_(header),
       catalog_(std::move(catalog)),
-      writer_(std::make_unique<Writer>(*file_, file_->Name(), std::move(stamp))) {}
+      writer_(std::make_unique<Writer>(*file_, file_->Name(), std::move(stamp), files)) {}
 
-Database Database::Open(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path fsPath(path);
-  if (path.empty() || !std::filesystem::exists(fsPath, ec)) {
-    RaiseJetError(errnum::kJetFileNotFound, path);
-  }
-  if (std::filesystem::is_directory(fsPath, ec)) RaiseJetError(errnum::kJetCannotOpen, path);
-  std::ifstream in(fsPath, std::ios::binary);
-  if (!in) RaiseJetError(errnum::kJetCannotOpen, path);
-  std::vector<std::uint8_t> bytes;
-  const std::optional<FileStamp> stamp = StampOf(path);
-  const auto size = std::filesystem::file_size(fsPath, ec);
-  if (!ec) bytes.reserve(static_cast<std::size_t>(size));
-  char buffer[1 << 16];
-  while (in) {
-    in.read(buffer, sizeof buffer);
-    bytes.insert(bytes.end(), buffer, buffer + in.gcount());
-  }
-  if (in.bad()) RaiseJetError(errnum::kJetCannotOpen, path);
-  return FromFile(std::move(bytes), path, stamp);
+Database Database::Open(const std::string& path, FileAccess& files) {
+  const std::optional<FileStamp> stamp = files.Stamp(path);
+  return FromFile(files.Read(path), path, stamp, files);
 }
 
-Database Database::FromBytes(std::vector<std::uint8_t> bytes, const std::string& name) {
-  return FromFile(std::move(bytes), name, std::nullopt);
+Database Database::FromBytes(std::vector<std::uint8_t> bytes, const std::string& name, FileAccess& files) {
+  return FromFile(std::move(bytes), name, std::nullopt, files);
 }
 
 Database Database::FromFile(std::vector<std::uint8_t> bytes, const std::string& name,
-                            std::optional<FileStamp> stamp) {
+                            std::optional<FileStamp> stamp, FileAccess& files) {
   const HeaderReading reading = NameCorruption(name, [&] { return ReadDatabaseHeader(bytes); });
   switch (reading.verdict) {
     case HeaderVerdict::kNotJet: NotADatabase(name);
@@ -74,7 +55,7 @@ Database Database::FromFile(std::vector<std::uint8_t> bytes, const std::string& 
       ThrowCorrupt("page 0 is not a database definition page");
     }
     Catalog catalog = ReadCatalog(file);
-    return Database(std::move(file), reading.header, std::move(catalog), std::move(stamp));
+    return Database(std::move(file), reading.header, std::move(catalog), std::move(stamp), files);
   });
 }
 
@@ -92,29 +73,18 @@ TableDef Database::Table(std::string_view name) const {
 
 std::vector<Value> Database::ReadRowAt(const TableDef& def, RowLocation at) const {
   return NameCorruption(Name(), [&] {
-    RowLocation where = at;
-    for (int hop = 0;; ++hop) {
-      const DataPageView page(file_->Page(where.page));
-      if (page.Owner() != def.page) {
-        ThrowCorrupt("page " + std::to_string(where.page) + " does not belong to the table");
-      }
-      const RowSlot slot = page.Slot(where.slot);
-      if (slot.IsDeleted() || (hop == 0 && slot.IsMovedTarget())) RaiseJetError(errnum::kJetRecordDeleted);
-      if (slot.IsOverflow()) {
-        if (hop >= table_scan::kMaxOverflowHops) ThrowCorrupt("overflow pointers loop");
-        const RowPointer next = RowPointer::FromU32(ReadU32(page.Row(where.slot), 0));
-        where = RowLocation{next.page, next.row};
-        continue;
-      }
-      std::vector<FieldBytes> fields;
-      SplitRow(page.Row(where.slot), def, fields);
-      std::vector<Value> values;
-      values.reserve(fields.size());
-      for (std::size_t c = 0; c < fields.size(); ++c) {
-        values.push_back(DecodeValue(*file_, def.columns[c], fields[c]));
-      }
-      return values;
+    const RowChain chain = ResolveRow(*file_, def.page, at);
+    if (chain.deleted) RaiseJetError(errnum::kJetRecordDeleted);
+    const RowLocation home = chain.Home();
+    const DataPageView page(file_->Page(home.page));
+    std::vector<FieldBytes> fields;
+    SplitRow(page.Row(home.slot), def, fields);
+    std::vector<Value> values;
+    values.reserve(fields.size());
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+      values.push_back(DecodeValue(*file_, def.columns[c], fields[c]));
     }
+    return values;
   });
 }
 

@@ -33,11 +33,13 @@ namespace frixa::jet {
 
 class Database {
  public:
-  // Reads the whole file at `path` and checks its header and catalog.
-  static Database Open(const std::string& path);
+  // Reads the whole file at `path` and checks its header and catalog. Every later reading of
+  // the file and every save goes through `files`, which must outlive the database.
+  static Database Open(const std::string& path, FileAccess& files = DiskFiles());
   // The same for the bytes of a file; `name` stands for the path in error messages, and is
   // where changes are saved.
-  static Database FromBytes(std::vector<std::uint8_t> bytes, const std::string& name);
+  static Database FromBytes(std::vector<std::uint8_t> bytes, const std::string& name,
+                            FileAccess& files = DiskFiles());
 
   const std::string& Name() const { return file_->Name(); }
   const DatabaseHeader& Header() const { return header_; }
@@ -64,9 +66,10 @@ class Database {
   const Writer& Write() const { return *writer_; }
 
  private:
-  Database(PageFile file, DatabaseHeader header, Catalog catalog, std::optional<FileStamp> stamp);
+  Database(PageFile file, DatabaseHeader header, Catalog catalog, std::optional<FileStamp> stamp,
+           FileAccess& files);
   static Database FromFile(std::vector<std::uint8_t> bytes, const std::string& name,
-                           std::optional<FileStamp> stamp);
+                           std::optional<FileStamp> stamp, FileAccess& files);
 
   // On the heap, so that the writer's reference survives moving the Database.
   std::unique_ptr<PageFile> file_;

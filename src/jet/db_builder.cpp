@@ -25,6 +25,9 @@
 #include "jet/build_catalog.h"
 #include "jet/build_encode.h"
 #include "jet/build_pages.h"
+#include "jet/long_value.h"
+#include "jet/properties.h"
+#include "jet/usage_map.h"
 
 namespace frixa::jet {
 
@@ -36,17 +39,9 @@ constexpr std::size_t kMaxNameLength = 64;
 constexpr std::size_t kMaxColumns = 255;
 constexpr std::uint16_t kMaxTextLength = 255;
 
-// Column flags of user columns: 0x02 on every one, 0x01 when of fixed width.
-constexpr std::uint8_t kUserVariable = 0x02;
-constexpr std::uint8_t kUserFixed = 0x03;
-
-// A long-value field in a row: [u32 length | flags][u32 row pointer][u32 0]; flag 0x40 in the
-// top byte says the value is one row of an LVAL page.
-constexpr std::uint32_t kLongValueSingleRow = 0x40000000u;
-
-// Usage-map pages carry 0 as owner, the global map 1.
-constexpr std::uint32_t kMapPageOwner = 0;
-constexpr std::uint32_t kGlobalMapOwner = 1;
+// Column flags of user columns.
+constexpr std::uint8_t kUserVariable = column_flags::kNullable;
+constexpr std::uint8_t kUserFixed = column_flags::kNullable | column_flags::kFixedLength;
 
 // MSysObjects column numbers the builder fills.
 namespace objects_column {
@@ -112,16 +107,16 @@ TableDefinition UserTableDefinition(const NewTable& table) {
   std::uint16_t varSeen = 0;
   std::uint16_t fixedOffset = 0;
   for (const auto& c : table.columns) {
-    TdefColumn col;
+    ColumnDef col;
     col.number = static_cast<std::uint16_t>(t.columns.size());
-    col.id = col.number + 1u;
+    col.writerId = col.number + 1u;
     col.name = c.name;
     col.varIndex = varSeen;
     switch (c.type) {
-      case NewColumnType::Long: col.type = column_type::kLong; col.length = 4; break;
-      case NewColumnType::Single: col.type = column_type::kSingle; col.length = 4; break;
-      case NewColumnType::Double: col.type = column_type::kDouble; col.length = 8; break;
-      case NewColumnType::Text: col.type = column_type::kText; col.length = c.length; break;
+      case NewColumnType::Long: col.typeByte = static_cast<std::uint8_t>(ColumnType::kLong); col.length = 4; break;
+      case NewColumnType::Single: col.typeByte = static_cast<std::uint8_t>(ColumnType::kSingle); col.length = 4; break;
+      case NewColumnType::Double: col.typeByte = static_cast<std::uint8_t>(ColumnType::kDouble); col.length = 8; break;
+      case NewColumnType::Text: col.typeByte = static_cast<std::uint8_t>(ColumnType::kText); col.length = c.length; break;
     }
     if (c.type == NewColumnType::Text) {
       col.flags = kUserVariable;
@@ -141,17 +136,18 @@ TableDefinition UserTableDefinition(const NewTable& table) {
 Bytes UserTablePropertyBlob(const NewTable& table) {
   const Bytes no{0x00};
   const Bytes yes{0x01};
+  const std::uint8_t boolean = PropertyType(ColumnType::kBoolean);
   std::vector<PropertyBlock> blocks;
-  blocks.push_back({"", {{"OrderByOn", prop_type::kBoolean, false, no}}});
+  blocks.push_back({false, "", {{"OrderByOn", boolean, false, no}}});
   for (const auto& c : table.columns) {
-    PropertyBlock column{c.name, {}};
-    column.properties.push_back({"Required", prop_type::kBoolean, true, c.required ? yes : no});
+    PropertyBlock column{true, c.name, {}};
+    column.properties.push_back({"Required", boolean, true, c.required ? yes : no});
     if (c.type == NewColumnType::Text && c.allowZeroLength) {
-      column.properties.push_back({"AllowZeroLength", prop_type::kBoolean, true, *c.allowZeroLength ? yes : no});
+      column.properties.push_back({"AllowZeroLength", boolean, true, *c.allowZeroLength ? yes : no});
     }
     blocks.push_back(std::move(column));
   }
-  return EncodePropertyBlob(blocks);
+  return EncodeProperties(blocks);
 }
 
 Bytes I16Bytes(std::int16_t value) {
@@ -162,13 +158,13 @@ Bytes I16Bytes(std::int16_t value) {
 
 Bytes LongValueField(std::size_t length, RowPointer where) {
   Bytes b;
-  AppendU32(b, static_cast<std::uint32_t>(length) | kLongValueSingleRow);
+  AppendU32(b, static_cast<std::uint32_t>(length) | long_value::kSingleRowFlag);
   AppendU32(b, where.ToU32());
   AppendU32(b, 0);
   return b;
 }
 
-Bytes CatalogRow(const std::vector<RowColumn>& layout, const CatalogObject& o, double date, RowPointer properties) {
+Bytes CatalogRow(const std::vector<ColumnDef>& layout, const CatalogObject& o, double date, RowPointer properties) {
   RowValues v(objects_column::kCount);
   v[objects_column::kId] = U32Bytes(o.id);
   v[objects_column::kParentId] = U32Bytes(o.parentId);
@@ -181,16 +177,16 @@ Bytes CatalogRow(const std::vector<RowColumn>& layout, const CatalogObject& o, d
   v[objects_column::kOwner] = o.owner;
   v[objects_column::kFlags] = U32Bytes(o.flags);
   if (!o.properties.empty()) v[objects_column::kLvProp] = LongValueField(o.properties.size(), properties);
-  return EncodeRow(objects_column::kCount, layout, v);
+  return EncodeRow(layout, v);
 }
 
-Bytes AceRow(const std::vector<RowColumn>& layout, const Ace& a) {
+Bytes AceRow(const std::vector<ColumnDef>& layout, const Ace& a) {
   RowValues v(aces_column::kCount);
   v[aces_column::kObjectId] = U32Bytes(a.objectId);
   v[aces_column::kSid] = a.sid;
   v[aces_column::kAcm] = U32Bytes(a.accessMask);
   if (a.inheritable) v[aces_column::kInheritable] = Bytes{};
-  return EncodeRow(aces_column::kCount, layout, v);
+  return EncodeRow(layout, v);
 }
 
 std::vector<std::size_t> Sizes(const std::vector<Bytes>& rows) {
@@ -223,8 +219,8 @@ std::vector<std::uint32_t> Range(std::uint32_t first, std::uint32_t count) {
 std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
   const auto objectsDef = MSysObjectsDefinition();
   const auto acesDef = MSysAcesDefinition();
-  const auto objectsLayout = RowLayout(objectsDef);
-  const auto acesLayout = RowLayout(acesDef);
+  const auto& objectsLayout = objectsDef.columns;
+  const auto& acesLayout = acesDef.columns;
 
   // The catalog's objects and permission rows; user tables get their ids (= TDEF pages) once
   // the page counts are known.
@@ -270,7 +266,7 @@ std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
   const std::uint32_t longPages = PageCount(longPlaced);
   const std::uint32_t tablesFirst = longFirst + longPages;
   const auto pageCount = static_cast<std::uint32_t>(tablesFirst + 2 * schema.tables.size());
-  if (pageCount > kUsageMapPages) Refuse("database larger than 1024 pages");
+  if (pageCount > usage_map::kInlineRowPages) Refuse("database larger than 1024 pages");
 
   for (std::size_t i = 0; i < schema.tables.size(); ++i) {
     objects[firstUserObject + i].id = tablesFirst + 2 * static_cast<std::uint32_t>(i);
@@ -324,8 +320,8 @@ std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
   maps[map_row::kRelationshipsIndex2Pages.ToU32()] = {page::kRelationshipsLeaf2};
   auto mapPage = [&maps](std::uint32_t pageNumber, std::uint8_t rows) {
     std::vector<Bytes> r;
-    for (std::uint8_t i = 0; i < rows; ++i) r.push_back(EncodeUsageMap(maps[RowPointer{pageNumber, i}.ToU32()]));
-    return EncodeDataPage(kMapPageOwner, r);
+    for (std::uint8_t i = 0; i < rows; ++i) r.push_back(NewInlineUsageMap(maps[RowPointer{pageNumber, i}.ToU32()]));
+    return EncodeDataPage(usage_map::kMapPageOwner, r);
   };
 
   // System table definitions with their counts.
@@ -339,7 +335,7 @@ std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
   std::vector<Bytes> pages(pageCount);
   pages[page::kHeader] = EncodeHeaderPage();
   pages[page::kGlobalMap] = EncodeDataPage(
-      kGlobalMapOwner, {EncodeUsageMap(Range(pageCount, kUsageMapPages - pageCount)), EncodeUsageMap({})});
+      usage_map::kGlobalMapPageOwner, {NewInlineUsageMap(Range(pageCount, usage_map::kInlineRowPages - pageCount)), NewInlineUsageMap({})});
   pages[page::kObjectsTdef] = EncodeTdefPage(objectsTdef);
   pages[page::kAcesTdef] = EncodeTdefPage(acesTdef);
   pages[page::kQueriesTdef] = EncodeTdefPage(MSysQueriesDefinition());
@@ -362,7 +358,7 @@ std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
   };
   put(catalogFirst, DataPages(page::kObjectsTdef, catalogRows, catalogPlaced, catalogPages));
   put(aceFirst, DataPages(page::kAcesTdef, aceRows, acePlaced, acePages));
-  put(longFirst, DataPages(kLongValueOwner, longValues, longPlaced, longPages));
+  put(longFirst, DataPages(data_page::kLongValueOwner, longValues, longPlaced, longPages));
 
   for (std::size_t i = 0; i < userDefs.size(); ++i) {
     const std::uint32_t tdef = tablesFirst + 2 * static_cast<std::uint32_t>(i);
@@ -370,7 +366,7 @@ std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
     def.ownedMap = {tdef + 1, 0};
     def.freeMap = {tdef + 1, 1};
     pages[tdef] = EncodeTdefPage(def);
-    pages[tdef + 1] = EncodeDataPage(kMapPageOwner, {EncodeUsageMap({}), EncodeUsageMap({})});
+    pages[tdef + 1] = EncodeDataPage(usage_map::kMapPageOwner, {NewInlineUsageMap({}), NewInlineUsageMap({})});
   }
 
   std::vector<std::uint8_t> file;

@@ -1,12 +1,14 @@
-// FileWriter over <cstdio>, file stamps and the read-only test.
+// The files on disk (DiskFiles), file stamps and the read-only test.
 #include "jet/file_io.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <fstream>
 #include <system_error>
 
 #include "common/error.h"
+#include "platform/file_ops.h"
 
 namespace frixa::jet {
 
@@ -18,8 +20,27 @@ namespace {
   RaiseJetError(errnum::kJetDiskError);
 }
 
-class StdioWriter final : public FileWriter {
+class Disk final : public FileAccess {
  public:
+  std::vector<std::uint8_t> Read(const std::string& path) override {
+    std::error_code ec;
+    const std::filesystem::path fsPath(path);
+    if (path.empty() || !std::filesystem::exists(fsPath, ec)) RaiseJetError(errnum::kJetFileNotFound, path);
+    if (std::filesystem::is_directory(fsPath, ec)) RaiseJetError(errnum::kJetCannotOpen, path);
+    std::ifstream in(fsPath, std::ios::binary);
+    if (!in) RaiseJetError(errnum::kJetCannotOpen, path);
+    std::vector<std::uint8_t> bytes;
+    const auto size = std::filesystem::file_size(fsPath, ec);
+    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+    char buffer[1 << 16];
+    while (in) {
+      in.read(buffer, sizeof buffer);
+      bytes.insert(bytes.end(), buffer, buffer + in.gcount());
+    }
+    if (in.bad()) RaiseJetError(errnum::kJetCannotOpen, path);
+    return bytes;
+  }
+
   void WritePages(const std::string& path, std::span<const PageWrite> pages) override {
     if (pages.empty()) return;
     errno = 0;
@@ -66,25 +87,26 @@ class StdioWriter final : public FileWriter {
     if (ec == std::errc::no_such_file_or_directory) RaiseJetError(errnum::kJetFileNotFound, path);
     RaiseWriteError(ec == std::errc::no_space_on_device ? ENOSPC : EIO);
   }
-};
 
-FileWriter*& Current() {
-  static FileWriter* current = &StdioFileWriter();
-  return current;
-}
+  bool Create(const std::string& path) override {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return true;
+  }
+  bool Sync(const std::string& path) override { return SyncFileToDisk(path); }
+  bool Replace(const std::string& from, const std::string& to) override { return MoveIntoPlace(from, to); }
+  void Remove(const std::string& path) override { std::remove(path.c_str()); }
+  std::optional<FileStamp> Stamp(const std::string& path) override { return StampOf(path); }
+  bool IsReadOnly(const std::string& path) override { return IsReadOnlyFile(path); }
+};
 
 }  // namespace
 
-FileWriter& StdioFileWriter() {
-  static StdioWriter writer;
-  return writer;
+FileAccess& DiskFiles() {
+  static Disk disk;
+  return disk;
 }
-
-FileWriter& CurrentFileWriter() { return *Current(); }
-
-ScopedFileWriter::ScopedFileWriter(FileWriter& writer) : previous_(Current()) { Current() = &writer; }
-
-ScopedFileWriter::~ScopedFileWriter() { Current() = previous_; }
 
 std::optional<FileStamp> StampOf(const std::string& path) {
   std::error_code ec;

@@ -1,6 +1,7 @@
-// The engine's way to the disk when it saves a database: whole pages written in place with
-// <cstdio>, behind a small interface so that tests can make a write fail, and the two file
-// facts the engine asks before and after: is the file read-only, and has it changed.
+// The engine's way to the disk: every step of opening and saving a database (reading the file,
+// writing pages in place, resizing, creating, syncing, replacing and removing files, and the
+// two file facts asked before and after: is the file read-only, has it changed) goes through
+// one FileAccess handed to the database, so that tests can make any step fail.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "jet/page.h"
 
@@ -16,36 +18,6 @@ namespace frixa::jet {
 struct PageWrite {
   PageNumber page = 0;
   ByteSpan bytes;  // kPageSize bytes
-};
-
-class FileWriter {
- public:
-  virtual ~FileWriter() = default;
-  // Writes each page at page * 2048 of the existing file `path`, in the order given; the file
-  // grows as needed. Raises frixa::Error: 3024 when the file is gone, 3051 when it cannot be
-  // opened for writing, 3026 when the disk is full, 3043 for any other failure. Pages written
-  // before a failure stay written.
-  virtual void WritePages(const std::string& path, std::span<const PageWrite> pages) = 0;
-  // Cuts the file to `size` bytes (or extends it with zeros). Raises as WritePages.
-  virtual void Resize(const std::string& path, std::uint64_t size) = 0;
-};
-
-// The writer of the program: fopen("r+b"), fseek, fwrite, fclose; std::filesystem to resize.
-FileWriter& StdioFileWriter();
-
-// The writer databases save through: StdioFileWriter unless a ScopedFileWriter stands.
-FileWriter& CurrentFileWriter();
-
-// Puts `writer` in place of the current one for its lifetime.
-class ScopedFileWriter {
- public:
-  explicit ScopedFileWriter(FileWriter& writer);
-  ~ScopedFileWriter();
-  ScopedFileWriter(const ScopedFileWriter&) = delete;
-  ScopedFileWriter& operator=(const ScopedFileWriter&) = delete;
-
- private:
-  FileWriter* previous_;
 };
 
 // What a file looked like when the engine last read or wrote it. A file rewritten by someone
@@ -62,5 +34,34 @@ std::optional<FileStamp> StampOf(const std::string& path);
 // True when `path` exists and its attributes forbid writing: the read-only attribute on
 // Windows, no write permission for its owner elsewhere (checked whoever runs the program).
 bool IsReadOnlyFile(const std::string& path);
+
+class FileAccess {
+ public:
+  virtual ~FileAccess() = default;
+  // The whole file. Raises frixa::Error: 3024 when there is no such file, 3051 when it cannot
+  // be read (a folder, no permission, a read error).
+  virtual std::vector<std::uint8_t> Read(const std::string& path) = 0;
+  // Writes each page at page * 2048 of the existing file `path`, in the order given; the file
+  // grows as needed. Raises frixa::Error: 3024 when the file is gone, 3051 when it cannot be
+  // opened for writing, 3026 when the disk is full, 3043 for any other failure. Pages written
+  // before a failure stay written.
+  virtual void WritePages(const std::string& path, std::span<const PageWrite> pages) = 0;
+  // Cuts the file to `size` bytes (or extends it with zeros). Raises as WritePages.
+  virtual void Resize(const std::string& path, std::uint64_t size) = 0;
+  // Creates `path` empty, replacing any file of the name. False when the folder refuses it.
+  virtual bool Create(const std::string& path) = 0;
+  // Writes the file's data through to the disk. False when it cannot.
+  virtual bool Sync(const std::string& path) = 0;
+  // Moves `from` onto `to` in one step, replacing `to`. False, both files as they were, when
+  // refused (for example while another program holds `to`).
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Removes `path` if it exists.
+  virtual void Remove(const std::string& path) = 0;
+  virtual std::optional<FileStamp> Stamp(const std::string& path) = 0;
+  virtual bool IsReadOnly(const std::string& path) = 0;
+};
+
+// The files on disk: <cstdio> and std::filesystem, with the platform's sync and replace.
+FileAccess& DiskFiles();
 
 }  // namespace frixa::jet

@@ -18,7 +18,7 @@ ByteSpan LongValueRow(const PageFile& file, RowPointer at) {
                  ", which is not a long-value page");
   }
   const RowSlot slot = page.Slot(at.row);
-  if (slot.IsOverflow()) {
+  if (slot.IsOverflowPointer() || slot.IsDeleted()) {
     ThrowCorrupt("long value row " + std::to_string(at.row) + " on page " +
                  std::to_string(at.page) + " is deleted");
   }

@@ -1,7 +1,9 @@
 // Property blobs: decoding, and the catalog row of a table with its properties.
 #include "jet/properties.h"
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "jet/catalog.h"
 #include "jet/table_scan.h"
@@ -11,8 +13,9 @@ namespace frixa::jet {
 
 namespace {
 
-constexpr std::size_t kChunkHeaderSize = 6;     // u32 length, u16 kind
-constexpr std::size_t kPropertyHeaderSize = 8;  // u16 length, ddl, type, u16 name, u16 size
+using properties::kChunkHeaderSize;
+using properties::kPropertyHeaderSize;
+using properties::kTargetHeaderSize;
 
 std::string TextAt(ByteSpan b, std::size_t offset, std::size_t length) {
   const ByteSpan t = Slice(b, offset, length, "property name");
@@ -47,7 +50,7 @@ std::vector<PropertyBlock> DecodeProperties(ByteSpan blob) {
     PropertyBlock block;
     block.column = kind == properties::kChunkColumn;
     const std::size_t nameBlock = ReadU32(chunk, kChunkHeaderSize);
-    block.target = TextAt(chunk, kChunkHeaderSize + 6, ReadU16(chunk, kChunkHeaderSize + 4));
+    block.target = TextAt(chunk, kChunkHeaderSize + kTargetHeaderSize, ReadU16(chunk, kChunkHeaderSize + 4));
     for (std::size_t at = kChunkHeaderSize + nameBlock; at < chunk.size();) {
       const std::size_t size = ReadU16(chunk, at);
       if (size < kPropertyHeaderSize) ThrowCorrupt("a property of " + std::to_string(size) + " bytes");
@@ -68,12 +71,68 @@ std::vector<PropertyBlock> DecodeProperties(ByteSpan blob) {
   return blocks;
 }
 
+namespace {
+
+void AppendBytes(std::vector<std::uint8_t>& out, std::string_view text) {
+  for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
+}
+
+// Appends a chunk: its u32 length (header included) and u16 kind, then the body.
+void AppendChunk(std::vector<std::uint8_t>& out, std::uint16_t kind, const std::vector<std::uint8_t>& body) {
+  AppendU32(out, static_cast<std::uint32_t>(kChunkHeaderSize + body.size()));
+  AppendU16(out, kind);
+  out.insert(out.end(), body.begin(), body.end());
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeProperties(const std::vector<PropertyBlock>& blocks) {
+  if (blocks.empty() || blocks.front().column) {
+    throw std::invalid_argument("EncodeProperties: the object's own block comes first");
+  }
+  std::vector<std::string> names;
+  auto nameIndex = [&names](const std::string& name) {
+    const auto it = std::find(names.begin(), names.end(), name);
+    if (it != names.end()) return static_cast<std::uint32_t>(it - names.begin());
+    names.push_back(name);
+    return static_cast<std::uint32_t>(names.size() - 1);
+  };
+
+  std::vector<std::uint8_t> chunks;
+  for (const PropertyBlock& block : blocks) {
+    std::vector<std::uint8_t> body;
+    AppendU32(body, static_cast<std::uint32_t>(kTargetHeaderSize + block.target.size()));
+    AppendU16(body, static_cast<std::uint32_t>(block.target.size()));
+    AppendBytes(body, block.target);
+    for (const Property& p : block.properties) {
+      AppendU16(body, static_cast<std::uint32_t>(kPropertyHeaderSize + p.value.size()));
+      AppendU8(body, p.ddl ? 1u : 0u);
+      AppendU8(body, p.type);
+      AppendU16(body, nameIndex(p.name));
+      AppendU16(body, static_cast<std::uint32_t>(p.value.size()));
+      body.insert(body.end(), p.value.begin(), p.value.end());
+    }
+    AppendChunk(chunks, block.column ? properties::kChunkColumn : properties::kChunkObject, body);
+  }
+
+  std::vector<std::uint8_t> nameList;
+  for (const std::string& n : names) {
+    AppendU16(nameList, static_cast<std::uint32_t>(n.size()));
+    AppendBytes(nameList, n);
+  }
+
+  std::vector<std::uint8_t> blob(std::begin(properties::kSignature), std::end(properties::kSignature));
+  AppendChunk(blob, properties::kChunkNames, nameList);
+  blob.insert(blob.end(), chunks.begin(), chunks.end());
+  return blob;
+}
+
 std::optional<bool> ColumnFlag(const std::vector<PropertyBlock>& blocks, std::string_view column,
                                std::string_view name) {
   for (const auto& block : blocks) {
     if (!block.column || !EqualsIgnoreCase(block.target, column)) continue;
     for (const auto& p : block.properties) {
-      if (p.type == properties::kTypeBoolean && EqualsIgnoreCase(p.name, name) && !p.value.empty()) {
+      if (p.type == PropertyType(ColumnType::kBoolean) && EqualsIgnoreCase(p.name, name) && !p.value.empty()) {
         return p.value[0] != 0;
       }
     }

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/column.h"
 #include "jet/page_file.h"
 
 namespace frixa::jet {
@@ -25,8 +26,13 @@ inline constexpr char kSignature[4] = {'K', 'K', 'D', '\0'};
 inline constexpr std::uint16_t kChunkNames = 0x80;
 inline constexpr std::uint16_t kChunkObject = 0x00;
 inline constexpr std::uint16_t kChunkColumn = 0x01;
-inline constexpr std::uint8_t kTypeBoolean = 1;
+inline constexpr std::size_t kChunkHeaderSize = 6;     // u32 length, u16 kind
+inline constexpr std::size_t kTargetHeaderSize = 6;    // u32 6 + name length, u16 name length
+inline constexpr std::size_t kPropertyHeaderSize = 8;  // u16 length, ddl, type, u16 name, u16 size
 }  // namespace properties
+
+// A property's data type byte is that of a column of the type (column.h).
+inline constexpr std::uint8_t PropertyType(ColumnType type) { return static_cast<std::uint8_t>(type); }
 
 struct Property {
   std::string name;
@@ -43,6 +49,11 @@ struct PropertyBlock {
 
 // Decodes a blob; raises CorruptError when a length does not fit.
 std::vector<PropertyBlock> DecodeProperties(ByteSpan blob);
+
+// Encodes a blob that decodes to `blocks`: the name list holds each property name once, in
+// order of first use. The object's own block (column false) must come first; the program's
+// mistake otherwise (std::invalid_argument).
+std::vector<std::uint8_t> EncodeProperties(const std::vector<PropertyBlock>& blocks);
 
 // The Boolean property `name` of column `column` (names compare without regard to case);
 // nullopt when the blob does not hold it.

@@ -69,6 +69,67 @@ int TableDef::FindColumn(std::string_view name) const {
   return -1;
 }
 
+TableDefHeader LoadTableDefHeader(ByteSpan d) {
+  TableDefHeader h;
+  h.nextPage = ReadU32(d, tdef::kNextPageOffset);
+  h.length = ReadU32(d, tdef::kLengthOffset);
+  h.rowCount = ReadU32(d, tdef::kRowCountOffset);
+  h.nextAutoNumber = ReadU32(d, tdef::kAutoNumberOffset);
+  h.kind = ReadU8(d, tdef::kKindOffset);
+  h.maxColumns = ReadU16(d, tdef::kMaxColumnsOffset);
+  h.varColumnCount = ReadU16(d, tdef::kVarColumnsOffset);
+  h.columnCount = ReadU16(d, tdef::kColumnCountOffset);
+  h.logicalIndexCount = ReadU32(d, tdef::kLogicalIndexCountOffset);
+  h.realIndexCount = ReadU32(d, tdef::kRealIndexCountOffset);
+  h.ownedPagesMap = RowPointer::FromU32(ReadU32(d, tdef::kOwnedMapOffset));
+  h.freeSpaceMap = RowPointer::FromU32(ReadU32(d, tdef::kFreeMapOffset));
+  return h;
+}
+
+void StoreTableDefHeader(MutableByteSpan d, const TableDefHeader& h) {
+  std::copy(std::begin(tdef::kSignature), std::end(tdef::kSignature), d.begin());
+  StoreU32(d, tdef::kNextPageOffset, h.nextPage);
+  StoreU32(d, tdef::kLengthOffset, h.length);
+  StoreU32(d, tdef::kRowCountOffset, h.rowCount);
+  StoreU32(d, tdef::kAutoNumberOffset, h.nextAutoNumber);
+  d[tdef::kKindOffset] = h.kind;
+  StoreU16(d, tdef::kMaxColumnsOffset, h.maxColumns);
+  StoreU16(d, tdef::kVarColumnsOffset, h.varColumnCount);
+  StoreU16(d, tdef::kColumnCountOffset, h.columnCount);
+  StoreU32(d, tdef::kLogicalIndexCountOffset, h.logicalIndexCount);
+  StoreU32(d, tdef::kRealIndexCountOffset, h.realIndexCount);
+  StoreU32(d, tdef::kOwnedMapOffset, h.ownedPagesMap.ToU32());
+  StoreU32(d, tdef::kFreeMapOffset, h.freeSpaceMap.ToU32());
+}
+
+ColumnDef LoadColumnRecord(ByteSpan rec) {
+  namespace cr = tdef::column_record;
+  ColumnDef col;
+  col.typeByte = rec[cr::kType];
+  col.number = ReadU16(rec, cr::kNumber);
+  col.varIndex = ReadU16(rec, cr::kVarIndex);
+  col.writerId = ReadU32(rec, cr::kWriterId);
+  col.sortOrder = ReadU16(rec, cr::kSortOrder);
+  col.codePage = ReadU16(rec, cr::kCodePage);
+  col.flags = rec[cr::kFlags];
+  col.fixedOffset = ReadU16(rec, cr::kFixedOffset);
+  col.length = ReadU16(rec, cr::kLength);
+  return col;
+}
+
+void StoreColumnRecord(MutableByteSpan rec, const ColumnDef& col) {
+  namespace cr = tdef::column_record;
+  rec[cr::kType] = col.typeByte;
+  StoreU16(rec, cr::kNumber, col.number);
+  StoreU16(rec, cr::kVarIndex, col.varIndex);
+  StoreU32(rec, cr::kWriterId, col.writerId);
+  StoreU16(rec, cr::kSortOrder, col.sortOrder);
+  StoreU16(rec, cr::kCodePage, col.codePage);
+  rec[cr::kFlags] = col.flags;
+  StoreU16(rec, cr::kFixedOffset, col.fixedOffset);
+  StoreU16(rec, cr::kLength, col.length);
+}
+
 namespace {
 
 TableDef DecodeTableDef(const PageFile& file, PageNumber page) {
@@ -77,16 +138,17 @@ TableDef DecodeTableDef(const PageFile& file, PageNumber page) {
   def.definition = JoinPages(file, page, def.pages);
   const ByteSpan d(def.definition);
 
-  def.rowCount = ReadU32(d, tdef::kRowCountOffset);
-  def.nextAutoNumber = ReadU32(d, tdef::kAutoNumberOffset);
-  def.kind = ReadU8(d, tdef::kKindOffset);
-  def.maxColumns = ReadU16(d, tdef::kMaxColumnsOffset);
-  def.varColumnCount = ReadU16(d, tdef::kVarColumnsOffset);
-  const std::uint16_t columnCount = ReadU16(d, tdef::kColumnCountOffset);
-  def.logicalIndexCount = ReadU32(d, tdef::kLogicalIndexCountOffset);
-  def.realIndexCount = ReadU32(d, tdef::kRealIndexCountOffset);
-  def.ownedPagesMap = RowPointer::FromU32(ReadU32(d, tdef::kOwnedMapOffset));
-  def.freeSpaceMap = RowPointer::FromU32(ReadU32(d, tdef::kFreeMapOffset));
+  const TableDefHeader header = LoadTableDefHeader(d);
+  def.rowCount = header.rowCount;
+  def.nextAutoNumber = header.nextAutoNumber;
+  def.kind = header.kind;
+  def.maxColumns = header.maxColumns;
+  def.varColumnCount = header.varColumnCount;
+  const std::uint16_t columnCount = header.columnCount;
+  def.logicalIndexCount = header.logicalIndexCount;
+  def.realIndexCount = header.realIndexCount;
+  def.ownedPagesMap = header.ownedPagesMap;
+  def.freeSpaceMap = header.freeSpaceMap;
 
   if (columnCount > def.maxColumns || def.varColumnCount > columnCount) {
     ThrowCorrupt(At(page) + ": its column counts (" + std::to_string(columnCount) + " columns, " +
@@ -102,19 +164,10 @@ TableDef DecodeTableDef(const PageFile& file, PageNumber page) {
   CheckRange(d.size(), pos, std::size_t{columnCount} * tdef::column_record::kSize,
              "column records");
 
-  namespace cr = tdef::column_record;
   def.columns.resize(columnCount);
   for (auto& col : def.columns) {
-    const ByteSpan rec = d.subspan(pos, cr::kSize);
-    col.typeByte = rec[cr::kType];
-    col.number = ReadU16(rec, cr::kNumber);
-    col.varIndex = ReadU16(rec, cr::kVarIndex);
-    col.sortOrder = ReadU16(rec, cr::kSortOrder);
-    col.codePage = ReadU16(rec, cr::kCodePage);
-    col.flags = rec[cr::kFlags];
-    col.fixedOffset = ReadU16(rec, cr::kFixedOffset);
-    col.length = ReadU16(rec, cr::kLength);
-    pos += cr::kSize;
+    col = LoadColumnRecord(d.subspan(pos, tdef::column_record::kSize));
+    pos += tdef::column_record::kSize;
   }
   for (auto& col : def.columns) {
     const std::size_t len = ReadU8(d, pos);

@@ -30,6 +30,8 @@
 namespace frixa::jet {
 
 namespace tdef {
+inline constexpr std::uint8_t kSignature[4] = {static_cast<std::uint8_t>(PageType::kTableDefinition), 0x01,
+                                               'V', 'C'};
 inline constexpr std::size_t kPageHeaderSize = 8;     // repeated on continuation pages
 inline constexpr std::size_t kNextPageOffset = 4;     // u32, 0 on the last page
 inline constexpr std::size_t kLengthOffset = 8;       // u32
@@ -47,6 +49,7 @@ inline constexpr std::size_t kFixedPartSize = 43;
 inline constexpr std::size_t kRealIndexEntrySize = 8;
 inline constexpr std::uint8_t kKindUser = 0x4E;
 inline constexpr std::uint8_t kKindSystem = 0x53;
+inline constexpr std::uint16_t kEnd = 0xFFFF;  // the definition's last two bytes
 
 namespace column_record {
 inline constexpr std::size_t kSize = 18;
@@ -64,6 +67,31 @@ inline constexpr std::size_t kLength = 16;
 // Definitions are read from at most this many pages; a longer chain is taken for a loop.
 inline constexpr std::size_t kMaxPages = 64;
 }  // namespace tdef
+
+// The fixed part of a definition: its first kFixedPartSize bytes.
+struct TableDefHeader {
+  PageNumber nextPage = 0;
+  std::uint32_t length = 0;
+  std::uint32_t rowCount = 0;
+  std::uint32_t nextAutoNumber = 0;
+  std::uint8_t kind = 0;
+  std::uint16_t maxColumns = 0;
+  std::uint16_t varColumnCount = 0;
+  std::uint16_t columnCount = 0;
+  std::uint32_t logicalIndexCount = 0;
+  std::uint32_t realIndexCount = 0;
+  RowPointer ownedPagesMap;
+  RowPointer freeSpaceMap;
+};
+
+// The header of the definition bytes `definition` (at least kFixedPartSize of them).
+TableDefHeader LoadTableDefHeader(ByteSpan definition);
+// Writes `header` with the signature into the first kFixedPartSize bytes of `definition`.
+void StoreTableDefHeader(MutableByteSpan definition, const TableDefHeader& header);
+
+// A column record (tdef::column_record::kSize bytes); the name is stored apart.
+ColumnDef LoadColumnRecord(ByteSpan record);
+void StoreColumnRecord(MutableByteSpan record, const ColumnDef& column);
 
 struct TableDef {
   PageNumber page = 0;                 // the first TDEF page: the table's id in the catalog

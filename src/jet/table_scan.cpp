@@ -8,6 +8,33 @@
 
 namespace frixa::jet {
 
+RowChain ResolveRow(const PageFile& file, PageNumber table, RowLocation anchor) {
+  const auto where = [](RowLocation at) {
+    return "page " + std::to_string(at.page) + " row " + std::to_string(at.slot);
+  };
+  RowChain chain;
+  chain.anchor = anchor;
+  RowLocation at = anchor;
+  for (std::size_t hop = 0;; ++hop) {
+    const DataPageView page(file.Page(at.page));
+    if (page.Owner() != table) {
+      if (hop == 0) ThrowCorrupt(where(at) + " is not a row of the table on page " + std::to_string(table));
+      ThrowCorrupt(where(anchor) + " points to page " + std::to_string(at.page) +
+                   ", which belongs to another table");
+    }
+    const RowSlot slot = page.Slot(at.slot);
+    if (slot.IsDeleted() || (hop == 0 && slot.IsMovedRow())) {
+      chain.deleted = true;
+      return chain;
+    }
+    if (hop > 0) chain.hops[chain.hopCount++] = at;
+    if (!slot.IsOverflowPointer()) return chain;
+    if (hop >= table_scan::kMaxOverflowHops) ThrowCorrupt(where(anchor) + ": its overflow pointers loop");
+    const RowPointer next = RowPointer::FromU32(ReadU32(page.Row(at.slot), 0));
+    at = RowLocation{next.page, next.row};
+  }
+}
+
 TableScan::TableScan(const PageFile& file, const TableDef& def) : file_(&file), def_(&def) {
   pages_ = NameCorruption(file.Name(), [&] { return ReadUsageMap(file, def.ownedPagesMap); });
 }
@@ -39,34 +66,17 @@ bool TableScan::Advance() {
     }
     const auto slot = static_cast<std::uint16_t>(nextSlot_++);
     const RowSlot entry = page_->Slot(slot);
-    if (entry.IsDeletedFlag()) continue;  // deleted, or a moved row reached through its pointer
+    if (!entry.IsInStoredOrder()) continue;  // deleted, or a moved row reached through its pointer
     location_ = RowLocation{page_->Number(), slot};
-    if (!entry.IsOverflow()) {
+    if (!entry.IsOverflowPointer()) {
       LoadRow(*page_, slot);
       return true;
     }
-    // Follow the overflow pointer(s) to where the row lives now.
-    RowPointer target = RowPointer::FromU32(ReadU32(page_->Row(slot), 0));
-    for (int hop = 0;; ++hop) {
-      if (hop >= table_scan::kMaxOverflowHops) {
-        ThrowCorrupt("page " + std::to_string(location_.page) + " row " +
-                     std::to_string(slot) + ": its overflow pointers loop");
-      }
-      const DataPageView home(file_->Page(target.page));
-      if (home.Owner() != def_->page) {
-        ThrowCorrupt("page " + std::to_string(location_.page) + " row " +
-                     std::to_string(slot) + " points to page " + std::to_string(target.page) +
-                     ", which belongs to another table");
-      }
-      const RowSlot homeSlot = home.Slot(target.row);
-      if (homeSlot.IsDeleted()) break;  // the moved row was deleted since
-      if (homeSlot.IsOverflow()) {
-        target = RowPointer::FromU32(ReadU32(home.Row(target.row), 0));
-        continue;
-      }
-      LoadRow(home, target.row);
-      return true;
-    }
+    const RowChain chain = ResolveRow(*file_, def_->page, location_);
+    if (chain.deleted) continue;  // the moved row was deleted since
+    const RowLocation home = chain.Home();
+    LoadRow(DataPageView(file_->Page(home.page)), home.slot);
+    return true;
   }
 }
 

@@ -4,7 +4,9 @@
 // update turned into an overflow pointer yields the moved row in the slot's place.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,27 @@ namespace table_scan {
 // A moved row may have moved again; more hops than this is taken for a loop.
 inline constexpr int kMaxOverflowHops = 8;
 }  // namespace table_scan
+
+// A row as its slot in stored order (the anchor) leads to it: through the overflow pointers,
+// if any, to the slot that holds its bytes.
+struct RowChain {
+  RowLocation anchor;
+  // The slots after the anchor, the one holding the row's bytes last; none when the anchor
+  // holds them itself.
+  std::array<RowLocation, table_scan::kMaxOverflowHops> hops{};
+  std::size_t hopCount = 0;
+  // The row is deleted, or the anchor is the new home of a moved row (which stands in stored
+  // order only through its pointer): no row stands at the anchor.
+  bool deleted = false;
+
+  std::span<const RowLocation> Hops() const { return {hops.data(), hopCount}; }
+  RowLocation Home() const { return hopCount == 0 ? anchor : hops[hopCount - 1]; }
+};
+
+// Follows the row of the table whose definition is on `table` from `anchor`. Raises
+// CorruptError when a slot on the way is missing or not on one of the table's pages, or when
+// the pointers loop. Scans, the writer and lookups by location all go through it.
+RowChain ResolveRow(const PageFile& file, PageNumber table, RowLocation anchor);
 
 // A forward cursor. `file` and `def` must outlive it. Every method may raise CorruptError.
 class TableScan {

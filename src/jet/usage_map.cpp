@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "jet/data_page.h"
@@ -268,6 +269,18 @@ bool UsageMapCovers(UsageMapPages& pages, RowPointer map, PageNumber page) {
   }
   const std::size_t j = page / kPagesPerBitmapPage;
   return j < ReferenceCount(at) && ReadU32(row, usage_map::kReferencePagesOffset + 4 * j) != 0;
+}
+
+std::vector<std::uint8_t> NewInlineUsageMap(const std::vector<PageNumber>& pages) {
+  std::vector<std::uint8_t> row(usage_map::kInlineRowSize, 0);
+  row[usage_map::kTypeOffset] = usage_map::kInline;
+  StoreU32(row, usage_map::kInlineStartOffset, 0);
+  const MutableByteSpan bitmap = MutableByteSpan(row).subspan(kInlineBitmapOffset);
+  for (const PageNumber p : pages) {
+    if (p >= usage_map::kInlineRowPages) throw std::length_error("a page beyond an inline usage map");
+    PutBit(bitmap, p, true);
+  }
+  return row;
 }
 
 }  // namespace frixa::jet

@@ -31,8 +31,10 @@ inline constexpr std::size_t kReferencePagesOffset = 1;  // u32 each
 inline constexpr std::size_t kBitmapPageHeaderSize = 4;  // 05 01 00 00
 inline constexpr std::size_t kPagesPerBitmapPage = (kPageSize - kBitmapPageHeaderSize) * 8;
 inline constexpr std::size_t kInlineRowSize = 133;       // as Jet writes it: 128-byte bitmap
+inline constexpr std::size_t kInlineRowPages = (kInlineRowSize - kInlineBitmapOffset) * 8;  // 1024
 inline constexpr RowPointer kGlobalMap{1, 0};
 inline constexpr std::uint32_t kGlobalMapPageOwner = 1;  // owner field of page 1
+inline constexpr std::uint32_t kMapPageOwner = 0;        // owner field of the other map pages
 }  // namespace usage_map
 
 // The pages that the map in `map` lists, ascending. Pages must lie inside the file; a map that
@@ -41,6 +43,10 @@ std::vector<PageNumber> ReadUsageMap(const PageFile& file, RowPointer map);
 
 // The same, from the map row's bytes.
 std::vector<PageNumber> DecodeUsageMap(const PageFile& file, ByteSpan row);
+
+// A new inline map row of kInlineRowSize bytes, its window from page 0, listing `pages`.
+// Raises std::length_error for a page beyond the window.
+std::vector<std::uint8_t> NewInlineUsageMap(const std::vector<PageNumber>& pages);
 
 // ---- changing usage maps (the writer) ----------------------------------------------------
 

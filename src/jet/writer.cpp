@@ -2,14 +2,12 @@
 #include "jet/writer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "jet/data_page.h"
 #include "jet/properties.h"
 #include "jet/text.h"
-#include "platform/file_ops.h"
 
 namespace frixa::jet {
 
@@ -40,8 +38,8 @@ class Writer::MapPages final : public UsageMapPages {
   Writer& w_;
 };
 
-Writer::Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp)
-    : file_(file), path_(std::move(path)), stamp_(std::move(stamp)), diskPageCount_(file.PageCount()) {
+Writer::Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp, FileAccess& files)
+    : file_(file), files_(files), path_(std::move(path)), stamp_(std::move(stamp)), diskPageCount_(file.PageCount()) {
   dirty_.assign(file_.PageCount(), 0);
 }
 
@@ -58,7 +56,7 @@ void Writer::SetMode(WriteMode mode) {
 }
 
 void Writer::CheckWritable() const {
-  if (IsReadOnlyFile(path_)) RaiseJetError(errnum::kJetReadOnly);
+  if (files_.IsReadOnly(path_)) RaiseJetError(errnum::kJetReadOnly);
 }
 
 void Writer::CheckTableWritable(PageNumber table) {
@@ -297,9 +295,9 @@ void Writer::RestoreDisk() {
       if (o.page < diskPageCount_) writes.push_back(PageWrite{o.page, ByteSpan(o.bytes)});
     }
     std::sort(writes.begin(), writes.end(), [](const PageWrite& a, const PageWrite& b) { return a.page < b.page; });
-    CurrentFileWriter().WritePages(path_, writes);
-    CurrentFileWriter().Resize(path_, std::uint64_t{diskPageCount_} * kPageSize);
-    stamp_ = StampOf(path_);
+    files_.WritePages(path_, writes);
+    files_.Resize(path_, std::uint64_t{diskPageCount_} * kPageSize);
+    stamp_ = files_.Stamp(path_);
   } catch (...) {
     rewriteAll_ = true;  // the disk holds part of the change: the next save writes everything
   }
@@ -398,31 +396,10 @@ void Writer::AddToRowCount(TableState& t, int delta) {
   StoreU32(page, tdef::kRowCountOffset, static_cast<std::uint32_t>(static_cast<std::int64_t>(count) + delta));
 }
 
-void Writer::CheckRowOf(const TableState& t, RowLocation at) {
-  const DataPageView page(file_.Page(at.page));
-  if (page.Owner() != t.tdef || at.slot >= page.SlotCount()) {
-    ThrowCorrupt("page " + std::to_string(at.page) + " row " + std::to_string(at.slot) +
-                 " is not a row of '" + t.name + "'");
-  }
-}
-
-std::vector<RowLocation> Writer::Chain(const TableState& t, RowLocation anchor) {
-  std::vector<RowLocation> chain;
-  RowLocation at = anchor;
-  for (int hop = 0;; ++hop) {
-    CheckRowOf(t, at);
-    const DataPageView page(file_.Page(at.page));
-    const RowSlot slot = page.Slot(at.slot);
-    if (slot.IsDeleted() || (hop == 0 && slot.IsMovedTarget())) RaiseJetError(errnum::kJetRecordDeleted);
-    if (hop > 0) chain.push_back(at);
-    if (!slot.IsOverflow()) return chain;
-    if (hop >= table_scan::kMaxOverflowHops) {
-      ThrowCorrupt("page " + std::to_string(anchor.page) + " row " + std::to_string(anchor.slot) +
-                   ": its overflow pointers loop");
-    }
-    const RowPointer next = RowPointer::FromU32(ReadU32(page.Row(at.slot), 0));
-    at = RowLocation{next.page, next.row};
-  }
+RowChain Writer::Chain(const TableState& t, RowLocation anchor) {
+  const RowChain chain = ResolveRow(file_, t.tdef, anchor);
+  if (chain.deleted) RaiseJetError(errnum::kJetRecordDeleted);
+  return chain;
 }
 
 // ---- the operations ---------------------------------------------------------------------------
@@ -479,8 +456,8 @@ void Writer::Update(PageNumber table, RowLocation row, std::span<const Value> va
   Encode(t, values, true);
   NameCorruption(path_, [&] {
     Change([&] {
-      const std::vector<RowLocation> chain = Chain(t, row);
-      if (chain.empty()) {
+      const RowChain chain = Chain(t, row);
+      if (chain.hopCount == 0) {
         // The row stands in its own slot: grow or shrink it there when the page has room.
         const std::size_t before = data_page::FreeBytes(file_.Page(row.page).Bytes());
         if (data_page::ReplaceRow(Edit(row.page), row.slot, row_, 0)) {
@@ -493,19 +470,19 @@ void Writer::Update(PageNumber table, RowLocation row, std::span<const Value> va
         }
       } else {
         // A moved row: change it where it lives, or move it on.
-        const RowLocation home = chain.back();
+        const RowLocation home = chain.Home();
         const std::size_t before = data_page::FreeBytes(file_.Page(home.page).Bytes());
-        if (data_page::ReplaceRow(Edit(home.page), home.slot, row_, data_page::kDeletedFlag)) {
+        if (data_page::ReplaceRow(Edit(home.page), home.slot, row_, data_page::kMovedRowFlag)) {
           FreeChanged(t, home.page, before);
           return;
         }
-        for (const RowLocation& hop : chain) Replace(t, hop, {}, data_page::kDeletedRow);
+        for (const RowLocation& hop : chain.Hops()) Replace(t, hop, {}, data_page::kDeletedRow);
       }
       // It moves to where new rows go; its slot keeps a pointer to it.
-      const RowLocation moved = Place(t, row_, data_page::kDeletedFlag);
+      const RowLocation moved = Place(t, row_, data_page::kMovedRowFlag);
       std::uint8_t pointer[data_page::kOverflowPointerSize];
       StoreU32(MutableByteSpan(pointer), 0, RowPointer{moved.page, static_cast<std::uint8_t>(moved.slot)}.ToU32());
-      Replace(t, row, ByteSpan(pointer), data_page::kOverflowFlag);
+      Replace(t, row, ByteSpan(pointer), data_page::kOverflowPointerFlag);
     });
   });
 }
@@ -515,7 +492,8 @@ void Writer::Delete(PageNumber table, RowLocation row) {
   TableState& t = State(table);
   NameCorruption(path_, [&] {
     Change([&] {
-      for (const RowLocation& hop : Chain(t, row)) Replace(t, hop, {}, data_page::kDeletedRow);
+      const RowChain chain = Chain(t, row);
+      for (const RowLocation& hop : chain.Hops()) Replace(t, hop, {}, data_page::kDeletedRow);
       Replace(t, row, {}, data_page::kDeletedRow);
       AddToRowCount(t, -1);
     });
@@ -550,39 +528,37 @@ void Writer::SaveInPlace() {
   std::vector<PageWrite> writes;
   writes.reserve(order.size());
   for (const PageNumber p : order) writes.push_back(PageWrite{p, file_.Page(p).Bytes()});
-  CurrentFileWriter().WritePages(path_, writes);
+  files_.WritePages(path_, writes);
   if (file_.PageCount() < diskPageCount_ || rewriteAll_) {
-    CurrentFileWriter().Resize(path_, std::uint64_t{file_.PageCount()} * kPageSize);
+    files_.Resize(path_, std::uint64_t{file_.PageCount()} * kPageSize);
   }
   for (const PageNumber p : dirtyList_) dirty_[p] = 0;
   dirtyList_.clear();
   rewriteAll_ = false;
   diskPageCount_ = file_.PageCount();
-  stamp_ = StampOf(path_);
+  stamp_ = files_.Stamp(path_);
 }
 
 bool Writer::SaveByReplacing() {
   const std::string temporary = path_ + ".tmp";
-  std::FILE* f = std::fopen(temporary.c_str(), "wb");
-  if (f == nullptr) return false;
-  std::fclose(f);
+  if (!files_.Create(temporary)) return false;
   try {
     std::vector<PageWrite> writes;
     writes.reserve(file_.PageCount());
     for (PageNumber p = 0; p < file_.PageCount(); ++p) writes.push_back(PageWrite{p, file_.Page(p).Bytes()});
-    CurrentFileWriter().WritePages(temporary, writes);
-    if (!SyncFileToDisk(temporary)) RaiseJetError(errnum::kJetDiskError, temporary);
+    files_.WritePages(temporary, writes);
+    if (!files_.Sync(temporary)) RaiseJetError(errnum::kJetDiskError, temporary);
     // Refused while another program holds the file without letting it be replaced.
-    if (!MoveIntoPlace(temporary, path_)) RaiseJetError(errnum::kJetCannotOpen, path_);
+    if (!files_.Replace(temporary, path_)) RaiseJetError(errnum::kJetCannotOpen, path_);
   } catch (...) {
-    std::remove(temporary.c_str());
+    files_.Remove(temporary);
     throw;
   }
   for (const PageNumber p : dirtyList_) dirty_[p] = 0;
   dirtyList_.clear();
   rewriteAll_ = false;
   diskPageCount_ = file_.PageCount();
-  stamp_ = StampOf(path_);
+  stamp_ = files_.Stamp(path_);
   return true;
 }
 

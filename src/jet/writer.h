@@ -49,9 +49,9 @@ enum class WriteMode { kWriteThrough, kWriteBehind, kReplaceFile };
 
 class Writer {
  public:
-  // `file` must outlive the writer; `path` is where its pages are saved; `stamp` how the file
-  // looked when it was read (nullopt: not known).
-  Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp);
+  // `file` and `files` must outlive the writer; `path` is where its pages are saved, through
+  // `files`; `stamp` how the file looked when it was read (nullopt: not known).
+  Writer(PageFile& file, std::string path, std::optional<FileStamp> stamp, FileAccess& files);
   ~Writer();
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
@@ -140,12 +140,12 @@ class Writer {
   void Replace(TableState& t, RowLocation at, ByteSpan row, std::uint16_t flags);
   void FreeChanged(TableState& t, PageNumber page, std::size_t freeBefore);
   void AddToRowCount(TableState& t, int delta);
-  // The slots an overflow chain from `anchor` passes through, the final row last.
-  std::vector<RowLocation> Chain(const TableState& t, RowLocation anchor);
-  void CheckRowOf(const TableState& t, RowLocation at);
+  // Where the row at `anchor` lives; 3167 when it is deleted.
+  RowChain Chain(const TableState& t, RowLocation anchor);
   void Guard();
 
   PageFile& file_;
+  FileAccess& files_;
   std::string path_;
   std::optional<FileStamp> stamp_;
   WriteMode mode_ = WriteMode::kWriteThrough;

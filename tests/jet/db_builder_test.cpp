@@ -17,6 +17,8 @@
 #include "jet/build_encode.h"
 #include "jet/build_pages.h"
 #include "jet/db_builder.h"
+#include "jet/properties.h"
+#include "jet/usage_map.h"
 #include "support/jet_peek.h"
 
 namespace frixa::jet {
@@ -150,12 +152,6 @@ TEST(BuilderKeys, LongKeysEqualEveryIdEntryOfTheFixture) {
   }
 }
 
-TEST(BuilderKeys, LongKeyIsBigEndianWithTheSignBitFlipped) {
-  EXPECT_EQ(build::LongKey(2), (PeekBytes{0x7F, 0x80, 0x00, 0x00, 0x02}));
-  EXPECT_EQ(build::LongKey(-1), (PeekBytes{0x7F, 0x7F, 0xFF, 0xFF, 0xFF}));
-  EXPECT_EQ(build::LongKey(INT32_MIN), (PeekBytes{0x7F, 0x00, 0x00, 0x00, 0x00}));
-}
-
 TEST(BuilderKeys, TextKeyIgnoresCaseAndRefusesCharactersOutsideObjectNames) {
   EXPECT_EQ(build::TextKey("Losses"), (PeekBytes{0x7F, 0x6D, 0x72, 0x76, 0x76, 0x66, 0x76, 0x00}));
   EXPECT_EQ(build::TextKey("LOSSES"), build::TextKey("losses"));
@@ -174,28 +170,11 @@ TEST(BuilderRows, ReencodingTheFixtureCatalogAndPermissionRowsGivesTheSameBytes)
     ASSERT_GT(rows.size(), 40u);
     for (const auto& r : rows) {
       const auto values = DecodeRow(t, r.row);
-      EXPECT_EQ(build::EncodeRow(t.maxColumns, build::RowLayout(def), values), r.row)
+      ASSERT_EQ(t.maxColumns, def.columns.size());
+      EXPECT_EQ(build::EncodeRow(def.columns, values), r.row)
           << "table page " << page << " row " << r.page << ":" << int(r.slot);
     }
   }
-}
-
-TEST(BuilderRows, FixedOnlyRowIsCountFixedAreaAndNullMask) {
-  const std::vector<build::RowColumn> layout = {{0, true, false, 0, 4, 0}, {1, true, false, 4, 4, 0}};
-  EXPECT_EQ(build::EncodeRow(2, layout, {build::U32Bytes(0x01020304), std::nullopt}),
-            (PeekBytes{0x02, 0x04, 0x03, 0x02, 0x01, 0x00, 0x00, 0x00, 0x00, 0x01}));
-}
-
-TEST(BuilderRows, RowLongerThan256BytesCarriesAJumpTable) {
-  const std::vector<build::RowColumn> layout = {{0, false, false, 0, 0, 0}};
-  // 1 + 251 + eod, offset, var count, mask = 256 bytes: no jump entry yet.
-  const PeekBytes fits = build::EncodeRow(1, layout, {PeekBytes(251, 0x41)});
-  ASSERT_EQ(fits.size(), 256u);
-  EXPECT_EQ(PeekBytes(fits.end() - 4, fits.end()), (PeekBytes{0xFC, 0x01, 0x01, 0x01}));
-  // One byte more: 258 bytes with one (dummy) jump entry, as the fixture's 290-byte row.
-  const PeekBytes longer = build::EncodeRow(1, layout, {PeekBytes(252, 0x41)});
-  ASSERT_EQ(longer.size(), 258u);
-  EXPECT_EQ(PeekBytes(longer.end() - 5, longer.end()), (PeekBytes{0xFD, 0x01, 0xFF, 0x01, 0x01}));
 }
 
 // Property blobs whose name lists hold exactly the names their blocks use, in order.
@@ -210,13 +189,13 @@ TEST(BuilderProperties, ReencodingFixtureBlobsGivesTheSameBytes) {
     const auto& row = catalog.at(object).values;
     const PeekBytes blob = f.SingleRowLongValue(*row[kLvProp]);
     const auto decoded = DecodeProperties(blob);
-    std::vector<build::PropertyBlock> blocks;
+    std::vector<PropertyBlock> blocks;
     for (const auto& b : decoded.blocks) {
-      build::PropertyBlock block{b.target, {}};
+      PropertyBlock block{b.chunkType == properties::kChunkColumn, b.target, {}};
       for (const auto& p : b.properties) block.properties.push_back({p.name, p.type, p.ddl != 0, p.value});
       blocks.push_back(block);
     }
-    EXPECT_EQ(build::EncodePropertyBlob(blocks), blob) << file << " " << object;
+    EXPECT_EQ(EncodeProperties(blocks), blob) << file << " " << object;
   }
 }
 
@@ -250,35 +229,18 @@ TEST(BuilderPages, UsageMapPagesReproduceTheFixtureMapPages) {
     const auto slots = f.Slots(n);
     std::vector<PeekBytes> rows;
     for (std::size_t i = 0; i < slots.size(); ++i) {
-      rows.push_back(build::EncodeUsageMap(f.UsageMapPages(n << 8 | static_cast<std::uint32_t>(i))));
+      rows.push_back(NewInlineUsageMap(f.UsageMapPages(n << 8 | static_cast<std::uint32_t>(i))));
       EXPECT_EQ(rows.back(), slots[i].row) << "map " << n << ":" << i;
     }
     const PeekBytes real = f.Page(n);
-    const PeekBytes ours = build::EncodeDataPage(0, rows);
+    const PeekBytes ours = build::EncodeDataPage(usage_map::kMapPageOwner, rows);
     const std::size_t header = 10 + 2 * rows.size();
-    const std::size_t rowsStart = 2048 - rows.size() * build::kUsageMapRowSize;
+    const std::size_t rowsStart = 2048 - rows.size() * usage_map::kInlineRowSize;
     EXPECT_TRUE(std::equal(real.begin(), real.begin() + static_cast<std::ptrdiff_t>(header), ours.begin())) << n;
     EXPECT_TRUE(std::equal(real.begin() + static_cast<std::ptrdiff_t>(rowsStart), real.end(),
                            ours.begin() + static_cast<std::ptrdiff_t>(rowsStart)))
         << n;
   }
-}
-
-TEST(BuilderPages, DataPageHeaderCountsFreeSpaceAndSlots) {
-  const PeekBytes page = build::EncodeDataPage(0x1234, {PeekBytes(10, 0xAA), PeekBytes(20, 0xBB)});
-  // 2048 - 10 - (10 + 2) - (20 + 2) = 2004 = 0x7D4; rows at 0x7F6 and 0x7E2.
-  EXPECT_EQ(PeekBytes(page.begin(), page.begin() + 14),
-            (PeekBytes{0x01, 0x01, 0xD4, 0x07, 0x34, 0x12, 0x00, 0x00, 0x02, 0x00, 0xF6, 0x07, 0xE2, 0x07}));
-  EXPECT_EQ(page[0x7F6], 0xAA);
-  EXPECT_EQ(page[0x7E2], 0xBB);
-  EXPECT_THROW(build::EncodeDataPage(0, {PeekBytes(2037, 0)}), std::length_error);
-}
-
-TEST(BuilderPages, PackRowsStartsANewPageWhenTheNextRowDoesNotFit) {
-  // 2038 bytes per page, each row costs its size + 2.
-  const auto placed = build::PackRows({1000, 1000, 32, 1});
-  const std::vector<std::pair<std::uint32_t, std::uint8_t>> expected = {{0, 0}, {0, 1}, {0, 2}, {1, 0}};
-  EXPECT_EQ(placed, expected);
 }
 
 TEST(BuilderPages, UserTableDefinitionEqualsTheFixtureTableOfThreeTextColumns) {
@@ -288,7 +250,8 @@ TEST(BuilderPages, UserTableDefinitionEqualsTheFixtureTableOfThreeTextColumns) {
   t.ownedMap = {38, 0};
   t.freeMap = {38, 1};
   for (std::uint16_t i = 0; i < 3; ++i) {
-    t.columns.push_back({build::column_type::kText, i, i, 0x00010000u + i, 0x02, 0, 50, "col" + std::to_string(i + 1)});
+    t.columns.push_back(ColumnDef{"col" + std::to_string(i + 1), static_cast<std::uint8_t>(ColumnType::kText), i, i, 0, 50,
+                                  column_flags::kNullable, 0, 0, 0x00010000u + i});
   }
   const PeekBytes real = f.Page(37);
   const PeekBytes ours = build::EncodeTdefPage(t);
@@ -558,7 +521,7 @@ TEST(BuilderLayout, UsageMapsAccountForEveryPage) {
     const std::uint32_t owner = PeekU32(page, 4);
     if (owner == 2) catalog.push_back(p);
     if (owner == 3) aces.push_back(p);
-    if (owner == build::kLongValueOwner) longValues.push_back(p);
+    if (owner == data_page::kLongValueOwner) longValues.push_back(p);
   }
   EXPECT_EQ(catalog, (std::vector<std::uint32_t>{18}));
   EXPECT_EQ(aces, (std::vector<std::uint32_t>{19}));

@@ -231,7 +231,7 @@ TEST(JetDamage, OverflowPointersThatLoopEndInTheCorruptionError) {
   Bytes b = Fixture("jackcess_queryTestV1997.mdb");
   const Database db = Database::FromBytes(b, "q.mdb");
   const DataPageView page(db.Pages().Page(18));
-  ASSERT_TRUE(page.Slot(28).IsOverflow());
+  ASSERT_TRUE(page.Slot(28).IsOverflowPointer());
   const std::size_t pointerAt = testing::FileOffsetOf(db, page.Row(28).data());
   Put32(b, pointerAt, RowPointer{18, 28}.ToU32());
   EXPECT_NE(CorruptDetail(b).find("overflow pointers loop"), std::string::npos);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <span>
 
 #include "common/error.h"
 #include "jet/data_page.h"
@@ -443,52 +445,75 @@ TEST(JetWriter, ReadOnlyFileIsRefusedWith3027AndLeftAlone) {
   EXPECT_EQ(FileBytes(file.path()), before);
 }
 
-// Writes the first `allowed` pages of each save through the real writer, then fails.
-class FailingWriter : public FileWriter {
+// The files on disk, but for one step of saving that fails when `fail` names it. A failing
+// write first writes `allowed` pages of the call; with `failResizes` every resize fails too;
+// with `failRestores` every later write and resize fails as well (the undoing of the failed
+// save included).
+class FailingFiles final : public FileAccess {
  public:
-  explicit FailingWriter(std::size_t allowed, int error) : allowed_(allowed), error_(error) {}
+  enum class Step { kNone, kWrite, kResize, kCreate, kSync, kReplace };
+
+  Step fail = Step::kNone;
+  std::size_t allowed = 0;
+  int error = errnum::kJetDiskError;
+  bool failResizes = false;
+  bool failRestores = false;
+  int failures = 0;
+
+  std::vector<std::uint8_t> Read(const std::string& path) override { return DiskFiles().Read(path); }
   void WritePages(const std::string& path, std::span<const PageWrite> pages) override {
-    if (failRestores_ || !failedOnce_) {
-      const std::size_t n = std::min(allowed_, pages.size());
-      StdioFileWriter().WritePages(path, pages.first(n));
-      if (n < pages.size()) {
-        failedOnce_ = true;
-        RaiseJetError(error_);
-      }
+    if (fail == Step::kWrite && (failures == 0 || failRestores)) {
+      const std::size_t n = std::min(allowed, pages.size());
+      DiskFiles().WritePages(path, pages.first(n));
+      if (n < pages.size()) Fails();
       return;
     }
-    StdioFileWriter().WritePages(path, pages);  // putting the old pages back
+    DiskFiles().WritePages(path, pages);
   }
   void Resize(const std::string& path, std::uint64_t size) override {
-    if (failRestores_) RaiseJetError(error_);
-    StdioFileWriter().Resize(path, size);
+    if (fail == Step::kResize || failResizes || (failRestores && failures > 0)) Fails();
+    DiskFiles().Resize(path, size);
   }
-  bool failRestores_ = false;
+  bool Create(const std::string& path) override { return Allowed(Step::kCreate) && DiskFiles().Create(path); }
+  bool Sync(const std::string& path) override { return Allowed(Step::kSync) && DiskFiles().Sync(path); }
+  bool Replace(const std::string& from, const std::string& to) override {
+    return Allowed(Step::kReplace) && DiskFiles().Replace(from, to);
+  }
+  void Remove(const std::string& path) override { DiskFiles().Remove(path); }
+  std::optional<FileStamp> Stamp(const std::string& path) override { return DiskFiles().Stamp(path); }
+  bool IsReadOnly(const std::string& path) override { return DiskFiles().IsReadOnly(path); }
 
  private:
-  std::size_t allowed_;
-  int error_;
-  bool failedOnce_ = false;
+  [[noreturn]] void Fails() {
+    ++failures;
+    RaiseJetError(error);
+  }
+  bool Allowed(Step step) {
+    if (fail != step) return true;
+    ++failures;
+    return false;
+  }
 };
 
 TEST(JetWriter, FailedSaveIsUndoneOnDiskAndInMemory) {
   const ScratchFile file = CalibrationFile();
-  Database db = Database::Open(file.str());
+  FailingFiles files;
+  Database db = Database::Open(file.str(), files);
   const TableDef raw = db.Table("RawData");
   for (int i = 0; i < 127; ++i) db.Write().Append(raw.page, RawRow(i));  // one full page
   const Bytes before = FileBytes(file.path());
-  {
-    // The next row needs a new page: the save writes it, then the disk is full.
-    FailingWriter failing(1, errnum::kJetDiskFull);
-    const ScopedFileWriter scope(failing);
-    try {
-      db.Write().Append(raw.page, RawRow(127));
-      FAIL() << "the save did not fail";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.number(), 3026);
-      EXPECT_EQ(e.description(), "Not enough space on disk.");
-    }
+  // The next row needs a new page: the save writes it, then the disk is full.
+  files.fail = FailingFiles::Step::kWrite;
+  files.allowed = 1;
+  files.error = errnum::kJetDiskFull;
+  try {
+    db.Write().Append(raw.page, RawRow(127));
+    FAIL() << "the save did not fail";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 3026);
+    EXPECT_EQ(e.description(), "Not enough space on disk.");
   }
+  files.fail = FailingFiles::Step::kNone;
   EXPECT_EQ(FileBytes(file.path()), before);
   EXPECT_EQ(db.Pages().Bytes(), before);
   EXPECT_FALSE(db.Write().HasUnsavedChanges());
@@ -501,14 +526,15 @@ TEST(JetWriter, FailedSaveIsUndoneOnDiskAndInMemory) {
 
 TEST(JetWriter, SaveAfterAFailureThatCouldNotBeUndoneRewritesTheWholeFile) {
   const ScratchFile file = CalibrationFile();
-  Database db = Database::Open(file.str());
+  FailingFiles files;
+  Database db = Database::Open(file.str(), files);
   const TableDef raw = db.Table("RawData");
-  {
-    FailingWriter failing(1, errnum::kJetDiskError);
-    failing.failRestores_ = true;
-    const ScopedFileWriter scope(failing);
-    EXPECT_EQ(ErrorOf([&] { db.Write().Append(raw.page, RawRow(0)); }), 3043);
-  }
+  files.fail = FailingFiles::Step::kWrite;
+  files.allowed = 1;
+  files.failRestores = true;
+  EXPECT_EQ(ErrorOf([&] { db.Write().Append(raw.page, RawRow(0)); }), 3043);
+  files.fail = FailingFiles::Step::kNone;
+  files.failRestores = false;
   EXPECT_TRUE(db.Write().HasUnsavedChanges());
   db.Write().Append(raw.page, RawRow(1));
   EXPECT_EQ(FileBytes(file.path()), db.Pages().Bytes());
@@ -519,18 +545,19 @@ TEST(JetWriter, SaveAfterAFailureThatCouldNotBeUndoneRewritesTheWholeFile) {
 
 TEST(JetWriter, ReplaceModeSavesAWholeNewFileAndAFailedSaveLeavesTheOldOneUntouched) {
   const ScratchFile file = CalibrationFile();
-  Database db = Database::Open(file.str());
+  FailingFiles files;
+  Database db = Database::Open(file.str(), files);
   const TableDef info = db.Table("Info");
   const RowLocation row = db.Write().Append(info.page, InfoRow(" "));
   db.Write().SetMode(WriteMode::kReplaceFile);
   const std::string temporary = file.str() + ".tmp";
   const Bytes before = FileBytes(file.path());
-  {
-    // Writing the new copy fails halfway: the file keeps every byte, the copy is gone.
-    FailingWriter failing(3, errnum::kJetDiskFull);
-    const ScopedFileWriter scope(failing);
-    EXPECT_EQ(ErrorOf([&] { db.Write().Update(info.page, row, InfoRow(std::string(200, 'G'))); }), 3026);
-  }
+  // Writing the new copy fails halfway: the file keeps every byte, the copy is gone.
+  files.fail = FailingFiles::Step::kWrite;
+  files.allowed = 3;
+  files.error = errnum::kJetDiskFull;
+  EXPECT_EQ(ErrorOf([&] { db.Write().Update(info.page, row, InfoRow(std::string(200, 'G'))); }), 3026);
+  files.fail = FailingFiles::Step::kNone;
   EXPECT_EQ(FileBytes(file.path()), before);
   EXPECT_FALSE(fs::exists(temporary));
   EXPECT_EQ(db.Pages().Bytes(), before);
@@ -551,6 +578,65 @@ TEST(JetWriter, ReplaceModeSavesAWholeNewFileAndAFailedSaveLeavesTheOldOneUntouc
   fs::permissions(file.path(), fs::perms::owner_write, fs::perm_options::add);
   EXPECT_FALSE(fs::exists(temporary));
   EXPECT_EQ(AllRows(Database::Open(file.str()), "Info")[0], InfoRow(std::string(255, 'G')));
+}
+
+TEST(JetWriter, EachFailingStepOfASaveLeavesTheOldFileAndRaisesItsOwnError) {
+  using Step = FailingFiles::Step;
+  struct Case {
+    Step step;
+    WriteMode mode;
+    int error;  // 0: the save succeeds all the same
+  };
+  const Case cases[] = {
+      {Step::kWrite, WriteMode::kReplaceFile, 3026},    // the new copy cannot be written
+      {Step::kSync, WriteMode::kReplaceFile, 3043},     // nor forced to the disk
+      {Step::kReplace, WriteMode::kReplaceFile, 3051},  // nor moved over the file
+      {Step::kCreate, WriteMode::kReplaceFile, 0},      // no copy at all: saved in place
+      {Step::kWrite, WriteMode::kWriteThrough, 3026},   // pages in place: undone
+      {Step::kResize, WriteMode::kWriteThrough, 3026},  // the undoing cannot cut the new page
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.step) * 10 + static_cast<int>(c.mode));
+    const ScratchFile file = CalibrationFile();
+    FailingFiles files;
+    Database db = Database::Open(file.str(), files);
+    const TableDef raw = db.Table("RawData");
+    for (int i = 0; i < 127; ++i) db.Write().Append(raw.page, RawRow(i));  // one full page
+    db.Write().SetMode(c.mode);
+    const Bytes before = FileBytes(file.path());
+    // The next row needs a new page: the save writes it and changes old pages.
+    files.fail = c.step == Step::kResize ? Step::kWrite : c.step;
+    files.allowed = 1;
+    files.error = errnum::kJetDiskFull;
+    files.failResizes = c.step == Step::kResize;
+    const auto change = [&] { db.Write().Append(raw.page, RawRow(127)); };
+    if (c.error == 0) {
+      change();
+      EXPECT_EQ(files.failures, 1);
+      EXPECT_EQ(FileBytes(file.path()), db.Pages().Bytes());
+      EXPECT_EQ(AllRows(Database::Open(file.str()), "RawData").size(), 128u);
+      continue;
+    }
+    EXPECT_EQ(ErrorOf(change), c.error);
+    EXPECT_GE(files.failures, 1);
+    files.fail = Step::kNone;
+    files.failResizes = false;
+    EXPECT_FALSE(fs::exists(file.str() + ".tmp"));
+    EXPECT_EQ(db.Pages().Bytes(), before);
+    EXPECT_EQ(AllRows(db, "RawData").size(), 127u);
+    if (c.step == Step::kResize) {
+      // The disk keeps part of the failed save until the next one, which writes every page.
+      EXPECT_NE(FileBytes(file.path()), before);
+      EXPECT_TRUE(db.Write().HasUnsavedChanges());
+      db.Write().Flush();
+    } else {
+      EXPECT_FALSE(db.Write().HasUnsavedChanges());
+    }
+    EXPECT_EQ(FileBytes(file.path()), before);
+    const Database reread = Database::Open(file.str());
+    EXPECT_EQ(AllRows(reread, "RawData").size(), 127u);
+    EXPECT_EQ(CheckConsistency(reread), std::vector<std::string>{});
+  }
 }
 
 TEST(JetWriter, FileWhosePageOneIsNoGlobalMapIsNotWritten) {
