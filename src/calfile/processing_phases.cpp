@@ -171,17 +171,24 @@ Point StatementPoint(RecordSet& PD, const char* form, std::int64_t rpm) {
 }
 
 // The whole RPMs of [first - 1, last] that at least one settled revolution reached, from one
-// read of RawData in stored order (row i holds revolution i + 2). A run without any settled
-// revolution counts every RPM, so that its points are all kept.
+// read of RawData in stored order (row i of a rundown holds its revolution i + 2; further
+// rundowns start at the rows of `starts`). A run without any settled revolution counts every
+// RPM, so that its points are all kept.
 class SettledRpms {
  public:
-  SettledRpms(RecordSet& RD, const RpmRange& range)
+  SettledRpms(RecordSet& RD, const RpmRange& range, std::span<const long> starts)
       : low_(range.first - 1), reached_(static_cast<std::size_t>(range.count + 1), false) {
     const std::string source = RD.RecordSource();
     RD.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
     long row = 0;
+    long inRundown = 0;  // the row's place in its own rundown
+    std::size_t nextStart = 0;
     RD.ForEachNumberRow([&](std::span<const RowNumber> values) {
-      if (row++ < kFirstSettledRawRow || values[0].IsNull()) return;
+      while (nextStart < starts.size() && starts[nextStart] <= row) {
+        if (starts[nextStart++] == row) inRundown = 0;
+      }
+      ++row;
+      if (inRundown++ < kFirstSettledRawRow || values[0].IsNull()) return;
       any_ = true;
       const double offset = values[0].AsDouble() - static_cast<double>(low_);
       if (offset < 0 || offset >= static_cast<double>(reached_.size())) return;
@@ -239,14 +246,15 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method) {
   return stored;
 }
 
-void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method) {
+void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method,
+                    std::span<const long> rundownStarts) {
   Frontend& ui = app.ui;
   const RpmRange range = CurveRange(app);
   const bool direct = method == PhaseMethod::kDirect;
   std::vector<DirectPoints> table;
   std::vector<SettledRpms> settled;
   if (range.count > 0) {
-    settled.emplace_back(dc.RD, range);
+    settled.emplace_back(dc.RD, range, rundownStarts);
     if (direct) table.emplace_back(dc.PD, range);
   }
   // A point counts only where a settled revolution reached its RPM; the others stay in

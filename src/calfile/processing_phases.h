@@ -8,6 +8,8 @@
 // order, so its time grows with revolutions plus RPM range instead of their product.
 #pragma once
 
+#include <span>
+
 #include "calfile/data_controls.h"
 #include "common/app.h"
 #include "run/revolution_calculator.h"
@@ -43,7 +45,11 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod
 // copied, gaps interpolated between the point below and the point above; RPMs below the first
 // point or above the last carry the nearest point's losses. Raises NoRunData when no point
 // counts for a non-empty range.
-void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
+// RawData normally holds one rundown. `rundownStarts` lists, in ascending order, the rows at
+// which further rundowns begin when it holds several one after the other: the first
+// kFirstSettledRawRow rows of each rundown only prime the calculator.
+void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect,
+                    std::span<const long> rundownStarts = {});
 
 // ID bound to "Select * From Info": appends the one information row.
 void InfoRecords(App& app, DataControls& dc);

@@ -1,0 +1,278 @@
+// The analysis commands end to end through frixa-cli on simulated rundowns, checked against
+// Debian's mdbtools reading the files: compare (against itself, its smoothed version and the
+// host's curve) and combine (rows, means and loss curve of three rundowns; another rig refused).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "calfile/data_controls.h"
+#include "calfile/record_set.h"
+#include "support/run_files.h"
+#include "support/shell_run.h"
+
+namespace frixa {
+namespace {
+
+using Output = testing::ShellOutput;
+using Csv = std::vector<std::vector<std::string>>;
+
+std::string Quote(const std::string& s) { return testing::ShellQuote(s); }
+Output Shell(const std::string& command) { return testing::RunShell(command, false); }
+std::string Cli(const std::string& args) { return testing::CliCommand(args); }
+
+Csv MdbCsv(const std::string& file, const std::string& table) {
+  const Output o = Shell("mdb-export -H " + Quote(file) + " " + table);
+  EXPECT_EQ(o.status, 0) << file << " " << table;
+  return testing::ParseCsv(o.out);
+}
+
+struct Loss {
+  double kw = 0;
+  double nm = 0;
+};
+std::map<int, Loss> MdbLosses(const std::string& file) {
+  std::map<int, Loss> rows;
+  for (const auto& r : MdbCsv(file, "Losses")) rows[std::stoi(r.at(0))] = {std::stod(r[1]), std::stod(r[2])};
+  return rows;
+}
+
+// The JSON object's value for `key` after `from`, as text.
+std::string JsonValue(const std::string& json, const std::string& key, std::size_t from = 0) {
+  const auto at = json.find("\"" + key + "\": ", from);
+  if (at == std::string::npos) return "(missing " + key + ")";
+  const auto start = at + key.size() + 4;
+  return json.substr(start, json.find_first_of(",}", start) - start);
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+double Pct(double value, double reference) { return (value - reference) / reference * 100.0; }
+
+class AnalysisCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = folder.str();
+    std::filesystem::create_directory(folder.File("Custom Cal"));
+  }
+  // A simulated rundown of the rig (friction of the simulator's default model) made into NAME.
+  void Rundown(const std::string& name, int seed, int startRpm, int endRpm,
+               const char* inertia = "1.25") {
+    ASSERT_EQ(Shell(Cli("simulate --out " + Quote(folder.File("Torvex2.000")) + " --seed " +
+                        std::to_string(seed) + " --jitter-us 3 --start-rpm " +
+                        std::to_string(startRpm) + " --end-rpm " + std::to_string(endRpm)))
+                  .status,
+              0);
+    ASSERT_EQ(Shell(Cli("create --folder " + Quote(dir) + " --inertia " + inertia +
+                        " --ratio 1 --out " + Quote(name)))
+                  .status,
+              0);
+  }
+  std::string Cal(const std::string& name) { return folder.File("Custom Cal") + "/" + name; }
+  testing::TempFolder folder;
+  std::string dir;
+};
+
+TEST_F(AnalysisCli, CompareAgainstItselfItsSmoothedVersionAndTheHostCurve) {
+  Rundown("Rig", 7, 2000, 500);
+  const std::string rig = Cal("Rig.Frixa");
+  ASSERT_EQ(Shell(Cli("smooth " + Quote(rig) + " --out Smooth")).status, 0);
+  const std::string smooth = Cal("Smooth.Frixa");
+
+  // With itself: every % figure, summary and per RPM, is 0.
+  const Output self = Shell(Cli("compare --format json " + Quote(rig) + " " + Quote(rig)));
+  ASSERT_EQ(self.status, 0);
+  const std::regex pct("\"([a-z_]*pct[a-z_]*)\": (\\[[^\\]]*\\]|[^,}\\n]*)");
+  const std::regex number("[-0-9.e+]+|null");
+  long figures = 0;
+  for (auto m = std::sregex_iterator(self.out.begin(), self.out.end(), pct);
+       m != std::sregex_iterator(); ++m) {
+    const std::string values = (*m)[2];
+    for (auto v = std::sregex_iterator(values.begin(), values.end(), number);
+         v != std::sregex_iterator(); ++v) {
+      EXPECT_EQ(v->str(), "0") << (*m)[1];
+      ++figures;
+    }
+  }
+  const auto losses = MdbLosses(rig);
+  // Four summary figures per file, two lists of two per RPM.
+  EXPECT_EQ(figures, 8 + 4 * static_cast<long>(losses.size()));
+
+  // With its smoothed version: the figures from mdb-export's values of both curves.
+  const auto smoothed = MdbLosses(smooth);
+  ASSERT_EQ(smoothed.size(), losses.size());
+  const Output csv = Shell(Cli("compare --format csv " + Quote(rig) + " " + Quote(smooth)));
+  ASSERT_EQ(csv.status, 0);
+  const Csv table = testing::ParseCsv(csv.out);
+  ASSERT_EQ(table.size(), losses.size() + 1);
+  EXPECT_EQ(table[0], (std::vector<std::string>{"rpm", "kw_1", "nm_1", "kw_pct_1", "nm_pct_1", "kw_2",
+                                                "nm_2", "kw_pct_2", "nm_pct_2", "kw_sd", "nm_sd"}));
+  double nmSum = 0, nmMax = 0, kwSum = 0, kwMax = 0;
+  std::size_t i = 1;
+  for (const auto& [rpm, r] : losses) {
+    const Loss s = smoothed.at(rpm);
+    const auto& row = table[i++];
+    ASSERT_EQ(row.size(), 11u);
+    EXPECT_EQ(std::stoi(row[0]), rpm);
+    EXPECT_EQ(row[3], "0");
+    EXPECT_EQ(row[4], "0");
+    const double kwPct = Pct(s.kw, r.kw);
+    const double nmPct = Pct(s.nm, r.nm);
+    EXPECT_NEAR(std::stod(row[7]), kwPct, 1e-5) << rpm;
+    EXPECT_NEAR(std::stod(row[8]), nmPct, 1e-5) << rpm;
+    EXPECT_NEAR(std::stod(row[9]), std::fabs(s.kw - r.kw) / std::sqrt(2.0), 1e-8) << rpm;
+    EXPECT_NEAR(std::stod(row[10]), std::fabs(s.nm - r.nm) / std::sqrt(2.0), 1e-7) << rpm;
+    nmSum += std::fabs(nmPct);
+    kwSum += std::fabs(kwPct);
+    nmMax = std::max(nmMax, std::fabs(nmPct));
+    kwMax = std::max(kwMax, std::fabs(kwPct));
+  }
+  const double n = static_cast<double>(losses.size());
+  const Output json = Shell(Cli("compare --format json " + Quote(rig) + " " + Quote(smooth)));
+  ASSERT_EQ(json.status, 0);
+  const std::size_t second = json.out.find("\"title\": \"Smooth\"");
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(JsonValue(json.out, "compared_rpms", second), std::to_string(losses.size()));
+  EXPECT_EQ(JsonValue(json.out, "compared_rpm_low", second), std::to_string(losses.begin()->first));
+  EXPECT_NEAR(std::stod(JsonValue(json.out, "nm_mean_pct", second)), nmSum / n, 1e-6);
+  EXPECT_NEAR(std::stod(JsonValue(json.out, "nm_max_pct", second)), nmMax, 1e-5);
+  EXPECT_NEAR(std::stod(JsonValue(json.out, "kw_mean_pct", second)), kwSum / n, 1e-6);
+  EXPECT_NEAR(std::stod(JsonValue(json.out, "kw_max_pct", second)), kwMax, 1e-5);
+  EXPECT_GT(nmMax, 0.01);  // the smoothed curve is not the stored one
+
+  // Against the host's curve: none before Apply, the applied curve after it.
+  const Output none = testing::RunShell(Cli("compare " + Quote(smooth) + " --host " + Quote(dir)));
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.out.find("Torvex2.005 is absent"), std::string::npos) << none.out;
+  ASSERT_EQ(Shell(Cli("apply --folder " + Quote(dir) + " Rig")).status, 0);
+  const Output host =
+      Shell(Cli("compare --format json " + Quote(smooth) + " --host " + Quote(dir)));
+  ASSERT_EQ(host.status, 0);
+  EXPECT_EQ(JsonValue(host.out, "host"), "true");
+  EXPECT_EQ(JsonValue(host.out, "nm_max_pct"), JsonValue(json.out, "nm_max_pct", second));
+  EXPECT_EQ(JsonValue(host.out, "kw_mean_pct"), JsonValue(json.out, "kw_mean_pct", second));
+  EXPECT_EQ(testing::RunShell(Cli("compare " + Quote(rig))).status, 2);
+}
+
+TEST_F(AnalysisCli, CombineOfThreeRundownsOfOneRigAndARefusedOtherRig) {
+  Rundown("R1", 1, 1900, 450);
+  Rundown("R2", 2, 2000, 500);
+  Rundown("R3", 3, 2100, 550);
+  Rundown("Other", 4, 2000, 500, "1.5");
+  const std::vector<std::string> sources = {Cal("R1.Frixa"), Cal("R2.Frixa"), Cal("R3.Frixa")};
+  const Output combine = Shell(Cli("combine --out All " + Quote(sources[0]) + " " +
+                                   Quote(sources[1]) + " " + Quote(sources[2])));
+  ASSERT_EQ(combine.status, 0) << combine.out;
+  const std::string all = Cal("All.Frixa");
+
+  // RawData: the sources' rows in order, file after file; rows of each file from its 20th on
+  // are settled.
+  Csv raw;
+  std::set<int> settled;
+  int low = 1 << 30, high = 0;
+  for (const auto& s : sources) {
+    const Csv rows = MdbCsv(s, "RawData");
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      if (r >= 19) settled.insert(std::stoi(rows[r][0]));
+    }
+    raw.insert(raw.end(), rows.begin(), rows.end());
+    const Csv info = MdbCsv(s, "Info");
+    low = std::min(low, std::stoi(info.at(0).at(2)));
+    high = std::max(high, std::stoi(info.at(0).at(3)));
+  }
+  EXPECT_EQ(MdbCsv(all, "RawData"), raw);
+
+  // PointData: the means of all rows at each RPM, from the sources' exact values.
+  std::map<int, std::tuple<double, double, long>> sums;
+  for (const auto& s : sources) {
+    RecordSet rs;
+    Bind(rs, s, "Select * From RawData");
+    for (; !rs.Eof(); rs.MoveNext()) {
+      auto& [kw, nm, count] = sums[rs.Fields(0).AsInteger()];
+      kw += rs.Fields(1).AsDouble();
+      nm += rs.Fields(2).AsDouble();
+      ++count;
+    }
+    Release(rs);
+  }
+  const Csv points = MdbCsv(all, "PointData");
+  ASSERT_EQ(points.size(), sums.size());
+  RecordSet pd;
+  Bind(pd, all, "Select * From PointData");
+  std::map<int, std::vector<std::string>> pointAt;
+  for (const auto& p : points) {
+    ASSERT_FALSE(pd.Eof());
+    const int rpm = std::stoi(p.at(0));
+    EXPECT_EQ(pd.Fields(0).AsInteger(), rpm);
+    ASSERT_EQ(sums.count(rpm), 1u) << rpm;
+    const auto [kw, nm, count] = sums[rpm];
+    const float wantKw = static_cast<float>(kw / static_cast<double>(count));
+    const float wantNm = static_cast<float>(nm / static_cast<double>(count));
+    EXPECT_LE(std::fabs(pd.Fields(1).AsSingle() - wantKw), std::nextafter(wantKw, 1e30f) - wantKw) << rpm;
+    EXPECT_LE(std::fabs(pd.Fields(2).AsSingle() - wantNm), std::nextafter(wantNm, 1e30f) - wantNm) << rpm;
+    // mdbtools reads the same values.
+    EXPECT_NEAR(std::stod(p[1]), pd.Fields(1).AsDouble(), 1e-7 * pd.Fields(1).AsDouble()) << rpm;
+    pointAt[rpm] = p;
+    pd.MoveNext();
+  }
+  Release(pd);
+
+  // Losses: one row for every RPM of the whole range; settled RPMs keep their point; above the
+  // highest settled RPM (reached only by the third file's priming revolutions) the curve
+  // carries that RPM's point.
+  const Csv losses = MdbCsv(all, "Losses");
+  ASSERT_EQ(losses.size(), static_cast<std::size_t>(high - low + 1));
+  const int topSettled = *settled.rbegin();
+  ASSERT_LT(topSettled, high);
+  for (std::size_t r = 0; r < losses.size(); ++r) {
+    const int rpm = std::stoi(losses[r][0]);
+    ASSERT_EQ(rpm, low + static_cast<int>(r));
+    if (settled.count(rpm) && pointAt.count(rpm)) {
+      EXPECT_EQ(losses[r], pointAt[rpm]) << rpm;
+    }
+    if (rpm > topSettled) {
+      ASSERT_TRUE(pointAt.count(topSettled));
+      EXPECT_EQ(losses[r][1], pointAt[topSettled][1]) << rpm;
+      EXPECT_EQ(losses[r][2], pointAt[topSettled][2]) << rpm;
+    }
+  }
+  const Csv info = MdbCsv(all, "Info");
+  ASSERT_EQ(info.size(), 1u);
+  EXPECT_EQ(info[0][0], "1.25");
+  EXPECT_EQ(info[0][1], "1");
+  EXPECT_EQ(info[0][2], std::to_string(low));
+  EXPECT_EQ(info[0][3], std::to_string(high));
+  EXPECT_FALSE(info[0][4].empty());
+  EXPECT_EQ(info[0][5], "Version : 1.1.0");
+  EXPECT_EQ(info[0][6], "Combined: R1, R2, R3");
+
+  // A file of another rig: refused, naming it, and nothing written, the older file kept.
+  const auto before = Bytes(all);
+  const Output refused = testing::RunShell(Cli("combine --out All " + Quote(sources[0]) + " " +
+                                               Quote(Cal("Other.Frixa")) + " " + Quote(sources[1])));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("Other.Frixa (inertia 1.5, ratio 1) differs from " + sources[0] +
+                             " (inertia 1.25, ratio 1)"),
+            std::string::npos)
+      << refused.out;
+  EXPECT_EQ(refused.out.find("R2.Frixa"), std::string::npos) << refused.out;
+  EXPECT_EQ(Bytes(all), before);
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder.File("Custom Cal"))) {
+    names.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"R1.Frixa", "R2.Frixa", "R3.Frixa", "Other.Frixa",
+                                          "All.Frixa"}));
+}
+
+}  // namespace
+}  // namespace frixa
