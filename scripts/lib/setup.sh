@@ -19,8 +19,8 @@ frixa_need_packages() {
 # fonts-wine gives Wine its own MS Sans Serif, in which the windows' texts measure as on
 # Windows (without it Wine falls back to a wider font and labels wrap). groff's PDF device is
 # in groff, not groff-base; mdbtools, poppler-utils and clang's fuzzer runtime serve the checks.
-FRIXA_NATIVE_PACKAGES=(cmake ninja-build g++ make googletest libgtest-dev libbenchmark-dev)
-FRIXA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64
+FRIXA_NATIVE_PACKAGES=(cmake ninja-build g++ make googletest libgtest-dev libbenchmark-dev zlib1g-dev)
+FRIXA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
                         binutils-mingw-w64-i686 wine wine64 fonts-wine xvfb xauth groff unzip)
 FRIXA_CHECK_PACKAGES=(mdbtools clang libclang-rt-14-dev poppler-utils util-linux coreutils diffutils)
 FRIXA_SCREENSHOT_PACKAGES=(xdotool imagemagick)
