@@ -162,21 +162,33 @@ double PdfTextWidth(std::string_view utf8, double size, PdfFont font) {
 std::vector<std::string> WrapText(std::string_view utf8, double width, double size, PdfFont font) {
   std::vector<std::string> lines;
   std::string line;
+  const auto fits = [&](const std::string& text) { return PdfTextWidth(text, size, font) <= width; };
   std::size_t i = 0;
   while (i < utf8.size()) {
     while (i < utf8.size() && utf8[i] == ' ') ++i;
     if (i >= utf8.size()) break;
     std::size_t end = utf8.find(' ', i);
     if (end == std::string_view::npos) end = utf8.size();
-    const std::string word(utf8.substr(i, end - i));
+    std::string word(utf8.substr(i, end - i));
     i = end;
     const std::string joined = line.empty() ? word : line + " " + word;
-    if (!line.empty() && PdfTextWidth(joined, size, font) > width) {
-      lines.push_back(line);
-      line = word;
-    } else {
+    if (fits(joined)) {
       line = joined;
+      continue;
     }
+    if (!line.empty()) lines.push_back(line);
+    // A word wider than a line (a long path) is cut between characters.
+    while (!fits(word)) {
+      std::size_t cut = 1;
+      for (std::size_t k = 1; k < word.size(); ++k) {
+        if ((static_cast<unsigned char>(word[k]) & 0xC0) == 0x80) continue;
+        if (!fits(word.substr(0, k))) break;
+        cut = k;
+      }
+      lines.push_back(word.substr(0, cut));
+      word.erase(0, cut);
+    }
+    line = word;
   }
   if (!line.empty()) lines.push_back(line);
   return lines;

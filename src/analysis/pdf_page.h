@@ -27,8 +27,8 @@ std::string WinAnsiOfUtf8(std::string_view utf8);
 // glyph widths.
 double PdfTextWidth(std::string_view utf8, double size, PdfFont font);
 
-// `text` broken at blanks into lines no wider than `width` (a word wider than that stands on a
-// line of its own).
+// `text` broken at blanks into lines no wider than `width`; a word wider than a line is cut
+// between characters.
 std::vector<std::string> WrapText(std::string_view utf8, double width, double size, PdfFont font);
 
 class PdfPage {

@@ -96,6 +96,9 @@ TEST(PdfText, WinAnsiBytesEscapesAndWidths) {
   EXPECT_EQ(WrapText("one two three  four", PdfTextWidth("one two", 10, PdfFont::Regular), 10,
                      PdfFont::Regular),
             (std::vector<std::string>{"one two", "three", "four"}));
+  // A path is cut where the line is full: "/" is 0.278 wide at size 1, "a" 0.556.
+  EXPECT_EQ(WrapText("x /aaaa/aaaa/aaaa", 4, 1, PdfFont::Regular),
+            (std::vector<std::string>{"x", "/aaaa/aa", "aa/aaaa"}));
 }
 
 }  // namespace
