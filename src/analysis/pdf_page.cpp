@@ -250,7 +250,7 @@ std::string PdfDocumentBytes(const PdfPage& page, std::string_view title) {
   out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
   for (const std::size_t offset : offsets) {
     char entry[24];
-    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+    std::snprintf(entry, sizeof entry, "%010llu 00000 n \n", static_cast<unsigned long long>(offset));
     out += entry;
   }
   out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +

@@ -173,11 +173,13 @@ Point StatementPoint(RecordSet& PD, const char* form, std::int64_t rpm) {
 // The whole RPMs of [first - 1, last] that at least one settled revolution reached, from one
 // read of RawData in stored order (row i of a rundown holds its revolution i + 2; further
 // rundowns start at the rows of `starts`). A run without any settled revolution counts every
-// RPM, so that its points are all kept.
+// RPM, so that its points are all kept. With several rundowns it also sums the settled rows of
+// each RPM, the only rows the curve then rests on.
 class SettledRpms {
  public:
   SettledRpms(RecordSet& RD, const RpmRange& range, std::span<const long> starts)
       : low_(range.first - 1), reached_(static_cast<std::size_t>(range.count + 1), false) {
+    if (!starts.empty()) sums_.resize(reached_.size());
     const std::string source = RD.RecordSource();
     RD.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
     long row = 0;
@@ -192,17 +194,44 @@ class SettledRpms {
       any_ = true;
       const double offset = values[0].AsDouble() - static_cast<double>(low_);
       if (offset < 0 || offset >= static_cast<double>(reached_.size())) return;
-      reached_[static_cast<std::size_t>(offset)] = true;
+      const auto at = static_cast<std::size_t>(offset);
+      reached_[at] = true;
+      if (sums_.empty()) return;
+      Sums& s = sums_[at];
+      if (!values[1].IsNull()) {
+        s.kw += values[1].AsDouble();
+        ++s.kwCount;
+      }
+      if (!values[2].IsNull()) {
+        s.nm += values[2].AsDouble();
+        ++s.nmCount;
+      }
     });
     RD.SetRecordSource(source);
   }
   bool Reached(std::int64_t rpm) const {
     return !any_ || reached_[static_cast<std::size_t>(rpm - low_)];
   }
+  // With several rundowns, the point of a reached RPM takes the means of its settled rows (as
+  // singles, as PointData stores means): another rundown's priming revolutions at the same
+  // RPM stay out of the curve.
+  void UseSettledMeans(std::int64_t rpm, Point& p) const {
+    if (sums_.empty() || !any_) return;
+    const Sums& s = sums_[static_cast<std::size_t>(rpm - low_)];
+    if (s.kwCount > 0) p.kw = FieldValue::Single(static_cast<float>(s.kw / static_cast<double>(s.kwCount)));
+    if (s.nmCount > 0) p.nm = FieldValue::Single(static_cast<float>(s.nm / static_cast<double>(s.nmCount)));
+  }
 
  private:
+  struct Sums {
+    double kw = 0;
+    double nm = 0;
+    long kwCount = 0;
+    long nmCount = 0;
+  };
   std::int64_t low_;
   std::vector<bool> reached_;
+  std::vector<Sums> sums_;  // with several rundowns only
   bool any_ = false;
 };
 
@@ -261,7 +290,11 @@ void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method,
   // PointData but the curve does not rest on them.
   const auto point = [&](const char* form, std::int64_t rpm) {
     Point p = direct ? table.front().At(rpm) : StatementPoint(dc.PD, form, rpm);
-    if (!settled.front().Reached(rpm)) p = Point{};
+    if (!settled.front().Reached(rpm)) {
+      p = Point{};
+    } else if (p.count > 0) {
+      settled.front().UseSettledMeans(rpm, p);
+    }
     return p;
   };
   bool extrapolate = true;

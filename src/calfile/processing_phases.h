@@ -46,8 +46,10 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod
 // point or above the last carry the nearest point's losses. Raises NoRunData when no point
 // counts for a non-empty range.
 // RawData normally holds one rundown. `rundownStarts` lists, in ascending order, the rows at
-// which further rundowns begin when it holds several one after the other: the first
-// kFirstSettledRawRow rows of each rundown only prime the calculator.
+// which its rundowns begin when it holds several one after the other: the first
+// kFirstSettledRawRow rows of each rundown only prime the calculator, and the curve rests on
+// the means of the settled rows alone at each RPM (PointData's means take in every row, a
+// later rundown's priming revolutions among them).
 void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect,
                     std::span<const long> rundownStarts = {});
 
