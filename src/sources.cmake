@@ -77,7 +77,16 @@ set(FRIXA_HOST_SOURCES
   host/compensation_status.cpp
   host/remove_command.cpp)
 
-set(FRIXA_ANALYSIS_SOURCES)
+set(FRIXA_ANALYSIS_SOURCES
+  analysis/analysed_file.cpp
+  analysis/combine.cpp
+  analysis/compare.cpp
+  analysis/fit_verdict.cpp
+  analysis/pdf_page.cpp
+  analysis/plot.cpp
+  analysis/plot_svg.cpp
+  analysis/png_writer.cpp
+  analysis/report.cpp)
 
 set(FRIXA_BROWSER_SOURCES
   browser/file_browser.cpp
@@ -85,6 +94,7 @@ set(FRIXA_BROWSER_SOURCES
   browser/info_display.cpp)
 
 set(FRIXA_APP_SOURCES
+  app/analysis_layout.cpp
   app/association.cpp
   app/command_line.cpp
   app/dialog_filter.cpp
@@ -109,24 +119,29 @@ endif()
 
 # frixa-cli, the console front end.
 set(FRIXA_CLI_SOURCES
+  cli/cmd_analysis.cpp
   cli/cmd_analyze.cpp
   cli/cmd_calibration.cpp
   cli/cmd_export.cpp
   cli/cmd_make_templates.cpp
+  cli/cmd_plot.cpp
   cli/cmd_preview.cpp
   cli/cmd_simulate.cpp
   cli/cmd_tables.cpp
   cli/console_frontend.cpp
+  cli/json_text.cpp
   cli/main.cpp
   cli/options.cpp)
 
 # The Win32 windows and controls (Windows build only): the library frixa_win, and the entry
 # point of frixa.exe.
 set(FRIXA_WIN_SOURCES
+  win/analysis_window_win32.cpp
   win/browser_window_win32.cpp
   win/controls_win32.cpp
   win/digit_display_win32.cpp
   win/double_click_win32.cpp
+  win/gdi_plot_canvas_win32.cpp
   win/graph_control_win32.cpp
   win/main_window_win32.cpp
   win/single_instance_win32.cpp

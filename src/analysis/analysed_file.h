@@ -33,6 +33,10 @@ AnalysedFile ReadAnalysedFile(const std::string& path);
 // (frixa::Error when it is there but cannot be read).
 std::optional<std::vector<LossCurveRow>> ReadHostCurve(const std::string& programFolder);
 
+// (value - reference) in % of the reference; nothing where the reference is 0 (or either is not
+// finite).
+std::optional<double> PercentDifference(double value, double reference);
+
 // How far `curve` lies from `reference` over the RPMs both hold, in % of the reference's value
 // (RPMs where the reference is 0 are left out of the % figures).
 struct CurveDifference {

@@ -127,9 +127,22 @@ SettledRawData ReadSettledRawData(const std::string& file) {
   RecordSet rd;
   Bind(rd, file, "Select * From RawData");
   SettledRawData data;
+  long inRundown = 0;  // the row's place in its rundown
+  bool havePrevious = false;
+  double previous = 0;
   rd.ForEachRow([&](std::span<const FieldValue> row) {
     const long index = data.stored++;
-    if (index < kFirstSettledRawRow || row[0].IsNull() || row[2].IsNull()) return;
+    if (index == 0) data.rundownStarts.push_back(0);
+    if (!row[0].IsNull()) {
+      const double rpm = row[0].AsDouble();
+      if (havePrevious && rpm > previous * (1 + kRundownRestartShare) + kRundownRestartRpm) {
+        data.rundownStarts.push_back(index);
+        inRundown = 0;
+      }
+      previous = rpm;
+      havePrevious = true;
+    }
+    if (inRundown++ < kFirstSettledRawRow || row[0].IsNull() || row[2].IsNull()) return;
     data.settled.emplace_back(row[0].AsDouble() + 0.5, row[2].AsDouble());
   });
   Release(rd);

@@ -77,10 +77,19 @@ class FrictionFitter {
   int distinctCount_ = 0;
 };
 
-// A calibration file's RawData as the fit sees it: every stored row, and the RPM (whole RPM
-// + 0.5, the middle of the revolutions it holds) and torque loss of the settled ones.
+// A RawData row whose RPM lies more than this share and this many RPM above the row before it
+// begins a further rundown: a rundown only slows down, so the mass was spun up again (a
+// combined calibration holds its files' rundowns one after the other). Each rundown's first
+// rows only prime the calculator.
+inline constexpr double kRundownRestartShare = 0.05;
+inline constexpr double kRundownRestartRpm = 10;
+
+// A calibration file's RawData as the fit sees it: every stored row, the rows at which its
+// rundowns begin, and the RPM (whole RPM + 0.5, the middle of the revolutions it holds) and
+// torque loss of the settled ones.
 struct SettledRawData {
   long stored = 0;
+  std::vector<long> rundownStarts;                 // 0 first, when any row is stored
   std::vector<std::pair<double, double>> settled;  // (rpm, torque)
 };
 

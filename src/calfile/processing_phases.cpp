@@ -78,10 +78,9 @@ class DirectAverages {
   DirectAverages(RecordSet& RD, const RpmRange& range, SettledRpms* settled)
       : first_(range.first), sums_(static_cast<std::size_t>(range.count)) {
     // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
-    long row = 0;
     RD.ForEachNumberRow([&](std::span<const RowNumber> values) {
       const RowNumber& rpm = values[0];
-      if (settled) settled->Note(row++, rpm);
+      if (settled) settled->Note(values);
       if (rpm.IsNull()) return;
       const double offset = rpm.AsDouble() - static_cast<double>(first_);
       if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
@@ -177,13 +176,11 @@ Point StatementPoint(RecordSet& PD, const char* form, std::int64_t rpm) {
 
 // Reads RawData once in stored order to find the RPMs a settled revolution reached (when the
 // averaging read has not already done so).
-SettledRpms ReadSettledRpms(RecordSet& RD, const RpmRange& range) {
-  SettledRpms settled(range.first, range.count);
+SettledRpms ReadSettledRpms(RecordSet& RD, const RpmRange& range, std::span<const long> starts) {
+  SettledRpms settled(range.first, range.count, starts);
   const std::string source = RD.RecordSource();
   RD.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
-  long row = 0;
-  RD.ForEachNumberRow(
-      [&](std::span<const RowNumber> values) { settled.Note(row++, values[0]); });
+  RD.ForEachNumberRow([&](std::span<const RowNumber> values) { settled.Note(values); });
   RD.SetRecordSource(source);
   return settled;
 }
@@ -194,19 +191,46 @@ void AppendLoss(RecordSet& LD, std::int64_t rpm, const FieldValue& kw, const Fie
 
 }  // namespace
 
-SettledRpms::SettledRpms(std::int64_t first, std::int64_t count)
-    : low_(first - 1), reached_(static_cast<std::size_t>(count > 0 ? count + 1 : 0), false) {}
+SettledRpms::SettledRpms(std::int64_t first, std::int64_t count, std::span<const long> starts)
+    : low_(first - 1),
+      reached_(static_cast<std::size_t>(count > 0 ? count + 1 : 0), false),
+      starts_(starts.begin(), starts.end()) {
+  if (!starts_.empty()) sums_.resize(reached_.size());
+}
 
-void SettledRpms::Note(long row, const RowNumber& rpm) {
-  if (row < kFirstSettledRawRow || rpm.IsNull()) return;
+void SettledRpms::Note(std::span<const RowNumber> values) {
+  while (nextStart_ < starts_.size() && starts_[nextStart_] <= row_) {
+    if (starts_[nextStart_++] == row_) inRundown_ = 0;
+  }
+  ++row_;
+  if (inRundown_++ < kFirstSettledRawRow || values[0].IsNull()) return;
   any_ = true;
-  const double offset = rpm.AsDouble() - static_cast<double>(low_);
+  const double offset = values[0].AsDouble() - static_cast<double>(low_);
   if (offset < 0 || offset >= static_cast<double>(reached_.size())) return;
-  reached_[static_cast<std::size_t>(offset)] = true;
+  const auto at = static_cast<std::size_t>(offset);
+  reached_[at] = true;
+  if (sums_.empty()) return;
+  Sums& s = sums_[at];
+  if (!values[1].IsNull()) {
+    s.kw += values[1].AsDouble();
+    ++s.kwCount;
+  }
+  if (!values[2].IsNull()) {
+    s.nm += values[2].AsDouble();
+    ++s.nmCount;
+  }
 }
 
 bool SettledRpms::Reached(std::int64_t rpm) const {
   return !any_ || reached_[static_cast<std::size_t>(rpm - low_)];
+}
+
+bool SettledRpms::SettledMeans(std::int64_t rpm, FieldValue& kw, FieldValue& nm) const {
+  if (sums_.empty() || !any_) return false;
+  const Sums& s = sums_[static_cast<std::size_t>(rpm - low_)];
+  if (s.kwCount > 0) kw = FieldValue::Single(static_cast<float>(s.kw / static_cast<double>(s.kwCount)));
+  if (s.nmCount > 0) nm = FieldValue::Single(static_cast<float>(s.nm / static_cast<double>(s.nmCount)));
+  return true;
 }
 
 long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms* settled) {
@@ -219,7 +243,7 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms*
   std::vector<DirectAverages> table;  // built only for the direct way
   if (settled) *settled = SettledRpms(range.first, range.count);
   if (direct && range.count > 0) table.emplace_back(dc.RD, range, settled);
-  if (settled && !direct && range.count > 0) *settled = ReadSettledRpms(dc.RD, range);
+  if (settled && !direct && range.count > 0) *settled = ReadSettledRpms(dc.RD, range, {});
 
   long stored = 0;
   for (std::int64_t i = 0; i < range.count; ++i) {
@@ -245,14 +269,15 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms*
   return stored;
 }
 
-void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method, const SettledRpms* known) {
+void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method, const SettledRpms* known,
+                    std::span<const long> rundownStarts) {
   Frontend& ui = app.ui;
   const RpmRange range = CurveRange(app);
   const bool direct = method == PhaseMethod::kDirect;
   std::vector<DirectPoints> table;
   std::optional<SettledRpms> read;
   if (range.count > 0) {
-    if (!known) read.emplace(ReadSettledRpms(dc.RD, range));
+    if (!known) read.emplace(ReadSettledRpms(dc.RD, range, rundownStarts));
     if (direct) table.emplace_back(dc.PD, range);
   }
   const SettledRpms* settled = known ? known : read ? &*read : nullptr;
@@ -260,7 +285,11 @@ void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method, const Settle
   // PointData but the curve does not rest on them.
   const auto point = [&](const char* form, std::int64_t rpm) {
     Point p = direct ? table.front().At(rpm) : StatementPoint(dc.PD, form, rpm);
-    if (!settled->Reached(rpm)) p = Point{};
+    if (!settled->Reached(rpm)) {
+      p = Point{};
+    } else if (p.count > 0) {
+      settled->SettledMeans(rpm, p.kw, p.nm);
+    }
     return p;
   };
   bool extrapolate = true;

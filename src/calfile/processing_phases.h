@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "common/app.h"
@@ -34,18 +35,36 @@ inline constexpr long kFirstSettledRawRow = kFirstSettledRevolution - 2;
 struct NoRunData {};
 
 // The whole RPMs of [first - 1, last] that at least one settled revolution reached, noted row
-// by row from RawData in stored order (row i holds revolution i + 2). A run without any
-// settled revolution counts every RPM, so that its points are all kept.
+// by row from RawData in stored order (row i of a rundown holds its revolution i + 2). A run
+// without any settled revolution counts every RPM, so that its points are all kept. RawData
+// normally holds one rundown; `starts` lists, ascending, the rows at which further rundowns
+// begin when it holds several one after the other, and then the means of each RPM's settled
+// rows are kept as well.
 class SettledRpms {
  public:
   SettledRpms() = default;
-  SettledRpms(std::int64_t first, std::int64_t count);
-  void Note(long row, const RowNumber& rpm);
+  SettledRpms(std::int64_t first, std::int64_t count, std::span<const long> starts = {});
+  // The next row of RawData: RPM, KWloss, NMLoss.
+  void Note(std::span<const RowNumber> row);
   bool Reached(std::int64_t rpm) const;
+  // With several rundowns: the means of the settled rows at `rpm`, as singles (as PointData
+  // stores means), where there are any. False with one rundown.
+  bool SettledMeans(std::int64_t rpm, FieldValue& kw, FieldValue& nm) const;
 
  private:
+  struct Sums {
+    double kw = 0;
+    double nm = 0;
+    long kwCount = 0;
+    long nmCount = 0;
+  };
   std::int64_t low_ = 0;
   std::vector<bool> reached_;
+  std::vector<Sums> sums_;  // with several rundowns only
+  std::vector<long> starts_;
+  std::size_t nextStart_ = 0;
+  long row_ = 0;
+  long inRundown_ = 0;  // the row's place in its own rundown
   bool any_ = false;
 };
 
@@ -65,9 +84,13 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod
 // copied, gaps interpolated between the point below and the point above; RPMs below the first
 // point or above the last carry the nearest point's losses. Raises NoRunData when no point
 // counts for a non-empty range.
-// `settled`: what averaging found of RawData; without it RawData is read again.
+// `settled`: what averaging found of RawData; without it RawData is read again, its rundowns
+// beginning at `rundownStarts` (see SettledRpms). With several rundowns the curve rests on the
+// means of the settled rows alone at each RPM (PointData's means take in every row, a later
+// rundown's priming revolutions among them).
 void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect,
-                    const SettledRpms* settled = nullptr);
+                    const SettledRpms* settled = nullptr,
+                    std::span<const long> rundownStarts = {});
 
 // ID bound to "Select * From Info": appends the one information row.
 void InfoRecords(App& app, DataControls& dc);

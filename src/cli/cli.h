@@ -68,6 +68,11 @@ class Options {
   std::vector<std::string> positional_;
 };
 
+// A JSON string of cp1252 or UTF-8 text (quotes, backslashes and control characters escaped),
+// and a JSON number in 17 significant digits, so that a double reads back to the same bits.
+std::string JsonText(const std::string& s);
+std::string JsonNumber(double v);
+
 // Parses a whole C-locale number ("1.25", "-3e2"); nullopt if the text is not one.
 std::optional<double> ParseCNumber(const std::string& text);
 

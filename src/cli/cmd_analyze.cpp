@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "analysis/fit_verdict.h"
 #include "browser/info_display.h"
 #include "calfile/file_names.h"
 #include "calfile/friction_fit.h"
@@ -19,83 +20,6 @@
 
 namespace frixa::cli {
 namespace {
-
-// Above this largest deviation the stored curve is called noisy.
-constexpr double kNoisyCurvePercent = 5.0;
-
-struct Deviation {
-  double maxPercent = 0;
-  double meanPercent = 0;
-  long rows = 0;
-};
-
-// Of the stored curve's torque (or power) from the model, at the middle of each RPM.
-Deviation CurveDeviation(const std::vector<LossCurveRow>& curve, const FrictionFit& fit,
-                         bool power) {
-  Deviation d;
-  double sum = 0;
-  for (const LossCurveRow& row : curve) {
-    const double middle = row.rpm + 0.5;
-    const double model = power ? fit.PowerAt(middle) : fit.TorqueAt(middle);
-    if (model <= 0) continue;
-    const double pct = std::fabs((power ? row.kw : row.nm) - model) / model * 100.0;
-    d.maxPercent = std::max(d.maxPercent, pct);
-    sum += pct;
-    ++d.rows;
-  }
-  if (d.rows > 0) d.meanPercent = sum / static_cast<double>(d.rows);
-  return d;
-}
-
-std::string Verdict(const FrictionFit& fit, const Deviation& worst) {
-  char buf[400];
-  if (fit.notPhysical) {
-    std::snprintf(buf, sizeof buf,
-                  "NOT PHYSICAL: the fitted friction %s; this is not a clean losses rundown "
-                  "(check the inertia and ratio, then redo the rundown).",
-                  fit.c < 0 ? "bends downwards at speed (C < 0)" : "goes negative inside the range");
-  } else if (fit.poor) {
-    std::snprintf(buf, sizeof buf,
-                  "POOR: the friction model explains only %.0f %% of the scatter; the run looks "
-                  "disturbed, redo the rundown.",
-                  fit.r2 * 100.0);
-  } else if (worst.maxPercent > kNoisyCurvePercent) {
-    std::snprintf(buf, sizeof buf,
-                  "NOISY: the stored curve strays up to %.1f %% from the fitted friction; apply "
-                  "the smoothed calibration (frixa-cli smooth) instead.",
-                  worst.maxPercent);
-  } else {
-    std::snprintf(buf, sizeof buf,
-                  "GOOD: the stored curve follows the fitted friction within %.1f %%; it can be "
-                  "applied as it is.",
-                  worst.maxPercent);
-  }
-  return buf;
-}
-
-std::string JsonText(const std::string& s) {
-  std::string out = "\"";
-  for (const char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20) {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
-
-std::string Number(double v) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  return buf;
-}
 
 int RunAnalyze(const std::vector<std::string>& args) {
   const Options opt(args, {"format"});
@@ -124,10 +48,10 @@ int RunAnalyze(const std::vector<std::string>& args) {
     std::fprintf(stderr, "frixa-cli analyze: %s: %s\n", file.c_str(), fit.problem.c_str());
     return kExitError;
   }
-  const Deviation torque = CurveDeviation(curve, fit, false);
-  const Deviation power = CurveDeviation(curve, fit, true);
-  const Deviation& worst = torque.maxPercent >= power.maxPercent ? torque : power;
-  const std::string verdict = Verdict(fit, worst);
+  const FitVerdict judged = JudgeFit(fit, curve);
+  const Deviation& torque = judged.torque;
+  const Deviation& power = judged.power;
+  const std::string& verdict = judged.text;
   const double rpmLow = curve.empty() ? 0 : curve.front().rpm;
   const double rpmHigh = curve.empty() ? 0 : curve.back().rpm;
 
@@ -140,13 +64,13 @@ int RunAnalyze(const std::vector<std::string>& args) {
         "\"max_dev_power_pct\": %s, \"mean_dev_power_pct\": %s, \"not_physical\": %s, "
         "\"poor\": %s, \"verdict\": %s}\n",
         JsonText(file).c_str(), JsonText(info.moiApplied).c_str(), JsonText(info.ppr).c_str(),
-        JsonText(info.date).c_str(), JsonText(info.comment).c_str(), Number(rpmLow).c_str(),
-        Number(rpmHigh).c_str(), raw.stored, static_cast<long>(raw.settled.size()),
-        Number(fit.rpmLow).c_str(), Number(fit.rpmHigh).c_str(), Number(fit.a).c_str(),
-        Number(fit.b).c_str(), Number(fit.c).c_str(), Number(fit.r2).c_str(),
-        Number(fit.rms).c_str(), Number(torque.maxPercent).c_str(),
-        Number(torque.meanPercent).c_str(), Number(power.maxPercent).c_str(),
-        Number(power.meanPercent).c_str(), fit.notPhysical ? "true" : "false",
+        JsonText(info.date).c_str(), JsonText(info.comment).c_str(), JsonNumber(rpmLow).c_str(),
+        JsonNumber(rpmHigh).c_str(), raw.stored, static_cast<long>(raw.settled.size()),
+        JsonNumber(fit.rpmLow).c_str(), JsonNumber(fit.rpmHigh).c_str(), JsonNumber(fit.a).c_str(),
+        JsonNumber(fit.b).c_str(), JsonNumber(fit.c).c_str(), JsonNumber(fit.r2).c_str(),
+        JsonNumber(fit.rms).c_str(), JsonNumber(torque.maxPercent).c_str(),
+        JsonNumber(torque.meanPercent).c_str(), JsonNumber(power.maxPercent).c_str(),
+        JsonNumber(power.meanPercent).c_str(), fit.notPhysical ? "true" : "false",
         fit.poor ? "true" : "false", JsonText(verdict).c_str());
     return kExitOk;
   }

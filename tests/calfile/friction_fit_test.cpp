@@ -144,6 +144,24 @@ TEST_F(FileFitTest, OnlyRowsFromTheTwentiethOnAreSettled) {
   EXPECT_EQ(fit.rpmHigh, 981.5);
 }
 
+TEST_F(FileFitTest, AMassSpunUpAgainStartsARundownWhoseFirstRowsOnlyPrime) {
+  // Rundowns one after the other, as a combined calibration holds them; a rise of a few RPM
+  // (timing noise) or one just short of 5 % and 10 RPM is no new rundown.
+  std::vector<int> rpms;
+  for (int i = 0; i < 26; ++i) rpms.push_back(1000 - i + (i == 21 ? 6 : 0));
+  rpms.push_back(1050);  // above 975 * 1.05 + 10 = 1033.75: a new rundown
+  for (int i = 1; i < 26; ++i) rpms.push_back(1050 - i);
+  rpms.push_back(1087);  // above 1025 * 1.05 + 10 = 1086.25
+  rpms.push_back(1151);  // below 1087 * 1.05 + 10 = 1151.35
+  const SettledRawData data = ReadSettledRawData(FileWithRows("two", rpms));
+  EXPECT_EQ(data.stored, 54);
+  EXPECT_EQ(data.rundownStarts, (std::vector<long>{0, 26, 52}));
+  ASSERT_EQ(data.settled.size(), 14u);  // rows 19 to 25 of the first two rundowns
+  EXPECT_EQ(data.settled[0].first, 981.5);
+  EXPECT_EQ(data.settled[7].first, 1050 - 19 + 0.5);
+  EXPECT_EQ(data.settled[13].first, 1025.5);
+}
+
 TEST_F(FileFitTest, AFileOfOneRpmCannotBeFittedOrSmoothed) {
   const std::string file = FileWithRows("flat", std::vector<int>(60, 700));
   const FrictionFit fit = FitSettledRawData(ReadSettledRawData(file));

@@ -1,0 +1,559 @@
+// The analysis window: see analysis_window.h.
+#include "win/analysis_window.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "analysis/png_writer.h"
+#include "app/dialog_filter.h"
+#include "calfile/smoothed_file.h"
+#include "common/error.h"
+#include "platform/short_date.h"
+#include "win/gdi_plot_canvas.h"
+
+namespace frixa::win {
+namespace {
+
+constexpr DWORD kAnalysisStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kAnalysisExStyle = WS_EX_APPWINDOW;
+constexpr const char* kCalibrationFilter = "Frix Losses Files (*.FRIXA)|*.FRIXA|";
+constexpr const char* kPictureFilter = "PNG Picture (*.png)|*.png|";
+constexpr const char* kReportFilter = "PDF Report (*.pdf)|*.pdf|";
+constexpr unsigned kSaveFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+
+std::string Format(const char* format, double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, format, v);
+  return buf;
+}
+
+// The file's name without its folder.
+std::string NameOf(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+// ---- what the window shows --------------------------------------------------------------
+
+std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state) {
+  const std::vector<LossCurveRow>* reference = nullptr;
+  if (state.hostReference && state.host) {
+    reference = &*state.host;
+  } else if (!state.hostReference && !state.files.empty()) {
+    reference = &state.files.front().curve;
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t i = 0; i < state.files.size(); ++i) {
+    const AnalysedFile& f = state.files[i];
+    std::vector<std::string> row{f.title,
+                                 f.dateProcessed,
+                                 Format("%g", f.inertia),
+                                 Format("%g", f.ratio),
+                                 Format("%.0f", f.rpmLow) + " - " + Format("%.0f", f.rpmHigh),
+                                 std::to_string(f.curve.size())};
+    if (f.fit.fitted) {
+      for (double v : {f.fit.a, f.fit.b, f.fit.c}) row.push_back(Format("%.5g", v));
+      row.push_back(Format("%.4f", f.fit.r2));
+      row.push_back(Format("%.4g", f.fit.rms));
+    } else {
+      row.insert(row.end(), 5, "-");
+    }
+    if (!state.hostReference && i == 0) {
+      row.insert(row.end(), {"reference", "reference"});
+    } else if (!reference) {
+      row.insert(row.end(), 2, "-");
+    } else {
+      const CurveDifference d = CompareCurves(f.curve, *reference);
+      if (d.rpms == 0) {
+        row.insert(row.end(), 2, "-");
+      } else {
+        row.push_back(Format("%.2f", state.power ? d.kwMeanPct : d.nmMeanPct));
+        row.push_back(Format("%.2f", state.power ? d.kwMaxPct : d.nmMaxPct));
+      }
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string ReferenceText(const AnalysisState& state) {
+  if (state.hostReference) {
+    return state.host ? "Reference: Torvex2.005 (the curve in use)"
+                      : "Reference: Torvex2.005 (not present)";
+  }
+  if (state.files.empty()) return "Reference: none (add calibration files)";
+  return "Reference: " + state.files.front().title;
+}
+
+// ---- the platform's dialogs -------------------------------------------------------------
+
+AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner) {
+  AnalysisDialogs d;
+  d.openFiles = [owner](const std::string& initDir) {
+    const std::string filter = DialogFilterForPlatform(kCalibrationFilter);
+    std::vector<char> buffer(32768, '\0');
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrInitialDir = initDir.empty() ? nullptr : initDir.c_str();
+    ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
+                OFN_NOCHANGEDIR;
+    std::vector<std::string> files;
+    if (!GetOpenFileNameA(&ofn)) return files;
+    // One file: its full path. Several: the folder, then each name, NUL-separated.
+    const std::string first = buffer.data();
+    const char* next = buffer.data() + first.size() + 1;
+    if (*next == '\0') return std::vector<std::string>{first};
+    while (*next) {
+      const std::string name = next;
+      files.push_back(first + (first.empty() || first.back() == '\\' ? "" : "\\") + name);
+      next += name.size() + 1;
+    }
+    return files;
+  };
+  d.saveFile = [owner](const FileDialogSettings& settings) {
+    const std::string filter = DialogFilterForPlatform(settings.filter);
+    std::vector<char> file(MAX_PATH * 4, '\0');
+    settings.fileName.copy(file.data(), file.size() - 1);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = settings.initDir.empty() ? nullptr : settings.initDir.c_str();
+    ofn.lpstrTitle = settings.title.empty() ? nullptr : settings.title.c_str();
+    ofn.Flags = settings.flags;
+    if (!GetSaveFileNameA(&ofn)) return std::string();
+    return std::string(file.data());
+  };
+  d.message = [owner](const std::string& text, const std::string& title, MessageIcon icon) {
+    MessageBoxA(owner(), text.c_str(), title.c_str(),
+                MB_OK | (icon == MessageIcon::Critical      ? MB_ICONHAND
+                         : icon == MessageIcon::Exclamation ? MB_ICONEXCLAMATION
+                         : icon == MessageIcon::Information ? MB_ICONASTERISK
+                                                            : 0u));
+  };
+  return d;
+}
+
+// ---- AnalysisGraph ------------------------------------------------------------------------
+
+bool AnalysisGraph::Create(HWND parent, const PixelRect& r, int id) {
+  return CreateBound("FrixaAnalysisGraph", WS_EX_CLIENTEDGE, "",
+                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height,
+                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+void AnalysisGraph::SetPlot(PlotDescription plot) {
+  plot_ = std::move(plot);
+  dirty_ = true;
+  if (hwnd()) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void AnalysisGraph::Render(HDC like) {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  if (!dirty_ && buffer_ && bufferW_ == client.right && bufferH_ == client.bottom) return;
+  bufferW_ = std::max<int>(client.right, 1);
+  bufferH_ = std::max<int>(client.bottom, 1);
+  buffer_ = RenderPlotBitmap(plot_, bufferW_, bufferH_, ScreenDpi(), like);
+  dirty_ = false;
+}
+
+RgbImage AnalysisGraph::Picture() {
+  Render(nullptr);
+  return BitmapPixels(buffer_.get(), bufferW_, bufferH_);
+}
+
+LRESULT AnalysisGraph::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+      PAINTSTRUCT ps{};
+      const HDC dc = msg == WM_PAINT ? BeginPaint(hwnd(), &ps) : reinterpret_cast<HDC>(wp);
+      Render(dc);
+      {
+        MemoryDc mem(dc);
+        win::Selected s(mem.get(), buffer_.get());
+        BitBlt(dc, 0, 0, bufferW_, bufferH_, mem.get(), 0, 0, SRCCOPY);
+      }
+      if (msg == WM_PAINT) EndPaint(hwnd(), &ps);
+      return 0;
+    }
+    case WM_SIZE:
+      dirty_ = true;
+      InvalidateRect(hwnd(), nullptr, FALSE);
+      return 0;
+    default:
+      return CustomWindow::HandleMessage(msg, wp, lp);
+  }
+}
+
+// ---- AnalysisWindow -----------------------------------------------------------------------
+
+AnalysisWindow::~AnalysisWindow() {
+  onClosed = nullptr;
+  if (hwnd()) DestroyWindow(hwnd());
+}
+
+bool AnalysisWindow::Create(const std::vector<std::string>& files) {
+  if (!dialogs.openFiles || !dialogs.saveFile || !dialogs.message) {
+    AnalysisDialogs platform = PlatformAnalysisDialogs([this] { return hwnd(); });
+    if (!dialogs.openFiles) dialogs.openFiles = std::move(platform.openFiles);
+    if (!dialogs.saveFile) dialogs.saveFile = std::move(platform.saveFile);
+    if (!dialogs.message) dialogs.message = std::move(platform.message);
+  }
+  dpi_ = ScreenDpi();
+  const PixelRect client = ToPixels(kAnalysisClientTwips, dpi_);
+  RECT wr{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&wr, kAnalysisStyle, FALSE, kAnalysisExStyle);
+  const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+  if (!CreateBound("FrixaAnalysis", kAnalysisExStyle, kAnalysisCaption, kAnalysisStyle,
+                   (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
+                   w, h, nullptr, nullptr, art_.icon())) {
+    return false;
+  }
+  SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));
+  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(art_.smallIcon()));
+  CreateControls();
+  try {
+    state_.host = ReadHostCurve(app_.AppPath);
+  } catch (const Error& e) {
+    Tell(std::string(kHostLossFileName) + ": " + ErrorOccurredText(e.number()), kAnalysisCaption,
+         MessageIcon::Exclamation);
+  }
+  AddFiles(files);
+  Refresh();
+  ShowWindow(hwnd(), SW_SHOW);
+  return true;
+}
+
+void AnalysisWindow::CreateControls() {
+  const AnalysisLayout layout = ComputeAnalysisLayout(
+      TwipsToPixels(kAnalysisClientTwips.width, dpi_), TwipsToPixels(kAnalysisClientTwips.height, dpi_),
+      dpi_);
+  for (std::size_t i = 0; i < buttons_.size(); ++i) {
+    const auto c = static_cast<AnalysisControl>(i);
+    const PixelRect& r = layout[c];
+    const bool radio = c == AnalysisControl::Torque || c == AnalysisControl::Power;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    style |= radio ? static_cast<DWORD>(BS_AUTORADIOBUTTON) : static_cast<DWORD>(BS_PUSHBUTTON);
+    if (c == AnalysisControl::Torque) style |= WS_GROUP;
+    buttons_[i].Create("BUTTON", 0, kAnalysisCaptions[i], style, r.left, r.top, r.width, r.height,
+                       hwnd(), AnalysisControlId(c));
+    SendMessageA(buttons_[i].hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
+  }
+  SendMessageA(Control(AnalysisControl::Torque), BM_SETCHECK, BST_CHECKED, 0);
+  referenceLine_.Create(hwnd(), layout[AnalysisControl::ReferenceLine], "", fonts_.bold(),
+                        RGB(255, 0, 0), Label::Align::Left,
+                        AnalysisControlId(AnalysisControl::ReferenceLine));
+  graph_.Create(hwnd(), layout[AnalysisControl::Graph], AnalysisControlId(AnalysisControl::Graph));
+  const PixelRect& l = layout[AnalysisControl::List];
+  list_.Create(WC_LISTVIEWA, WS_EX_CLIENTEDGE, "",
+               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+               l.left, l.top, l.width, l.height, hwnd(), AnalysisControlId(AnalysisControl::List));
+  SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
+  SendMessageA(list_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  static constexpr int kColumnTwips[] = {1500, 1110, 660, 540, 1050, 540, 780, 780, 780,
+                                         660, 900, 900, 900};
+  for (std::size_t i = 0; i < kAnalysisColumns.size(); ++i) {
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    c.fmt = i < 2 ? LVCFMT_LEFT : LVCFMT_RIGHT;
+    c.cx = TwipsToPixels(kColumnTwips[i], dpi_);
+    std::string header = kAnalysisColumns[i];
+    if (i == 9) header = "R\xB2";  // the list speaks the ANSI code page
+    c.pszText = header.data();
+    SendMessageA(list_.hwnd(), LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&c));
+  }
+}
+
+void AnalysisWindow::Place() {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  const AnalysisLayout layout = ComputeAnalysisLayout(client.right, client.bottom, dpi_);
+  for (std::size_t i = 0; i < kAnalysisControlCount; ++i) {
+    HWND control = Control(static_cast<AnalysisControl>(i));
+    const PixelRect& r = layout.rects[i];
+    if (control) MoveWindow(control, r.left, r.top, r.width, r.height, TRUE);
+  }
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+HWND AnalysisWindow::Control(AnalysisControl c) const {
+  const auto i = static_cast<std::size_t>(c);
+  if (i < buttons_.size()) return buttons_[i].hwnd();
+  switch (c) {
+    case AnalysisControl::ReferenceLine: return referenceLine_.hwnd();
+    case AnalysisControl::Graph: return graph_.hwnd();
+    case AnalysisControl::List: return list_.hwnd();
+    default: return nullptr;
+  }
+}
+
+void AnalysisWindow::Refresh() {
+  AnalysisPlotOptions options;
+  options.power = state_.power;
+  graph_.SetPlot(DescribeAnalysisPlot(state_.files, state_.host ? &*state_.host : nullptr, options));
+  referenceLine_.SetCaption(ReferenceText(state_));
+  FillList();
+}
+
+void AnalysisWindow::FillList() {
+  const int selected = Selected();
+  SendMessageA(list_.hwnd(), LVM_DELETEALLITEMS, 0, 0);
+  const auto rows = AnalysisRows(state_);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < rows[r].size(); ++c) {
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(r);
+      item.iSubItem = static_cast<int>(c);
+      std::string text = rows[r][c];
+      item.pszText = text.data();
+      SendMessageA(list_.hwnd(), c == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, r,
+                   reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  if (selected >= 0 && selected < static_cast<int>(rows.size())) Select(selected);
+}
+
+int AnalysisWindow::Selected() const {
+  return static_cast<int>(
+      SendMessageA(list_.hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void AnalysisWindow::Select(int row) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  SendMessageA(list_.hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  if (row < 0) return;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(list_.hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::string AnalysisWindow::CalFolder() const {
+  return app_.ProgramFile(kCalibrationFolderName);
+}
+
+std::vector<std::string> AnalysisWindow::Paths() const {
+  std::vector<std::string> paths;
+  for (const AnalysedFile& f : state_.files) paths.push_back(f.path);
+  return paths;
+}
+
+void AnalysisWindow::Tell(const std::string& text, const std::string& title, MessageIcon icon) {
+  dialogs.message(text, title, icon);
+}
+
+std::string AnalysisWindow::AskSave(const std::string& filter, const std::string& fileName,
+                                    const std::string& title) {
+  FileDialogSettings settings;
+  settings.filter = filter;
+  settings.fileName = fileName;
+  settings.initDir = CalFolder();
+  settings.flags = kSaveFlags;
+  settings.title = title;
+  return dialogs.saveFile(settings);
+}
+
+void AnalysisWindow::Add() { AddFiles(dialogs.openFiles(CalFolder())); }
+
+void AnalysisWindow::AddFiles(const std::vector<std::string>& paths) {
+  bool added = false;
+  for (const std::string& path : paths) {
+    try {
+      state_.files.push_back(ReadAnalysedFile(path));
+      added = true;
+    } catch (const Error& e) {
+      Tell(NameOf(path) + ": " + ErrorOccurredText(e.number()) + " (" + e.description() + ")",
+           "Add", MessageIcon::Exclamation);
+    }
+  }
+  if (state_.files.size() > std::size_t{kMaxPlotFiles} && added) {
+    Tell("The graph shows the first " + std::to_string(kMaxPlotFiles) +
+             " files; the list shows them all.",
+         "Add", MessageIcon::Information);
+  }
+  if (added && hwnd()) Refresh();
+}
+
+void AnalysisWindow::Remove() {
+  const int row = Selected();
+  if (row < 0 || row >= static_cast<int>(state_.files.size())) return;
+  state_.files.erase(state_.files.begin() + row);
+  Refresh();
+  if (!state_.files.empty()) Select(std::min(row, static_cast<int>(state_.files.size()) - 1));
+}
+
+void AnalysisWindow::Reference() {
+  const int row = Selected();
+  if (row >= 0 && row < static_cast<int>(state_.files.size())) {
+    // The chosen file moves to the top: the first file is the reference.
+    std::rotate(state_.files.begin(), state_.files.begin() + row, state_.files.begin() + row + 1);
+    state_.hostReference = false;
+    Refresh();
+    Select(0);
+  } else if (state_.host) {
+    state_.hostReference = true;
+    Refresh();
+  } else {
+    Tell("Choose a file in the list as the reference; there is no Torvex2.005 to compare with.",
+         "Reference", MessageIcon::Information);
+  }
+}
+
+void AnalysisWindow::Combine() {
+  if (state_.files.size() < 2) {
+    Tell("Add two calibration files or more to combine them.", "Combine",
+         MessageIcon::Information);
+    return;
+  }
+  if (!actions.combine) {
+    Tell("Combining is not available in this program.", "Combine", MessageIcon::Exclamation);
+    return;
+  }
+  const std::string target = AskSave(kCalibrationFilter, "Combined.Frixa", "Combine");
+  if (target.empty()) return;
+  try {
+    actions.combine(Paths(), target);
+  } catch (const Error& e) {
+    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Combine",
+         MessageIcon::Exclamation);
+    return;
+  } catch (const std::exception& e) {
+    Tell(e.what(), "Combine", MessageIcon::Exclamation);
+    return;
+  }
+  AddFiles({target});
+}
+
+void AnalysisWindow::Smooth() {
+  int row = Selected();
+  if (row < 0 && state_.files.size() == 1) row = 0;
+  if (row < 0 || row >= static_cast<int>(state_.files.size())) {
+    Tell("Choose the file to smooth in the list.", "Smooth", MessageIcon::Information);
+    return;
+  }
+  const AnalysedFile& source = state_.files[static_cast<std::size_t>(row)];
+  const std::string target = AskSave(kCalibrationFilter, source.title + " Smoothed.Frixa", "Smooth");
+  if (target.empty()) return;
+  const std::string today = app_.todayShortDate ? app_.todayShortDate() : TodayShortDateText();
+  try {
+    SmoothCalibrationFile(app_.ui, source.path, target, today);
+  } catch (const SmoothingRefused& e) {
+    Tell(e.what(), "Smooth", MessageIcon::Exclamation);
+    return;
+  } catch (const Error& e) {
+    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Smooth",
+         MessageIcon::Exclamation);
+    return;
+  }
+  AddFiles({target});
+}
+
+void AnalysisWindow::SavePicture() {
+  const std::string target = AskSave(kPictureFilter, "Analysis.png", "Save Picture");
+  if (target.empty()) return;
+  try {
+    WritePng(target, graph_.Picture());
+  } catch (const Error& e) {
+    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Save Picture",
+         MessageIcon::Exclamation);
+  }
+}
+
+void AnalysisWindow::Report() {
+  if (state_.files.empty()) {
+    Tell("Add calibration files to report on.", "Report", MessageIcon::Information);
+    return;
+  }
+  if (!actions.report) {
+    Tell("Reports are not available in this program.", "Report", MessageIcon::Exclamation);
+    return;
+  }
+  const std::string target = AskSave(kReportFilter, "Calibration Report.pdf", "Report");
+  if (target.empty()) return;
+  try {
+    actions.report(Paths(), app_.AppPath, target);
+  } catch (const Error& e) {
+    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Report",
+         MessageIcon::Exclamation);
+  } catch (const std::exception& e) {
+    Tell(e.what(), "Report", MessageIcon::Exclamation);
+  }
+}
+
+void AnalysisWindow::SetPower(bool power) {
+  state_.power = power;
+  SendMessageA(Control(AnalysisControl::Torque), BM_SETCHECK, power ? BST_UNCHECKED : BST_CHECKED, 0);
+  SendMessageA(Control(AnalysisControl::Power), BM_SETCHECK, power ? BST_CHECKED : BST_UNCHECKED, 0);
+  Refresh();
+}
+
+LRESULT AnalysisWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: {
+      if (HIWORD(wp) != BN_CLICKED) return 0;
+      using AC = AnalysisControl;
+      const int id = LOWORD(wp);
+      const auto is = [id](AC c) { return id == AnalysisControlId(c); };
+      if (is(AC::Add)) Add();
+      else if (is(AC::Remove)) Remove();
+      else if (is(AC::Reference)) Reference();
+      else if (is(AC::Combine)) Combine();
+      else if (is(AC::Smooth)) Smooth();
+      else if (is(AC::SavePicture)) SavePicture();
+      else if (is(AC::Report)) Report();
+      else if (is(AC::Close)) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+      else if (is(AC::Torque)) SetPower(false);
+      else if (is(AC::Power)) SetPower(true);
+      return 0;
+    }
+    case WM_SIZE:
+      if (wp != SIZE_MINIMIZED) Place();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      RECT r{0, 0, TwipsToPixels(kAnalysisMinWidthTwips, dpi_),
+             TwipsToPixels(kAnalysisMinHeightTwips, dpi_)};
+      AdjustWindowRectEx(&r, kAnalysisStyle, FALSE, kAnalysisExStyle);
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+      return 0;
+    }
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT: {
+      const HDC dc = reinterpret_cast<HDC>(wp);
+      RECT client;
+      GetClientRect(hwnd(), &client);
+      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      DrawBitmapAt(dc, art_.background(), 0, 0);
+      return msg == WM_ERASEBKGND ? 1 : 0;
+    }
+    case WM_CLOSE:
+      DestroyWindow(hwnd());
+      return 0;
+    case WM_DESTROY:
+      if (onClosed) onClosed();
+      return 0;
+    default:
+      return CustomWindow::HandleMessage(msg, wp, lp);
+  }
+}
+
+}  // namespace frixa::win
