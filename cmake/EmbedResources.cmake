@@ -41,9 +41,20 @@ endif()
 # ---- configure mode ----
 set(_frixa_embed_output "${FRIXA_GENERATED_DIR}/embedded_resources.cpp")
 set(_frixa_embed_args "")
-set(_frixa_embed_depends "${CMAKE_CURRENT_LIST_FILE}")
+set(_frixa_embed_depends "${CMAKE_CURRENT_LIST_FILE}" "${CMAKE_SOURCE_DIR}/src/templates/template_ids.h")
 set(_frixa_embed_count 0)
-foreach(_frixa_entry IN ITEMS "101|MDB|calibration.mdb" "102|MDB|host.mdb")
+# The ids as src/templates/template_ids.h defines them.
+file(STRINGS "${CMAKE_SOURCE_DIR}/src/templates/template_ids.h" _frixa_id_lines
+     REGEX "^#define FRIXA_(CALIBRATION|HOST)_TEMPLATE_ID [0-9]+")
+foreach(_frixa_line IN LISTS _frixa_id_lines)
+  string(REGEX MATCH "FRIXA_([A-Z]+)_TEMPLATE_ID ([0-9]+)" _ "${_frixa_line}")
+  set(_frixa_${CMAKE_MATCH_1}_id "${CMAKE_MATCH_2}")
+endforeach()
+if(NOT _frixa_CALIBRATION_id OR NOT _frixa_HOST_id)
+  message(FATAL_ERROR "src/templates/template_ids.h: the template ids were not found")
+endif()
+foreach(_frixa_entry IN ITEMS "${_frixa_CALIBRATION_id}|MDB|calibration.mdb"
+                              "${_frixa_HOST_id}|MDB|host.mdb")
   string(REPLACE "|" ";" _frixa_fields "${_frixa_entry}")
   list(GET _frixa_fields 0 _frixa_id)
   list(GET _frixa_fields 1 _frixa_type)

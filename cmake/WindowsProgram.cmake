@@ -7,18 +7,13 @@
 set(FRIXA_RESOURCE_SCRIPT "${CMAKE_SOURCE_DIR}/resources/frixa.rc")
 file(GLOB FRIXA_ARTWORK CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/artwork/*")
 add_library(frixa_resources OBJECT "${FRIXA_RESOURCE_SCRIPT}")
-# The version as the resource compiler reads it (windres loses quotes in -D values).
-file(CONFIGURE OUTPUT "${FRIXA_GENERATED_DIR}/frixa_version.h" CONTENT
-"/* Generated from the project version. */
-#define FRIXA_VERSION_MAJOR ${PROJECT_VERSION_MAJOR}
-#define FRIXA_VERSION_MINOR ${PROJECT_VERSION_MINOR}
-#define FRIXA_VERSION_PATCH ${PROJECT_VERSION_PATCH}
-#define FRIXA_VERSION_TEXT \"${PROJECT_VERSION}\"
-")
+# The common controls manifest with the project version (frixa.rc finds it in the generated
+# folder, on the resource compiler's include path).
+configure_file("${CMAKE_SOURCE_DIR}/resources/frixa.manifest.in" "${FRIXA_GENERATED_DIR}/frixa.manifest" @ONLY)
 target_include_directories(frixa_resources PRIVATE
   "${CMAKE_SOURCE_DIR}" "${CMAKE_SOURCE_DIR}/src" "${FRIXA_GENERATED_DIR}")
 set_source_files_properties("${FRIXA_RESOURCE_SCRIPT}" PROPERTIES OBJECT_DEPENDS
-  "${FRIXA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/frixa.manifest;${CMAKE_SOURCE_DIR}/resources/templates/calibration.mdb;${CMAKE_SOURCE_DIR}/resources/templates/host.mdb;${CMAKE_SOURCE_DIR}/src/win/resource_ids.h")
+  "${FRIXA_ARTWORK};${FRIXA_GENERATED_DIR}/frixa.manifest;${FRIXA_GENERATED_DIR}/frixa_version.h;${CMAKE_SOURCE_DIR}/src/templates/template_ids.h;${CMAKE_SOURCE_DIR}/resources/templates/calibration.mdb;${CMAKE_SOURCE_DIR}/resources/templates/host.mdb;${CMAKE_SOURCE_DIR}/src/win/resource_ids.h")
 
 # The windows and controls on top of the core; they use the common controls (tooltips) besides
 # the default libraries. frixa.exe and the window tests link it.

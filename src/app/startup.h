@@ -1,3 +1,4 @@
+// Room app/, no window: may include common/ up to analysis/ (docs/architecture.md).
 // Start-up: the main window's load step. Decides whether the program runs at all, takes the
 // host's parameters from the command line, renews the .Frixa association and then either
 // previews the last run or leaves Create disabled. Runs once, before the main window is shown.

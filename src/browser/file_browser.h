@@ -1,3 +1,4 @@
+// Room browser/, no window: may include common/ up to host/.
 // What the browser shows of one calibration file, apart from its windows: the five value
 // labels, the comment, the loss grid's columns and rows, and whether the comment may be written
 // back when the window closes. The browser's record sets Info and LossDB live here.

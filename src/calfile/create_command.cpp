@@ -8,8 +8,10 @@
 #include "calfile/physics_processor.h"
 #include "common/error.h"
 #include "common/number_text.h"
+#include "common/status_log.h"
 #include "platform/file_ops.h"
 #include "templates/build_file.h"
+#include "templates/template_ids.h"
 
 namespace frixa {
 namespace {
@@ -23,7 +25,7 @@ std::string StartCalibrationFile(Frontend& ui, const std::string& name) {
   // A leftover of an interrupted build goes first; that there is none is no error.
   std::string building = name + kBuildingSuffix;
   std::remove(building.c_str());
-  BuildFileFromResource(ui, building, 101, "MDB");
+  BuildFileFromResource(ui, building, kCalibrationTemplateId, kTemplateResourceType);
   return building;
 }
 
@@ -78,17 +80,11 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
   Frontend& ui = app.ui;
   std::string building;
   try {
-    ui.ClearStatus();
-    ui.AppendStatusLine("Creating a Losses Cal File");
-    ui.AppendStatusLine("--------------------------------------------");
+    OpenCommandLog(ui, "Creating a Losses Cal File");
 
-    FileDialogSettings dialog;
-    dialog.filter = "Frix Losses Files (*.Frixa)|*.Frixa|";
-    dialog.fileName = "";
-    dialog.initDir = app.ProgramFile(kCalibrationFolderName);
-    dialog.flags = 8;
-    dialog.title = "Filename to save Losses Information to";
-    std::string name = ui.AskFileName(dialog);
+    std::string name = ui.AskFileName(CalibrationFileDialog(
+        app, "Frix Losses Files (*.Frixa)|*.Frixa|", kDialogNoChangeDir,
+        "Filename to save Losses Information to"));
     if (name.empty()) return;
     name = WithCalibrationExtension(std::move(name));
     ui.AppendStatusLine("Filename : " + StripPathAndExtension(name) + kCalibrationExtension);

@@ -1,3 +1,4 @@
+// Room calfile/: may include common/ up to templates/ (docs/architecture.md).
 // Create: turns the host's last run into a calibration file. Asks for a name under
 // "Custom Cal", writes the calibration template there, binds RD, PD, LD and ID to its four
 // tables and runs the physics processor, averaging, the loss curve and the information record.

@@ -1,6 +1,8 @@
 // Calibration file names: see file_names.h.
 #include "calfile/file_names.h"
 
+#include <utility>
+
 #include "common/app.h"
 
 namespace frixa {
@@ -19,6 +21,17 @@ std::string WithCalibrationExtension(std::string name) {
     name += kExtension;
   }
   return name;
+}
+
+FileDialogSettings CalibrationFileDialog(const App& app, std::string filter, unsigned flags,
+                                         std::string title) {
+  FileDialogSettings dialog;
+  dialog.filter = std::move(filter);
+  dialog.fileName = "";
+  dialog.initDir = app.ProgramFile(kCalibrationFolderName);
+  dialog.flags = flags;
+  dialog.title = std::move(title);
+  return dialog;
 }
 
 }  // namespace frixa

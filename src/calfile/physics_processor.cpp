@@ -6,6 +6,7 @@
 
 #include "common/error.h"
 #include "common/number_text.h"
+#include "common/status_log.h"
 #include "run/run_pass.h"
 
 namespace frixa {
@@ -17,8 +18,7 @@ void ProcessRunData(App& app, RecordSet& RD) {
     ui.DoEvents();
 
     const auto header = [&] {
-      ui.AppendStatusLine("Physics Processor");
-      ui.AppendStatusLine(std::string(45, '-'));
+      AppendStepHeading(ui, "Physics Processor");
       ui.AppendStatusLine("Initialising Processor");
       ui.AppendStatusLine("Initialising -  Done");
     };

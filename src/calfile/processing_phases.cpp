@@ -12,12 +12,12 @@
 #include "calfile/interpolate.h"
 #include "common/error.h"
 #include "common/number_text.h"
+#include "common/status_log.h"
 #include "platform/short_date.h"
 
 namespace frixa {
 namespace {
 
-const std::string kPhaseRule(45, '-');
 constexpr const char* kAverageStatement =
     "SELECT AVG(SpotKWLoss), AVG(SpotNMLoss) FROM RawData where SpotRPM=";
 constexpr const char* kPointLookup = "Select * from PointData where PointRPM=";
@@ -235,8 +235,7 @@ bool SettledRpms::SettledMeans(std::int64_t rpm, FieldValue& kw, FieldValue& nm)
 
 long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms* settled) {
   Frontend& ui = app.ui;
-  ui.AppendStatusLine("Data Processor");
-  ui.AppendStatusLine(kPhaseRule);
+  AppendStepHeading(ui, "Data Processor");
 
   const RpmRange range = CurveRange(app);
   const bool direct = method == PhaseMethod::kDirect;

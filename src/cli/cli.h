@@ -1,3 +1,4 @@
+// Room cli/, frixa-cli: may include any room but win/; nothing includes cli/.
 // frixa-cli plumbing: command registration, option parsing and the exit-code convention.
 // Each command lives in its own cmd_*.cpp and registers itself with FRIXA_CLI_COMMAND.
 // Exit codes: 0 success, 1 the command ended with an error message, 2 usage error.

@@ -8,10 +8,12 @@
 #include <string_view>
 
 #include "common/frontend.h"
+#include "frixa_version.h"
 
 namespace frixa {
 
-inline constexpr const char* kVersionText = "Version : 1.1.0";
+// "Version : " and the project version (the file VERSION).
+inline constexpr const char* kVersionText = "Version : " FRIXA_VERSION_TEXT;
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';

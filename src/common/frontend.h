@@ -1,3 +1,4 @@
+// Room common/, the lowest: includes no other room of src/ (docs/architecture.md).
 // Frontend: the one narrow interface through which every command shows or asks anything.
 // The Windows program implements it with its windows and controls, frixa-cli on the console,
 // and the tests with a recording script (queued answers in, every call recorded).
@@ -16,12 +17,17 @@ enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
+// Common-dialog flags of FileDialogSettings::flags (the values of the Windows file dialog).
+inline constexpr unsigned kDialogHideReadOnly = 4;     // no read-only check box
+inline constexpr unsigned kDialogNoChangeDir = 8;      // the current folder stays as it was
+inline constexpr unsigned kDialogCreatePrompt = 8192;  // asks before taking a file that does not exist
+
 // The file dialog as a command prepares it before showing it (in the save form).
 struct FileDialogSettings {
   std::string filter;     // "Description (*.ext)|*.ext|"
   std::string fileName;   // initial file name ("" for none)
   std::string initDir;    // starting folder
-  unsigned flags = 0;     // common-dialog flags (8 = no change of directory, 8192, 4, ...)
+  unsigned flags = 0;     // common-dialog flags, the sum of those below
   std::string title;
 };
 

@@ -7,6 +7,7 @@
 #include "calfile/friction_fit.h"
 #include "common/error.h"
 #include "common/number_text.h"
+#include "common/status_log.h"
 #include "run/run_pass.h"
 
 namespace frixa {
@@ -16,9 +17,6 @@ constexpr const char* kNoDataText =
     "There appears to be NO DATA recorded by Torvex2 in the rundown cycle";
 constexpr const char* kNoDataTitle = "Frixa Graph Processor";
 constexpr const char* kGraphErrorTitle = "FRIXA Graph Processor";
-
-// A line of 45 hyphens under a run pass heading.
-const std::string kPassRule(45, '-');
 
 // Points of the fitted model's line over the run's RPM range.
 constexpr int kFitLinePoints = 200;
@@ -51,8 +49,7 @@ void GraphRunData(App& app) {
   FrictionFitter fitter;
   try {
     const auto header = [&] {
-      ui.AppendStatusLine("Graphing System");
-      ui.AppendStatusLine(kPassRule);
+      AppendStepHeading(ui, "Graphing System");
       ui.AppendStatusLine("Initialising Processor");
       lowestRpm = kGraphPassStartLowestRpm;
       highestRpm = kGraphPassStartHighestRpm;

@@ -1,3 +1,4 @@
+// Room graphs/: may include common/ up to calfile/ (docs/architecture.md).
 // The two loss graphs of the main window (KWGraph: power loss, NMGraph: torque loss, both against
 // mass RPM) and the graph pass that fills them from the host's last run and sets MinMassRPM and
 // MaxMassRPM. The start-up preview is their only caller.

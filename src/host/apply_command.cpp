@@ -8,8 +8,10 @@
 #include "calfile/file_names.h"
 #include "common/error.h"
 #include "common/number_text.h"
+#include "common/status_log.h"
 #include "platform/file_ops.h"
 #include "templates/build_file.h"
+#include "templates/template_ids.h"
 
 namespace frixa {
 namespace {
@@ -26,17 +28,11 @@ void ApplyCommand(App& app, DataControls& dc) {
   const std::string hostFile = app.ProgramFile(kHostLossFileName);
   const std::string buildFile = app.ProgramFile(kHostLossBuildName);
   try {
-    ui.ClearStatus();
-    ui.AppendStatusLine("Apply a Frixa File");
-    ui.AppendStatusLine("--------------------------------------------");
+    OpenCommandLog(ui, "Apply a Frixa File");
 
-    FileDialogSettings dialog;
-    dialog.filter = "Frix Losses Files (*.FRIXA)|*.FRIXA|";
-    dialog.fileName = "";
-    dialog.initDir = app.ProgramFile(kCalibrationFolderName);
-    dialog.flags = 8196;
-    dialog.title = "Apply a Losses file to Torvex2";
-    std::string chosen = ui.AskFileName(dialog);
+    std::string chosen = ui.AskFileName(CalibrationFileDialog(
+        app, "Frix Losses Files (*.FRIXA)|*.FRIXA|", kDialogCreatePrompt | kDialogHideReadOnly,
+        "Apply a Losses file to Torvex2"));
     if (chosen.empty()) return;
     chosen = WithCalibrationExtension(std::move(chosen));
     ui.AppendStatusLine("Source Filename : " + StripPathAndExtension(chosen) +
@@ -46,7 +42,7 @@ void ApplyCommand(App& app, DataControls& dc) {
 
     // A leftover of an interrupted Apply goes first; that there is none is no error.
     std::remove(buildFile.c_str());
-    BuildFileFromResource(ui, buildFile, 102, "MDB");
+    BuildFileFromResource(ui, buildFile, kHostTemplateId, kTemplateResourceType);
     ui.AppendStatusLine("Initializing Torvex2 System");
     ui.RepaintStatus();
 

@@ -1,3 +1,4 @@
+// Room host/: may include common/ up to graphs/ (docs/architecture.md).
 // Apply: copies the loss curve of a chosen calibration file into the host loss file
 // Torvex2.005, whose presence makes the host compensate its measurements.
 //

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/error.h"
+#include "common/status_log.h"
 
 namespace frixa {
 
@@ -12,9 +13,7 @@ void RemoveCommand(App& app) {
   if (!guard.Acquired()) return;
   Frontend& ui = app.ui;
   try {
-    ui.ClearStatus();
-    ui.AppendStatusLine("Disabling Losses Calibration");
-    ui.AppendStatusLine("--------------------------------------------");
+    OpenCommandLog(ui, "Disabling Losses Calibration");
     const auto answer =
         ui.ShowMessage("Are you sure ??", kApplicationTitle, MessageIcon::Question,
                        MessageButtons::YesNo);

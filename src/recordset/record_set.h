@@ -1,3 +1,4 @@
+// Room recordset/: may include common/, platform/, jet/, run/.
 // The record-set holder through which the commands reach the calibration databases, in the
 // manner of a bound Data control: set the database name and the statement, Refresh, then read
 // rows in order with Fields(position), EOF and MoveNext, and write them with AddNew / Edit,

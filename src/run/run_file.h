@@ -1,3 +1,4 @@
+// Room run/: may include common/, platform/, jet/ (docs/architecture.md).
 // The host's last-run file (Torvex2.000) and its reader. The host writes one 16-byte record per
 // revolution of the dynamometer's mass, fastest first; the run passes of the preview and of Create
 // read it from start to end. The rundown simulator writes files in the same layout.

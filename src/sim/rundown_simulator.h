@@ -1,3 +1,4 @@
+// Room sim/: may include common/ up to app/ (docs/architecture.md).
 // A stand-in for the host: simulates a losses rundown of the dynamometer's mass and writes the
 // run file the host would leave behind. Used by frixa-cli's `simulate`, the tests and the
 // benchmarks.

@@ -1,3 +1,4 @@
+// Room templates/: may include common/ up to recordset/ (docs/architecture.md).
 // The two template databases that the program writes out as new files: the calibration
 // template (resource 101: RawData, PointData, Losses, Info) and the host loss template
 // (resource 102: Losses). Their schemas live here; the files under resources/templates are
@@ -10,16 +11,9 @@
 #include <vector>
 
 #include "jet/db_builder.h"
+#include "templates/template_ids.h"
 
 namespace frixa {
-
-inline constexpr int kCalibrationTemplateId = 101;
-inline constexpr int kHostTemplateId = 102;
-inline constexpr std::string_view kTemplateResourceType = "MDB";
-
-// File names of the committed templates under resources/templates.
-inline constexpr std::string_view kCalibrationTemplateFile = "calibration.mdb";
-inline constexpr std::string_view kHostTemplateFile = "host.mdb";
 
 // RawData, PointData, Losses and Info, columns in their stored order; Info's three text columns
 // refuse zero-length strings.

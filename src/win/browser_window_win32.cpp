@@ -190,13 +190,10 @@ bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
   listBrush_.Reset(CreateSolidBrush(kListBackground));
   dpi_ = ScreenDpi();
   const PixelRect client = ToPixels(kBrowserClientTwips, dpi_);
-  RECT r{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&r, kBrowserStyle, FALSE, kBrowserExStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  if (!CreateBound("FrixaBrowser", kBrowserExStyle, kBrowserCaption, kBrowserStyle,
-                   (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                   (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr, nullptr,
-                   art_.icon())) {
+  const RECT r = CentredWindowRect(client.width, client.height, kBrowserStyle, kBrowserExStyle,
+                                   false);
+  if (!CreateBound("FrixaBrowser", kBrowserExStyle, kBrowserCaption, kBrowserStyle, r.left,
+                   r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, art_.icon())) {
     return false;
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));

@@ -21,17 +21,6 @@ constexpr DWORD kAboutStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPC
 constexpr DWORD kAboutExStyle = WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW;
 constexpr const char* kAboutCaption = "About Frixa";
 
-// The window rectangle for a client area of the given size, centred on the screen.
-RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle,
-                       bool menu) {
-  RECT r{0, 0, clientWidth, clientHeight};
-  AdjustWindowRectEx(&r, style, menu, exStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  return {x, y, x + w, y + h};
-}
-
 std::intptr_t PlatformShellExecute(HWND owner, const char* verb, const char* file,
                                    const char* parameters, const char* folder, int show) {
   return reinterpret_cast<std::intptr_t>(
@@ -126,8 +115,8 @@ bool MainWindow::Create(App& app, MainCommands commands) {
     GetWindowRect(hwnd(), &now);
     const int w = now.right - now.left + layout_.clientWidth - client.right;
     const int h = now.bottom - now.top + layout_.clientHeight - client.bottom;
-    SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT at = ScreenCentredOrigin(w, h);
+    SetWindowPos(hwnd(), nullptr, at.x, at.y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   CreateControls();
   return true;

@@ -17,8 +17,7 @@
 #define IDB_APPLY 206
 #define IDB_DELETE005 207
 
-/* Template databases, resource type "MDB": 101 the calibration file, 102 the host loss file. */
-#define IDR_TEMPLATE_CALIBRATION 101
-#define IDR_TEMPLATE_HOST 102
+/* The template databases (resource type "MDB") have the ids of templates/template_ids.h. */
+#include "templates/template_ids.h"
 
 #endif

@@ -11,6 +11,10 @@
 
 namespace frixa::win {
 
+// The commands' dialog flags go to the common dialog as they are.
+static_assert(kDialogHideReadOnly == OFN_HIDEREADONLY && kDialogNoChangeDir == OFN_NOCHANGEDIR &&
+              kDialogCreatePrompt == OFN_CREATEPROMPT);
+
 UINT MessageBoxStyle(MessageIcon icon, MessageButtons buttons) {
   UINT style = buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
   switch (icon) {

@@ -1,3 +1,4 @@
+// Room win/, all Win32 windows: may include any room but cli/; nothing includes win/.
 // The small Win32 toolkit the windows are built from: RAII owners for GDI objects and device
 // contexts, and the two kinds of window wrapper. A window class of our own binds its C++ object
 // at WM_NCCREATE and routes every message to it; a system control (button, edit, tooltip) is
@@ -84,6 +85,12 @@ class PaintDc {
 
 // The screen's DPI (LOGPIXELSY), the one number every twips conversion uses.
 int ScreenDpi();
+
+// The top-left corner that centres a window of `width` x `height` pixels on the screen.
+POINT ScreenCentredOrigin(int width, int height);
+
+// The window rectangle for a client area of the given size, centred on the screen.
+RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool menu);
 
 std::string WindowText(HWND hwnd);
 

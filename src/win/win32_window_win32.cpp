@@ -86,6 +86,18 @@ LRESULT CALLBACK CustomWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   return result;
 }
 
+POINT ScreenCentredOrigin(int width, int height) {
+  return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+}
+
+RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool menu) {
+  RECT r{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&r, style, menu, exStyle);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  const POINT at = ScreenCentredOrigin(w, h);
+  return {at.x, at.y, at.x + w, at.y + h};
+}
+
 SystemControl::~SystemControl() {
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
