@@ -89,6 +89,10 @@ class AnalysisGraph : public CustomWindow {
   bool dirty_ = true;
 };
 
+// Tools > Calibration Report: calibration files chosen in the open dialog, then the PDF's name
+// in the save dialog, then the report. Nothing when either dialog is cancelled.
+void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions);
+
 class AnalysisWindow : public CustomWindow {
  public:
   AnalysisWindow(const UiFonts& fonts, const Artwork& art, App& app)
@@ -112,6 +116,9 @@ class AnalysisWindow : public CustomWindow {
   void SavePicture();
   void Report();
   void SetPower(bool power);
+  // Tools > Export Graphs: the torque and the power graph at the size shown, as PNG files: the
+  // name chosen, and the same name with " Power" before its extension.
+  void ExportGraphs();
   // The selected list row, -1 for none; selecting one.
   int Selected() const;
   void Select(int row);

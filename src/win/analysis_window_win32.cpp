@@ -478,6 +478,34 @@ void AnalysisWindow::SavePicture() {
   }
 }
 
+namespace {
+
+// Writes the report, telling what went wrong.
+void WriteReport(const AnalysisDialogs& dialogs, const AnalysisActions& actions,
+                 const std::vector<std::string>& files, const std::string& programFolder,
+                 const std::string& pdf) {
+  try {
+    actions.report(files, programFolder, pdf);
+  } catch (const Error& e) {
+    dialogs.message(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Report",
+                    MessageIcon::Exclamation);
+  } catch (const std::exception& e) {
+    dialogs.message(e.what(), "Report", MessageIcon::Exclamation);
+  }
+}
+
+FileDialogSettings ReportDialog(const App& app) {
+  FileDialogSettings settings;
+  settings.filter = kReportFilter;
+  settings.fileName = "Calibration Report.pdf";
+  settings.initDir = app.ProgramFile(kCalibrationFolderName);
+  settings.flags = kSaveFlags;
+  settings.title = "Report";
+  return settings;
+}
+
+}  // namespace
+
 void AnalysisWindow::Report() {
   if (state_.files.empty()) {
     Tell("Add calibration files to report on.", "Report", MessageIcon::Information);
@@ -487,15 +515,51 @@ void AnalysisWindow::Report() {
     Tell("Reports are not available in this program.", "Report", MessageIcon::Exclamation);
     return;
   }
-  const std::string target = AskSave(kReportFilter, "Calibration Report.pdf", "Report");
+  const std::string target = dialogs.saveFile(ReportDialog(app_));
   if (target.empty()) return;
+  WriteReport(dialogs, actions, Paths(), app_.AppPath, target);
+}
+
+void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions) {
+  if (!actions.report) {
+    dialogs.message("Reports are not available in this program.", "Report",
+                    MessageIcon::Exclamation);
+    return;
+  }
+  const std::vector<std::string> files = dialogs.openFiles(app.ProgramFile(kCalibrationFolderName));
+  if (files.empty()) return;
+  const std::string target = dialogs.saveFile(ReportDialog(app));
+  if (target.empty()) return;
+  WriteReport(dialogs, actions, files, app.AppPath, target);
+}
+
+void AnalysisWindow::ExportGraphs() {
+  if (state_.files.empty()) {
+    Tell("Add the calibration files whose graphs to export.", "Export Graphs",
+         MessageIcon::Information);
+    return;
+  }
+  const std::string target = AskSave(kPictureFilter, "Analysis.png", "Export Graphs");
+  if (target.empty()) return;
+  const auto dot = target.find_last_of('.');
+  const auto slash = target.find_last_of("\\/");
+  const bool extension = dot != std::string::npos && (slash == std::string::npos || slash < dot);
+  const std::string power =
+      extension ? target.substr(0, dot) + " Power" + target.substr(dot) : target + " Power";
+  RECT client;
+  GetClientRect(graph_.hwnd(), &client);
   try {
-    actions.report(Paths(), app_.AppPath, target);
+    for (const bool p : {false, true}) {
+      AnalysisPlotOptions options;
+      options.power = p;
+      const PlotDescription plot =
+          DescribeAnalysisPlot(state_.files, state_.host ? &*state_.host : nullptr, options);
+      const Bitmap bitmap = RenderPlotBitmap(plot, client.right, client.bottom, ScreenDpi());
+      WritePng(p ? power : target, BitmapPixels(bitmap.get(), client.right, client.bottom));
+    }
   } catch (const Error& e) {
-    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Report",
+    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Export Graphs",
          MessageIcon::Exclamation);
-  } catch (const std::exception& e) {
-    Tell(e.what(), "Report", MessageIcon::Exclamation);
   }
 }
 
