@@ -18,11 +18,11 @@ frixa_need_packages() {
 # wineserver and wineboot links) come from the package wine, which brings wine64 along;
 # fonts-wine gives Wine its own MS Sans Serif, in which the windows' texts measure as on
 # Windows (without it Wine falls back to a wider font and labels wrap). groff's PDF device is
-# in groff, not groff-base; mdbtools, poppler-utils and clang's fuzzer runtime serve the checks.
+# in groff, not groff-base; mdbtools, poppler-utils, qpdf and clang's fuzzer runtime serve the checks.
 FRIXA_NATIVE_PACKAGES=(cmake ninja-build g++ make googletest libgtest-dev libbenchmark-dev zlib1g-dev)
 FRIXA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
                         binutils-mingw-w64-i686 wine wine64 fonts-wine xvfb xauth groff unzip)
-FRIXA_CHECK_PACKAGES=(mdbtools clang libclang-rt-14-dev poppler-utils util-linux coreutils diffutils)
+FRIXA_CHECK_PACKAGES=(mdbtools clang libclang-rt-14-dev poppler-utils qpdf util-linux coreutils diffutils)
 FRIXA_SCREENSHOT_PACKAGES=(xdotool imagemagick)
 
 # The commands scripts/test and the tests it runs call, each with the package that puts it on
@@ -34,7 +34,7 @@ FRIXA_TEST_COMMANDS=(
   "x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64"
   "i686-w64-mingw32-windres binutils-mingw-w64-i686"
   "wine wine" "wineserver wine" "wineboot wine" "xvfb-run xvfb" "Xvfb xvfb" "xauth xauth"
-  "groff groff-base" "gropdf groff" "unzip unzip" "pdftotext poppler-utils"
+  "groff groff-base" "gropdf groff" "unzip unzip" "pdftotext poppler-utils" "qpdf qpdf"
   "mdb-ver mdbtools" "mdb-tables mdbtools" "mdb-schema mdbtools" "mdb-count mdbtools"
   "mdb-export mdbtools" "mdb-json mdbtools" "mdb-prop mdbtools"
   "clang clang" "clang++ clang" "timeout coreutils" "setpriv util-linux" "cmp diffutils"

@@ -131,51 +131,42 @@ CombinedFile CombineCalibrationFiles(Frontend& ui, const std::vector<std::string
   infoRow[5] = FieldValue::Text(kVersionText);
   infoRow[6] = FieldValue::Text(comment);
 
-  DataControls dc;
-  std::string building;
   try {
-    building = StartCalibrationFile(ui, name);
-    BindCalibrationTables(dc, building);
-    for (const Source& s : sources) {
-      out.rundownStarts.push_back(out.rawRows);
-      RecordSet raw;
-      try {
-        Bind(raw, s.path, "Select * From RawData");
-        raw.ForEachNumberRow([&](std::span<const RowNumber> row) {
-          dc.RD.AppendRow(row.first(std::min<std::size_t>(row.size(), 3)));
-          ++out.rawRows;
-        });
-        Release(raw);
-      } catch (const Error& e) {
+    WriteCalibrationFile(ui, name, [&](DataControls& dc) {
+      for (const Source& s : sources) {
+        out.rundownStarts.push_back(out.rawRows);
+        RecordSet raw;
         try {
+          Bind(raw, s.path, "Select * From RawData");
+          raw.ForEachNumberRow([&](std::span<const RowNumber> row) {
+            dc.RD.AppendRow(row.first(std::min<std::size_t>(row.size(), 3)));
+            ++out.rawRows;
+          });
           Release(raw);
-        } catch (...) {
+        } catch (const Error& e) {
+          try {
+            Release(raw);
+          } catch (...) {
+          }
+          throw Error(e.number(), s.path + ": " + e.description());
         }
-        throw Error(e.number(), s.path + ": " + e.description());
       }
-    }
 
-    App app(ui);
-    app.VersionText = kVersionText;
-    app.MinMassRPM = out.rpmLow;
-    app.MaxMassRPM = out.rpmHigh;
-    out.points = AverageRawData(app, dc);
-    if (out.points == 0) {
-      throw CombiningRefused("the files hold no revolution inside their RPM range");
-    }
-    BuildLossCurve(app, dc, PhaseMethod::kDirect, out.rundownStarts);
-    out.lossRows = static_cast<long>(high - low + 1);
+      App app(ui);
+      app.VersionText = kVersionText;
+      app.MinMassRPM = out.rpmLow;
+      app.MaxMassRPM = out.rpmHigh;
+      out.points = AverageRawData(app, dc);
+      if (out.points == 0) throw NoRunData{};
+      BuildLossCurve(app, dc, PhaseMethod::kDirect, out.rundownStarts);
+      out.lossRows = static_cast<long>(high - low + 1);
 
-    dc.ID.AddNew();
-    for (std::size_t i = 0; i < infoRow.size(); ++i) dc.ID.SetField(static_cast<int>(i), infoRow[i]);
-    dc.ID.Update();
-    CompleteCalibrationFile(dc, building, name);
+      dc.ID.AddNew();
+      for (std::size_t i = 0; i < infoRow.size(); ++i) dc.ID.SetField(static_cast<int>(i), infoRow[i]);
+      dc.ID.Update();
+    });
   } catch (const NoRunData&) {
-    AbandonCalibrationFile(dc, building);
     throw CombiningRefused("the files hold no revolution inside their RPM range");
-  } catch (...) {
-    AbandonCalibrationFile(dc, building);
-    throw;
   }
   return out;
 }

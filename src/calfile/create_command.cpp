@@ -57,6 +57,21 @@ void AbandonCalibrationFile(DataControls& dc, const std::string& building) {
   if (!building.empty()) std::remove(building.c_str());
 }
 
+void WriteCalibrationFile(Frontend& ui, const std::string& name,
+                          const std::function<void(DataControls&)>& fill) {
+  DataControls dc;
+  std::string building;
+  try {
+    building = StartCalibrationFile(ui, name);
+    BindCalibrationTables(dc, building);
+    fill(dc);
+    CompleteCalibrationFile(dc, building, name);
+  } catch (...) {
+    AbandonCalibrationFile(dc, building);
+    throw;
+  }
+}
+
 void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
   CommandGuard guard(app);
   if (!guard.Acquired()) return;

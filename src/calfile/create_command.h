@@ -3,6 +3,8 @@
 // tables and runs the physics processor, averaging, the loss curve and the information record.
 #pragma once
 
+#include <functional>
+
 #include "calfile/data_controls.h"
 #include "calfile/processing_phases.h"
 #include "common/app.h"
@@ -28,6 +30,12 @@ void BindCalibrationTables(DataControls& dc, const std::string& building);
 void CompleteCalibrationFile(DataControls& dc, const std::string& building,
                              const std::string& name);
 void AbandonCalibrationFile(DataControls& dc, const std::string& building);
+
+// The four steps around `fill`, which appends the rows through the bound record sets: the file
+// is complete under `name` when it returns, and abandoned when anything raises (the exception
+// goes on to the caller).
+void WriteCalibrationFile(Frontend& ui, const std::string& name,
+                          const std::function<void(DataControls&)>& fill);
 
 void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
 

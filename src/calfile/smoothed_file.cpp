@@ -75,11 +75,7 @@ SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
   if (comment.size() > kCommentLimit) comment.resize(kCommentLimit);
   infoRow[6] = FieldValue::Text(comment);
 
-  DataControls dc;
-  std::string building;
-  try {
-    building = StartCalibrationFile(ui, name);
-    BindCalibrationTables(dc, building);
+  WriteCalibrationFile(ui, name, [&](DataControls& dc) {
     for (const auto& row : raw) AppendRow(dc.RD, row);
     for (const auto& row : points) AppendRow(dc.PD, row);
     for (std::int64_t r = first; r <= last; ++r) {
@@ -92,11 +88,7 @@ SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
       ++out.lossRows;
     }
     AppendRow(dc.ID, infoRow);
-    CompleteCalibrationFile(dc, building, name);
-  } catch (...) {
-    AbandonCalibrationFile(dc, building);
-    throw;
-  }
+  });
   return out;
 }
 

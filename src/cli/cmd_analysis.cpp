@@ -1,6 +1,6 @@
-// frixa-cli compare and combine: repeated rundowns of one rig side by side against a reference
-// (one of them, another calibration file or the host's curve in use), and one calibration file
-// made from several.
+// frixa-cli compare, combine and report: repeated rundowns of one rig side by side against a
+// reference (one of them, another calibration file or the host's curve in use), one
+// calibration file made from several, and the one-page PDF report of a calibration file.
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -10,6 +10,7 @@
 #include "analysis/analysed_file.h"
 #include "analysis/combine.h"
 #include "analysis/compare.h"
+#include "analysis/report.h"
 #include "calfile/general.h"
 #include "cli/cli.h"
 #include "cli/console_frontend.h"
@@ -271,8 +272,47 @@ int RunCombine(const std::vector<std::string>& args) {
   return ui.errorMessages > 0 ? kExitError : kExitOk;
 }
 
+int RunReport(const std::vector<std::string>& args) {
+  const Options opt(args, {"host", "out"});
+  if (opt.Positional().size() != 1) throw UsageError("expected one calibration file");
+  const std::string& path = opt.Positional()[0];
+  const std::string out = opt.Require("out");
+  AnalysedFile file;
+  try {
+    file = ReadAnalysedFile(path);
+  } catch (const Error& e) {
+    return CannotRead("report", path, e);
+  }
+  std::optional<std::vector<LossCurveRow>> host;
+  if (const auto folder = opt.Get("host")) {
+    try {
+      host = ReadHostCurve(*folder);
+    } catch (const Error& e) {
+      return CannotRead("report", *folder + kPathSeparator + kHostLossFileName, e);
+    }
+    if (!host) {
+      std::printf("No %s in %s: the host compensates nothing; the report has no comparison.\n",
+                  kHostLossFileName, folder->c_str());
+    }
+  }
+  try {
+    WriteCalibrationReport(file, host ? &*host : nullptr, out);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "frixa-cli report: %s: %s (error %d)\n", out.c_str(),
+                 e.description().c_str(), e.number());
+    return kExitError;
+  }
+  std::printf("Calibration report of %s: %s\n", file.title.c_str(), out.c_str());
+  return kExitOk;
+}
+
 }  // namespace
 
+FRIXA_CLI_COMMAND({"report", "report FILE [--host DIR] --out F.pdf",
+                   "Write a one-page A4 PDF report of a calibration file: its information record, "
+                   "the torque and power loss curves with the fitted friction model, A, B, C, R^2 "
+                   "and the verdict, and with --host its difference to DIR's Torvex2.005.",
+                   RunReport})
 FRIXA_CLI_COMMAND({"compare",
                    "compare FILE FILE... [--reference FILE | --host DIR] [--format text|csv|json]",
                    "At every RPM common to all, each file's power and torque loss, its difference "

@@ -274,5 +274,61 @@ TEST_F(AnalysisCli, CombineOfThreeRundownsOfOneRigAndARefusedOtherRig) {
                                           "All.Frixa"}));
 }
 
+TEST_F(AnalysisCli, ReportReadsBackInPopplerAndPassesQpdf) {
+  Rundown("Rig 2", 8, 2000, 500);
+  ASSERT_EQ(Shell(Cli("apply --folder " + Quote(dir) + " " + Quote("Rig 2"))).status, 0);
+  Rundown("Rig 1", 7, 2000, 500);
+  const std::string rig = Cal("Rig 1.Frixa");
+  const std::string pdf = folder.File("Rig 1.pdf");
+  const Output report = Shell(Cli("report " + Quote(rig) + " --host " + Quote(dir) + " --out " + Quote(pdf)));
+  ASSERT_EQ(report.status, 0) << report.out;
+
+  EXPECT_EQ(testing::RunShell("qpdf --check " + Quote(pdf)).status, 0);
+  const std::string info = Shell("pdfinfo " + Quote(pdf)).out;
+  EXPECT_TRUE(std::regex_search(info, std::regex("\nPages: +1\n"))) << info;
+  EXPECT_TRUE(std::regex_search(info, std::regex("\nPage size: +595 x 842 pts \\(A4\\)"))) << info;
+  const std::string fonts = Shell("pdffonts " + Quote(pdf)).out;
+  EXPECT_NE(fonts.find("Helvetica                            Type 1            WinAnsi"), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("Helvetica-Bold                       Type 1            WinAnsi"), std::string::npos) << fonts;
+
+  // The texts: title, path, information record, coefficients and verdict as analyze gives
+  // them, and the difference to the curve in use as compare gives it.
+  const std::string text = Shell("pdftotext -layout " + Quote(pdf) + " -").out;
+  const std::string analyze = Shell(Cli("analyze --format json " + Quote(rig))).out;
+  const auto coefficient = [&](const char* format, const std::string& key) {
+    char buf[80];
+    std::snprintf(buf, sizeof buf, format, std::stod(JsonValue(analyze, key)));
+    return std::string(buf);
+  };
+  const std::string compare =
+      Shell(Cli("compare --format json " + Quote(rig) + " --host " + Quote(dir))).out;
+  const auto percent = [&](const std::string& key) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.3f %%", std::stod(JsonValue(compare, key)));
+    return std::string(buf);
+  };
+  const std::string verdict = JsonValue(analyze, "verdict");
+  for (const std::string& want :
+       {std::string("Calibration report: Rig 1"), rig, std::string("Version : 1.1.0"),
+        std::string("01.2500000 Kg/M^2"), std::string("1.0000000"),
+        coefficient("A = %.9g N m", "a"), coefficient("B = %.9g N m s/rad", "b"),
+        coefficient("C = %.9g N m s\u00B2/rad\u00B2", "c"), coefficient("R\u00B2 = %.6f", "r2"),
+        verdict.substr(1, verdict.find(';') - 1), std::string("Curve in use (Torvex2.005)"),
+        "torque loss mean " + percent("nm_mean_pct"), "largest " + percent("nm_max_pct"),
+        "power loss mean " + percent("kw_mean_pct"), std::string("Rundown Torque Losses"),
+        std::string("Rundown Power Losses")}) {
+    EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+  }
+  EXPECT_EQ(verdict.rfind("\"GOOD", 0), 0u) << verdict;
+
+  // Without the host: no comparison. A folder that does not exist: nothing written.
+  ASSERT_EQ(Shell(Cli("report " + Quote(rig) + " --out " + Quote(pdf))).status, 0);
+  EXPECT_EQ(Shell("pdftotext " + Quote(pdf) + " -").out.find("Curve in use"), std::string::npos);
+  const Output failed = testing::RunShell(Cli("report " + Quote(rig) + " --out " + Quote(folder.File("none/r.pdf"))));
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.out.find("(error 75)"), std::string::npos) << failed.out;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("none")));
+}
+
 }  // namespace
 }  // namespace frixa
