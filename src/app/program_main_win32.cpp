@@ -4,10 +4,12 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/combine.h"
+#include "analysis/report.h"
 #include "app/command_line.h"
 #include "app/double_click.h"
 #include "app/main_window.h"
@@ -79,6 +81,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   analysisActions.combine = [&app](const std::vector<std::string>& files, const std::string& to) {
     CombineCalibrationFiles(app.ui, files, to,
                             app.todayShortDate ? app.todayShortDate() : TodayShortDateText());
+  };
+  analysisActions.report = [](const std::string& file, const std::string& programFolder,
+                              const std::string& pdf) {
+    const std::optional<std::vector<LossCurveRow>> host = ReadHostCurve(programFolder);
+    WriteCalibrationReport(ReadAnalysedFile(file), host ? &*host : nullptr, pdf);
   };
   const auto openAnalysis = [&](const std::vector<std::string>& files) {
     if (analysis && analysis->hwnd()) {

@@ -47,8 +47,9 @@ struct AnalysisDialogs {
 struct AnalysisActions {
   // Combines `files` into `target`; throws (its what() shown) when it refuses.
   std::function<void(const std::vector<std::string>& files, const std::string& target)> combine;
-  // Writes the PDF report of `files` (the host's curve read from `programFolder`) to `pdf`.
-  std::function<void(const std::vector<std::string>& files, const std::string& programFolder,
+  // Writes the PDF report of the calibration file `file` (compared with the curve of
+  // `programFolder`'s Torvex2.005 when there is one) to `pdf`.
+  std::function<void(const std::string& file, const std::string& programFolder,
                      const std::string& pdf)>
       report;
 };
@@ -89,8 +90,9 @@ class AnalysisGraph : public CustomWindow {
   bool dirty_ = true;
 };
 
-// Tools > Calibration Report: calibration files chosen in the open dialog, then the PDF's name
-// in the save dialog, then the report. Nothing when either dialog is cancelled.
+// Tools > Calibration Report: a calibration file chosen in the open dialog (the first, when
+// several are), then the PDF's name in the save dialog, then the report. Nothing when either
+// dialog is cancelled.
 void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions);
 
 class AnalysisWindow : public CustomWindow {

@@ -329,6 +329,10 @@ void AnalysisWindow::FillList() {
                    reinterpret_cast<LPARAM>(&item));
     }
   }
+  // Each column as wide as its widest text or its header.
+  for (std::size_t c = 0; c < kAnalysisColumns.size(); ++c) {
+    SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
+  }
   if (selected >= 0 && selected < static_cast<int>(rows.size())) Select(selected);
 }
 
@@ -482,10 +486,10 @@ namespace {
 
 // Writes the report, telling what went wrong.
 void WriteReport(const AnalysisDialogs& dialogs, const AnalysisActions& actions,
-                 const std::vector<std::string>& files, const std::string& programFolder,
+                 const std::string& file, const std::string& programFolder,
                  const std::string& pdf) {
   try {
-    actions.report(files, programFolder, pdf);
+    actions.report(file, programFolder, pdf);
   } catch (const Error& e) {
     dialogs.message(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Report",
                     MessageIcon::Exclamation);
@@ -494,10 +498,13 @@ void WriteReport(const AnalysisDialogs& dialogs, const AnalysisActions& actions,
   }
 }
 
-FileDialogSettings ReportDialog(const App& app) {
+FileDialogSettings ReportDialog(const App& app, const std::string& file) {
+  std::string title = NameOf(file);
+  const auto dot = title.find_last_of('.');
+  if (dot != std::string::npos) title.resize(dot);
   FileDialogSettings settings;
   settings.filter = kReportFilter;
-  settings.fileName = "Calibration Report.pdf";
+  settings.fileName = title + " Report.pdf";
   settings.initDir = app.ProgramFile(kCalibrationFolderName);
   settings.flags = kSaveFlags;
   settings.title = "Report";
@@ -507,6 +514,9 @@ FileDialogSettings ReportDialog(const App& app) {
 }  // namespace
 
 void AnalysisWindow::Report() {
+  // The file chosen in the list, or the reference.
+  int row = Selected();
+  if (row < 0 || row >= static_cast<int>(state_.files.size())) row = 0;
   if (state_.files.empty()) {
     Tell("Add calibration files to report on.", "Report", MessageIcon::Information);
     return;
@@ -515,9 +525,10 @@ void AnalysisWindow::Report() {
     Tell("Reports are not available in this program.", "Report", MessageIcon::Exclamation);
     return;
   }
-  const std::string target = dialogs.saveFile(ReportDialog(app_));
+  const std::string& file = state_.files[static_cast<std::size_t>(row)].path;
+  const std::string target = dialogs.saveFile(ReportDialog(app_, file));
   if (target.empty()) return;
-  WriteReport(dialogs, actions, Paths(), app_.AppPath, target);
+  WriteReport(dialogs, actions, file, app_.AppPath, target);
 }
 
 void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions) {
@@ -528,9 +539,9 @@ void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const Analys
   }
   const std::vector<std::string> files = dialogs.openFiles(app.ProgramFile(kCalibrationFolderName));
   if (files.empty()) return;
-  const std::string target = dialogs.saveFile(ReportDialog(app));
+  const std::string target = dialogs.saveFile(ReportDialog(app, files.front()));
   if (target.empty()) return;
-  WriteReport(dialogs, actions, files, app.AppPath, target);
+  WriteReport(dialogs, actions, files.front(), app.AppPath, target);
 }
 
 void AnalysisWindow::ExportGraphs() {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error.h"
 #include "host/apply_command.h"
 #include "support/calibration_fixture.h"
 #include "support/win32_messages.h"
@@ -287,6 +288,44 @@ TEST_F(AnalysisWindowTest, SavedPictureIsTheGraphAsShown) {
   EXPECT_EQ(RGB(static_cast<std::uint8_t>(raw[at]), static_cast<std::uint8_t>(raw[at + 1]),
                 static_cast<std::uint8_t>(raw[at + 2])),
             screen);
+}
+
+TEST_F(AnalysisWindowTest, ReportOfTheChosenFileAndBothGraphsExported) {
+  Open(Rig({1, 2, 3}));
+  std::vector<std::string> reported;
+  window_->actions.report = [&](const std::string& file, const std::string& folder,
+                                const std::string& pdf) {
+    reported.insert(reported.end(), {file, folder, pdf});
+    if (reported.size() > 3) throw Error(70, "Permission denied");
+  };
+  window_->Select(1);
+  saveAnswers_.push_back(p_.folder.File("rig2.pdf"));
+  Click(AC::Report);
+  ASSERT_EQ(saved_.size(), 1u);
+  EXPECT_EQ(saved_[0].fileName, "Rig 2 Report.pdf");
+  EXPECT_EQ(saved_[0].filter, "PDF Report (*.pdf)|*.pdf|");
+  EXPECT_EQ(reported, (std::vector<std::string>{Rig({2})[0], p_.app.AppPath, p_.folder.File("rig2.pdf")}));
+  saveAnswers_.push_back(p_.folder.File("rig2.pdf"));
+  Click(AC::Report);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].text, "An ERROR ( 70) has occured (Permission denied)");
+  EXPECT_EQ(shown_[0].title, "Report");
+
+  // Export Graphs: the torque graph under the name chosen, the power graph beside it.
+  saveAnswers_.push_back(p_.folder.File("rig.png"));
+  window_->ExportGraphs();
+  EXPECT_EQ(shown_.size(), 1u);
+  RECT graph;
+  GetClientRect(window_->Control(AC::Graph), &graph);
+  for (const char* name : {"rig.png", "rig Power.png"}) {
+    std::ifstream in(p_.folder.File(name), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    const std::string file = bytes.str();
+    ASSERT_GT(file.size(), 24u) << name;
+    EXPECT_EQ(Big32(file, 16), static_cast<std::uint32_t>(graph.right)) << name;
+    EXPECT_EQ(Big32(file, 20), static_cast<std::uint32_t>(graph.bottom)) << name;
+  }
 }
 
 }  // namespace
