@@ -103,7 +103,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     analysis->ExportGraphs();
   };
   commands.calibrationReport = [&] {
-    RunCalibrationReport(app, PlatformAnalysisDialogs([&main] { return main.hwnd(); }),
+    RunCalibrationReport(app, PlatformAnalysisDialogs([&main] { return main.hwnd(); }, app.ui),
                          analysisActions);
   };
   commands.openBrowser = [&] {

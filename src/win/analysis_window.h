@@ -54,9 +54,9 @@ struct AnalysisActions {
       report;
 };
 
-// The platform's dialogs: GetOpenFileNameA with multiple selection, GetSaveFileNameA,
-// MessageBoxA, owned by `owner`.
-AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner);
+// The platform's dialogs: GetOpenFileNameA with multiple selection and MessageBoxA, owned by
+// `owner`; the save dialog of the front end `ui`.
+AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner, Frontend& ui);
 
 // The description of the graph for the files and host curve the window shows, as it draws it.
 struct AnalysisState {

@@ -93,7 +93,7 @@ std::string ReferenceText(const AnalysisState& state) {
 
 // ---- the platform's dialogs -------------------------------------------------------------
 
-AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner) {
+AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner, Frontend& ui) {
   AnalysisDialogs d;
   d.openFiles = [owner](const std::string& initDir) {
     const std::string filter = DialogFilterForPlatform(kCalibrationFilter);
@@ -121,23 +121,8 @@ AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner) {
     }
     return files;
   };
-  d.saveFile = [owner](const FileDialogSettings& settings) {
-    const std::string filter = DialogFilterForPlatform(settings.filter);
-    std::vector<char> file(MAX_PATH * 4, '\0');
-    settings.fileName.copy(file.data(), file.size() - 1);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner();
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = settings.initDir.empty() ? nullptr : settings.initDir.c_str();
-    ofn.lpstrTitle = settings.title.empty() ? nullptr : settings.title.c_str();
-    ofn.Flags = settings.flags;
-    if (!GetSaveFileNameA(&ofn)) return std::string();
-    return std::string(file.data());
-  };
+  // The save dialog is the one the commands ask through the front end.
+  d.saveFile = [&ui](const FileDialogSettings& settings) { return ui.AskFileName(settings); };
   d.message = [owner](const std::string& text, const std::string& title, MessageIcon icon) {
     MessageBoxA(owner(), text.c_str(), title.c_str(),
                 MB_OK | (icon == MessageIcon::Critical      ? MB_ICONHAND
@@ -212,7 +197,7 @@ AnalysisWindow::~AnalysisWindow() {
 
 bool AnalysisWindow::Create(const std::vector<std::string>& files) {
   if (!dialogs.openFiles || !dialogs.saveFile || !dialogs.message) {
-    AnalysisDialogs platform = PlatformAnalysisDialogs([this] { return hwnd(); });
+    AnalysisDialogs platform = PlatformAnalysisDialogs([this] { return hwnd(); }, app_.ui);
     if (!dialogs.openFiles) dialogs.openFiles = std::move(platform.openFiles);
     if (!dialogs.saveFile) dialogs.saveFile = std::move(platform.saveFile);
     if (!dialogs.message) dialogs.message = std::move(platform.message);
