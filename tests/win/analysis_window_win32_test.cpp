@@ -243,6 +243,15 @@ TEST_F(AnalysisWindowTest, CombineRefusedDoneAndAFileThatCannotBeRead) {
   Click(AC::Combine);
   EXPECT_EQ(combined.size(), 2u);
 
+  // Smooth: the chosen file's model as a new calibration file, added to the list.
+  window_->Select(1);
+  saveAnswers_.push_back(p_.CalFile("Rig 2 Smoothed.Frixa"));
+  Click(AC::Smooth);
+  EXPECT_EQ(saved_.back().fileName, "Rig 2 Smoothed.Frixa");
+  EXPECT_EQ(shown_.size(), 2u);
+  EXPECT_EQ(Titles(), (std::vector<std::string>{"Rig 1", "Rig 2", "Both", "Rig 2 Smoothed"}));
+  EXPECT_EQ(Cell(3, 5), Cell(1, 5));  // a row at every RPM of the same range
+
   // Not a calibration file: a message naming it, the others still added.
   const std::string junk = p_.CalFile("Junk.Frixa");
   std::ofstream(junk, std::ios::binary) << "not a database";
@@ -250,6 +259,7 @@ TEST_F(AnalysisWindowTest, CombineRefusedDoneAndAFileThatCannotBeRead) {
   Click(AC::Add);
   ASSERT_EQ(shown_.size(), 3u);
   EXPECT_EQ(shown_[2].text.rfind("Junk.Frixa: An ERROR (", 0), 0u) << shown_[2].text;
+  EXPECT_EQ(shown_[2].title, "Add");
   EXPECT_EQ(Titles().back(), "Rig 3");
 }
 
