@@ -314,9 +314,22 @@ void AnalysisWindow::FillList() {
                    reinterpret_cast<LPARAM>(&item));
     }
   }
-  // Each column as wide as its widest text or its header.
+  // Each column as wide as its widest text or its header, with the list's margins.
+  constexpr int kHeaderMargin = 14;
   for (std::size_t c = 0; c < kAnalysisColumns.size(); ++c) {
-    SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
+    SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, c, rows.empty() ? LVSCW_AUTOSIZE_USEHEADER : LVSCW_AUTOSIZE);
+    char header[64] = {};
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = header;
+    column.cchTextMax = sizeof header;
+    SendMessageA(list_.hwnd(), LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+    const LRESULT headerWidth =
+        SendMessageA(list_.hwnd(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(header)) +
+        kHeaderMargin;
+    if (SendMessageA(list_.hwnd(), LVM_GETCOLUMNWIDTH, c, 0) < headerWidth) {
+      SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, c, headerWidth);
+    }
   }
   if (selected >= 0 && selected < static_cast<int>(rows.size())) Select(selected);
 }
