@@ -47,15 +47,16 @@ struct AnalysisDialogs {
 struct AnalysisActions {
   // Combines `files` into `target`; throws (its what() shown) when it refuses.
   std::function<void(const std::vector<std::string>& files, const std::string& target)> combine;
-  // Writes the PDF report of `files` (the host's curve read from `programFolder`) to `pdf`.
-  std::function<void(const std::vector<std::string>& files, const std::string& programFolder,
+  // Writes the PDF report of the calibration file `file` (compared with the curve of
+  // `programFolder`'s Torvex2.005 when there is one) to `pdf`.
+  std::function<void(const std::string& file, const std::string& programFolder,
                      const std::string& pdf)>
       report;
 };
 
-// The platform's dialogs: GetOpenFileNameA with multiple selection, GetSaveFileNameA,
-// MessageBoxA, owned by `owner`.
-AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner);
+// The platform's dialogs: GetOpenFileNameA with multiple selection and MessageBoxA, owned by
+// `owner`; the save dialog of the front end `ui`.
+AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner, Frontend& ui);
 
 // The description of the graph for the files and host curve the window shows, as it draws it.
 struct AnalysisState {
@@ -89,6 +90,11 @@ class AnalysisGraph : public CustomWindow {
   bool dirty_ = true;
 };
 
+// Tools > Calibration Report: a calibration file chosen in the open dialog (the first, when
+// several are), then the PDF's name in the save dialog, then the report. Nothing when either
+// dialog is cancelled.
+void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions);
+
 class AnalysisWindow : public CustomWindow {
  public:
   AnalysisWindow(const UiFonts& fonts, const Artwork& art, App& app)
@@ -112,6 +118,9 @@ class AnalysisWindow : public CustomWindow {
   void SavePicture();
   void Report();
   void SetPower(bool power);
+  // Tools > Export Graphs: the torque and the power graph at the size shown, as PNG files: the
+  // name chosen, and the same name with " Power" before its extension.
+  void ExportGraphs();
   // The selected list row, -1 for none; selecting one.
   int Selected() const;
   void Select(int row);

@@ -93,7 +93,7 @@ std::string ReferenceText(const AnalysisState& state) {
 
 // ---- the platform's dialogs -------------------------------------------------------------
 
-AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner) {
+AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner, Frontend& ui) {
   AnalysisDialogs d;
   d.openFiles = [owner](const std::string& initDir) {
     const std::string filter = DialogFilterForPlatform(kCalibrationFilter);
@@ -121,23 +121,8 @@ AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner) {
     }
     return files;
   };
-  d.saveFile = [owner](const FileDialogSettings& settings) {
-    const std::string filter = DialogFilterForPlatform(settings.filter);
-    std::vector<char> file(MAX_PATH * 4, '\0');
-    settings.fileName.copy(file.data(), file.size() - 1);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner();
-    ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = settings.initDir.empty() ? nullptr : settings.initDir.c_str();
-    ofn.lpstrTitle = settings.title.empty() ? nullptr : settings.title.c_str();
-    ofn.Flags = settings.flags;
-    if (!GetSaveFileNameA(&ofn)) return std::string();
-    return std::string(file.data());
-  };
+  // The save dialog is the one the commands ask through the front end.
+  d.saveFile = [&ui](const FileDialogSettings& settings) { return ui.AskFileName(settings); };
   d.message = [owner](const std::string& text, const std::string& title, MessageIcon icon) {
     MessageBoxA(owner(), text.c_str(), title.c_str(),
                 MB_OK | (icon == MessageIcon::Critical      ? MB_ICONHAND
@@ -212,7 +197,7 @@ AnalysisWindow::~AnalysisWindow() {
 
 bool AnalysisWindow::Create(const std::vector<std::string>& files) {
   if (!dialogs.openFiles || !dialogs.saveFile || !dialogs.message) {
-    AnalysisDialogs platform = PlatformAnalysisDialogs([this] { return hwnd(); });
+    AnalysisDialogs platform = PlatformAnalysisDialogs([this] { return hwnd(); }, app_.ui);
     if (!dialogs.openFiles) dialogs.openFiles = std::move(platform.openFiles);
     if (!dialogs.saveFile) dialogs.saveFile = std::move(platform.saveFile);
     if (!dialogs.message) dialogs.message = std::move(platform.message);
@@ -327,6 +312,23 @@ void AnalysisWindow::FillList() {
       item.pszText = text.data();
       SendMessageA(list_.hwnd(), c == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, r,
                    reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  // Each column as wide as its widest text or its header, with the list's margins.
+  constexpr int kHeaderMargin = 14;
+  for (std::size_t c = 0; c < kAnalysisColumns.size(); ++c) {
+    SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, c, rows.empty() ? LVSCW_AUTOSIZE_USEHEADER : LVSCW_AUTOSIZE);
+    char header[64] = {};
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = header;
+    column.cchTextMax = sizeof header;
+    SendMessageA(list_.hwnd(), LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column));
+    const LRESULT headerWidth =
+        SendMessageA(list_.hwnd(), LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(header)) +
+        kHeaderMargin;
+    if (SendMessageA(list_.hwnd(), LVM_GETCOLUMNWIDTH, c, 0) < headerWidth) {
+      SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, c, headerWidth);
     }
   }
   if (selected >= 0 && selected < static_cast<int>(rows.size())) Select(selected);
@@ -478,7 +480,41 @@ void AnalysisWindow::SavePicture() {
   }
 }
 
+namespace {
+
+// Writes the report, telling what went wrong.
+void WriteReport(const AnalysisDialogs& dialogs, const AnalysisActions& actions,
+                 const std::string& file, const std::string& programFolder,
+                 const std::string& pdf) {
+  try {
+    actions.report(file, programFolder, pdf);
+  } catch (const Error& e) {
+    dialogs.message(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Report",
+                    MessageIcon::Exclamation);
+  } catch (const std::exception& e) {
+    dialogs.message(e.what(), "Report", MessageIcon::Exclamation);
+  }
+}
+
+FileDialogSettings ReportDialog(const App& app, const std::string& file) {
+  std::string title = NameOf(file);
+  const auto dot = title.find_last_of('.');
+  if (dot != std::string::npos) title.resize(dot);
+  FileDialogSettings settings;
+  settings.filter = kReportFilter;
+  settings.fileName = title + " Report.pdf";
+  settings.initDir = app.ProgramFile(kCalibrationFolderName);
+  settings.flags = kSaveFlags;
+  settings.title = "Report";
+  return settings;
+}
+
+}  // namespace
+
 void AnalysisWindow::Report() {
+  // The file chosen in the list, or the reference.
+  int row = Selected();
+  if (row < 0 || row >= static_cast<int>(state_.files.size())) row = 0;
   if (state_.files.empty()) {
     Tell("Add calibration files to report on.", "Report", MessageIcon::Information);
     return;
@@ -487,15 +523,52 @@ void AnalysisWindow::Report() {
     Tell("Reports are not available in this program.", "Report", MessageIcon::Exclamation);
     return;
   }
-  const std::string target = AskSave(kReportFilter, "Calibration Report.pdf", "Report");
+  const std::string& file = state_.files[static_cast<std::size_t>(row)].path;
+  const std::string target = dialogs.saveFile(ReportDialog(app_, file));
   if (target.empty()) return;
+  WriteReport(dialogs, actions, file, app_.AppPath, target);
+}
+
+void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions) {
+  if (!actions.report) {
+    dialogs.message("Reports are not available in this program.", "Report",
+                    MessageIcon::Exclamation);
+    return;
+  }
+  const std::vector<std::string> files = dialogs.openFiles(app.ProgramFile(kCalibrationFolderName));
+  if (files.empty()) return;
+  const std::string target = dialogs.saveFile(ReportDialog(app, files.front()));
+  if (target.empty()) return;
+  WriteReport(dialogs, actions, files.front(), app.AppPath, target);
+}
+
+void AnalysisWindow::ExportGraphs() {
+  if (state_.files.empty()) {
+    Tell("Add the calibration files whose graphs to export.", "Export Graphs",
+         MessageIcon::Information);
+    return;
+  }
+  const std::string target = AskSave(kPictureFilter, "Analysis.png", "Export Graphs");
+  if (target.empty()) return;
+  const auto dot = target.find_last_of('.');
+  const auto slash = target.find_last_of("\\/");
+  const bool extension = dot != std::string::npos && (slash == std::string::npos || slash < dot);
+  const std::string power =
+      extension ? target.substr(0, dot) + " Power" + target.substr(dot) : target + " Power";
+  RECT client;
+  GetClientRect(graph_.hwnd(), &client);
   try {
-    actions.report(Paths(), app_.AppPath, target);
+    for (const bool p : {false, true}) {
+      AnalysisPlotOptions options;
+      options.power = p;
+      const PlotDescription plot =
+          DescribeAnalysisPlot(state_.files, state_.host ? &*state_.host : nullptr, options);
+      const Bitmap bitmap = RenderPlotBitmap(plot, client.right, client.bottom, ScreenDpi());
+      WritePng(p ? power : target, BitmapPixels(bitmap.get(), client.right, client.bottom));
+    }
   } catch (const Error& e) {
-    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Report",
+    Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Export Graphs",
          MessageIcon::Exclamation);
-  } catch (const std::exception& e) {
-    Tell(e.what(), "Report", MessageIcon::Exclamation);
   }
 }
 

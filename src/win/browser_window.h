@@ -65,6 +65,8 @@ class BrowserWindow : public CustomWindow {
 
   // Raised once the window has closed and the comment has been saved.
   std::function<void()> onClosed;
+  // Raised with the full path of a file double-clicked in the file list.
+  std::function<void(const std::string& path)> onAnalyse;
   // What the calibration files held, shared with the main window's status; the window's own
   // memory when not set. Set before Create.
   CompensationStatusCache* compensation = nullptr;

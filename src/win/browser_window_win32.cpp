@@ -485,6 +485,10 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (i >= 0 && static_cast<std::size_t>(i) < folderPaths_.size()) {
           OpenFolder(folderPaths_[static_cast<std::size_t>(i)]);
         }
+      } else if (id == BrowserControlId(BrowserControl::File1) && code == LBN_DBLCLK) {
+        const std::string name =
+            ListText(file1_.hwnd(), static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
+        if (!name.empty() && onAnalyse) onAnalyse(Join(folder_, name));
       } else if (id == BrowserControlId(BrowserControl::Drive1) && code == CBN_SELCHANGE) {
         ChooseDrive(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
       }

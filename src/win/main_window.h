@@ -41,6 +41,9 @@ enum MenuItem : int {
   MainFileClose,
   MainHelpManual,
   MainHelpAbout,
+  MainToolsAnalysis,
+  MainToolsExportGraphs,
+  MainToolsReport,
 };
 
 // The control id of a main window control (buttons send it with BN_CLICKED).
@@ -54,6 +57,10 @@ struct MainCommands {
   std::function<void()> remove;       // Delete005, File > Remove
   // ShowFRIXA: the main window is hidden first; the browser shows it again when it closes.
   std::function<void()> openBrowser;
+  // Tools > Analysis, Export Graphs and Calibration Report; empty ones do nothing.
+  std::function<void()> analysis;
+  std::function<void()> exportGraphs;
+  std::function<void()> calibrationReport;
 };
 
 // ShellExecuteA's arguments and result.

@@ -134,6 +134,11 @@ void MainWindow::CreateMenus() {
   AppendMenuA(help, MF_STRING, MainHelpAbout, "About");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "Help");
+  HMENU tools = CreatePopupMenu();
+  AppendMenuA(tools, MF_STRING, MainToolsAnalysis, "Analysis");
+  AppendMenuA(tools, MF_STRING, MainToolsExportGraphs, "Export Graphs");
+  AppendMenuA(tools, MF_STRING, MainToolsReport, "Calibration Report");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(tools), "Tools");
   SetMenu(hwnd(), bar);
 }
 
@@ -312,6 +317,9 @@ void MainWindow::RunCommand(int id) {
     case MainFileClose: ConfirmQuit(); return;
     case MainHelpManual: ShowManual(); return;
     case MainHelpAbout: ShowAbout(); return;
+    case MainToolsAnalysis: Run(commands_.analysis); return;
+    case MainToolsExportGraphs: Run(commands_.exportGraphs); return;
+    case MainToolsReport: Run(commands_.calibrationReport); return;
     default: break;
   }
   if (id == ControlId(MainControl::ShowFRIXA)) OpenBrowser();

@@ -4,12 +4,18 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "analysis/combine.h"
+#include "analysis/report.h"
 #include "app/command_line.h"
 #include "app/startup.h"
 #include "common/app.h"
 #include "platform/registry.h"
+#include "platform/short_date.h"
+#include "win/analysis_window.h"
 #include "win/browser_window.h"
 #include "win/double_click_settings.h"
 #include "win/main_window.h"
@@ -68,9 +74,42 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const NumberLocale locale = UserNumberLocale();
   std::unique_ptr<BrowserWindow> browser;
   MainCommands commands;
+  // The analysis window: one at a time, opened from Tools > Analysis or by a double click on
+  // a file in the browser (which adds the file to an open one).
+  std::unique_ptr<AnalysisWindow> analysis;
+  AnalysisActions analysisActions;
+  analysisActions.combine = [&app](const std::vector<std::string>& files, const std::string& to) {
+    CombineCalibrationFiles(app.ui, files, to,
+                            app.todayShortDate ? app.todayShortDate() : TodayShortDateText());
+  };
+  analysisActions.report = [](const std::string& file, const std::string& programFolder,
+                              const std::string& pdf) {
+    const std::optional<std::vector<LossCurveRow>> host = ReadHostCurve(programFolder);
+    WriteCalibrationReport(ReadAnalysedFile(file), host ? &*host : nullptr, pdf);
+  };
+  const auto openAnalysis = [&](const std::vector<std::string>& files) {
+    if (analysis && analysis->hwnd()) {
+      analysis->AddFiles(files);
+      SetForegroundWindow(analysis->hwnd());
+      return;
+    }
+    analysis = std::make_unique<AnalysisWindow>(fonts, art, app);
+    analysis->actions = analysisActions;
+    analysis->Create(files);
+  };
+  commands.analysis = [&] { openAnalysis({}); };
+  commands.exportGraphs = [&] {
+    if (!analysis || !analysis->hwnd()) openAnalysis({});
+    analysis->ExportGraphs();
+  };
+  commands.calibrationReport = [&] {
+    RunCalibrationReport(app, PlatformAnalysisDialogs([&main] { return main.hwnd(); }, app.ui),
+                         analysisActions);
+  };
   commands.openBrowser = [&] {
     browser = std::make_unique<BrowserWindow>(fonts, art);
     browser->onClosed = [&main] { main.Show(); };
+    browser->onAnalyse = [&](const std::string& path) { openAnalysis({path}); };
     browser->compensation = &main.compensationCache();
     if (!browser->Create(app.AppPath, locale.decimalSeparator)) main.Show();
   };

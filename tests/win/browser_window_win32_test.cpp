@@ -367,5 +367,19 @@ TEST_F(BrowserWindowTest, TheFileTheHostUsesIsMarkedAndSaysSoWithItsInformation)
             (std::vector<std::string>{"Another.Frixa", "Copy.Frixa", "Rig.Frixa"}));
 }
 
+TEST_F(BrowserWindowTest, DoubleClickOnAFileOpensItInTheAnalysis) {
+  Open();
+  std::vector<std::string> analysed;
+  browser_->onAnalyse = [&](const std::string& path) { analysed.push_back(path); };
+  Select("Rig.Frixa");
+  HWND list = Hwnd(BC::File1);
+  SendMessageA(browser_->hwnd(), WM_COMMAND, MAKEWPARAM(BrowserControlId(BC::File1), LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(list));
+  Pump();
+  ASSERT_EQ(analysed.size(), 1u);
+  EXPECT_EQ(std::filesystem::path(analysed[0]), std::filesystem::path(p_.CalFile("Rig.Frixa")));
+  EXPECT_EQ(Text(Hwnd(BC::MOIApplied)), "01.2500000 Kg/M^2");  // the single click's display stays
+}
+
 }  // namespace
 }  // namespace frixa::win

@@ -67,6 +67,9 @@ class MainWindowTest : public ::testing::Test {
     commands_.apply = [this] { ++applies_; };
     commands_.remove = [this] { ++removes_; };
     commands_.openBrowser = [this] { ++browsers_; };
+    commands_.analysis = [this] { tools_ += "analysis "; };
+    commands_.exportGraphs = [this] { tools_ += "export "; };
+    commands_.calibrationReport = [this] { tools_ += "report "; };
     ASSERT_TRUE(main_.Create(app_, commands_));
     main_.onUnloaded = [this] { ++unloads_; };
   }
@@ -106,6 +109,7 @@ class MainWindowTest : public ::testing::Test {
   testing::FakeRegistry registry_;
   MainCommands commands_;
   int creates_ = 0, applies_ = 0, removes_ = 0, browsers_ = 0, unloads_ = 0;
+  std::string tools_;
 };
 
 // ---- what the window looks like ---------------------------------------------------------------
@@ -161,19 +165,25 @@ TEST_F(MainWindowTest, TorqueGraphLiesOverTheFootOfThePowerGraph) {
 TEST_F(MainWindowTest, MenusCarryTheirCaptionsInOrderAllEnabled) {
   HMENU bar = GetMenu(main_.hwnd());
   ASSERT_NE(bar, nullptr);
-  ASSERT_EQ(GetMenuItemCount(bar), 2);
+  ASSERT_EQ(GetMenuItemCount(bar), 3);
   char text[64];
   GetMenuStringA(bar, 0, text, sizeof text, MF_BYPOSITION);
   EXPECT_STREQ(text, "File");
   GetMenuStringA(bar, 1, text, sizeof text, MF_BYPOSITION);
   EXPECT_STREQ(text, "Help");
+  GetMenuStringA(bar, 2, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "Tools");
   const std::vector<std::pair<int, std::string>> file = {
       {Mainfileapply, "Apply"}, {MainFileRemove, "Remove"}, {mainFileCreate, "Process"},
       {MainFileClose, "Close"}};
   const std::vector<std::pair<int, std::string>> help = {{MainHelpManual, "Open Manual"},
                                                          {MainHelpAbout, "About"}};
+  const std::vector<std::pair<int, std::string>> tools = {
+      {MainToolsAnalysis, "Analysis"}, {MainToolsExportGraphs, "Export Graphs"},
+      {MainToolsReport, "Calibration Report"}};
   for (const auto& [menu, items] :
-       {std::pair{GetSubMenu(bar, 0), file}, std::pair{GetSubMenu(bar, 1), help}}) {
+       {std::pair{GetSubMenu(bar, 0), file}, std::pair{GetSubMenu(bar, 1), help},
+        std::pair{GetSubMenu(bar, 2), tools}}) {
     ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(items.size()));
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
       GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
@@ -432,6 +442,10 @@ TEST_F(MainWindowTest, ButtonsAndMenuItemsRunTheSameCommands) {
   Click(MainControl::Go);
   Menu(mainFileCreate);
   Click(MainControl::ShowFRIXA);
+  Menu(MainToolsReport);
+  Menu(MainToolsAnalysis);
+  Menu(MainToolsExportGraphs);
+  EXPECT_EQ(tools_, "report analysis export ");
   EXPECT_EQ(applies_, 2);
   EXPECT_EQ(removes_, 2);
   EXPECT_EQ(creates_, 2);
