@@ -488,7 +488,7 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       } else if (id == BrowserControlId(BrowserControl::File1) && code == LBN_DBLCLK) {
         const std::string name =
             ListText(file1_.hwnd(), static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
-        if (!name.empty() && onAnalyse) onAnalyse(Join(folder_, name));
+        if (!name.empty() && onAnalyse) onAnalyse(JoinPath(folder_, name));
       } else if (id == BrowserControlId(BrowserControl::Drive1) && code == CBN_SELCHANGE) {
         ChooseDrive(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
       }
