@@ -84,22 +84,12 @@ class DirectAverages {
       if (rpm.IsNull()) return;
       const double offset = rpm.AsDouble() - static_cast<double>(first_);
       if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
-      Sums& s = sums_[static_cast<std::size_t>(offset)];
-      const RowNumber& kw = values[1];
-      const RowNumber& nm = values[2];
-      if (!kw.IsNull()) {
-        s.kw += kw.AsDouble();
-        ++s.kwCount;
-      }
-      if (!nm.IsNull()) {
-        s.nm += nm.AsDouble();
-        ++s.nmCount;
-      }
+      sums_[static_cast<std::size_t>(offset)].Add(values[1], values[2]);
     });
   }
 
   Means At(std::int64_t rpm) const {
-    const Sums& s = sums_[static_cast<std::size_t>(rpm - first_)];
+    const LossSums& s = sums_[static_cast<std::size_t>(rpm - first_)];
     Means m;
     if (s.kwCount > 0) m.kw = FieldValue::Double(s.kw / static_cast<double>(s.kwCount));
     if (s.nmCount > 0) m.nm = FieldValue::Double(s.nm / static_cast<double>(s.nmCount));
@@ -107,14 +97,8 @@ class DirectAverages {
   }
 
  private:
-  struct Sums {
-    double kw = 0;
-    double nm = 0;
-    long kwCount = 0;
-    long nmCount = 0;
-  };
   std::int64_t first_;
-  std::vector<Sums> sums_;
+  std::vector<LossSums> sums_;
 };
 
 Means StatementAverages(RecordSet& RD, std::int64_t rpm) {
@@ -191,6 +175,17 @@ void AppendLoss(RecordSet& LD, std::int64_t rpm, const FieldValue& kw, const Fie
 
 }  // namespace
 
+void LossSums::Add(const RowNumber& kwValue, const RowNumber& nmValue) {
+  if (!kwValue.IsNull()) {
+    kw += kwValue.AsDouble();
+    ++kwCount;
+  }
+  if (!nmValue.IsNull()) {
+    nm += nmValue.AsDouble();
+    ++nmCount;
+  }
+}
+
 SettledRpms::SettledRpms(std::int64_t first, std::int64_t count, std::span<const long> starts)
     : low_(first - 1),
       reached_(static_cast<std::size_t>(count > 0 ? count + 1 : 0), false),
@@ -209,16 +204,7 @@ void SettledRpms::Note(std::span<const RowNumber> values) {
   if (offset < 0 || offset >= static_cast<double>(reached_.size())) return;
   const auto at = static_cast<std::size_t>(offset);
   reached_[at] = true;
-  if (sums_.empty()) return;
-  Sums& s = sums_[at];
-  if (!values[1].IsNull()) {
-    s.kw += values[1].AsDouble();
-    ++s.kwCount;
-  }
-  if (!values[2].IsNull()) {
-    s.nm += values[2].AsDouble();
-    ++s.nmCount;
-  }
+  if (!sums_.empty()) sums_[at].Add(values[1], values[2]);
 }
 
 bool SettledRpms::Reached(std::int64_t rpm) const {
@@ -227,7 +213,7 @@ bool SettledRpms::Reached(std::int64_t rpm) const {
 
 bool SettledRpms::SettledMeans(std::int64_t rpm, FieldValue& kw, FieldValue& nm) const {
   if (sums_.empty() || !any_) return false;
-  const Sums& s = sums_[static_cast<std::size_t>(rpm - low_)];
+  const LossSums& s = sums_[static_cast<std::size_t>(rpm - low_)];
   if (s.kwCount > 0) kw = FieldValue::Single(static_cast<float>(s.kw / static_cast<double>(s.kwCount)));
   if (s.nmCount > 0) nm = FieldValue::Single(static_cast<float>(s.nm / static_cast<double>(s.nmCount)));
   return true;

@@ -34,6 +34,15 @@ inline constexpr long kFirstSettledRawRow = kFirstSettledRevolution - 2;
 // from; Create reports it as a run without data.
 struct NoRunData {};
 
+// The sums and counts of one RPM's non-null KWloss and NMLoss values, in double.
+struct LossSums {
+  double kw = 0;
+  double nm = 0;
+  long kwCount = 0;
+  long nmCount = 0;
+  void Add(const RowNumber& kwValue, const RowNumber& nmValue);
+};
+
 // The whole RPMs of [first - 1, last] that at least one settled revolution reached, noted row
 // by row from RawData in stored order (row i of a rundown holds its revolution i + 2). A run
 // without any settled revolution counts every RPM, so that its points are all kept. RawData
@@ -52,15 +61,9 @@ class SettledRpms {
   bool SettledMeans(std::int64_t rpm, FieldValue& kw, FieldValue& nm) const;
 
  private:
-  struct Sums {
-    double kw = 0;
-    double nm = 0;
-    long kwCount = 0;
-    long nmCount = 0;
-  };
   std::int64_t low_ = 0;
   std::vector<bool> reached_;
-  std::vector<Sums> sums_;  // with several rundowns only
+  std::vector<LossSums> sums_;  // with several rundowns only
   std::vector<long> starts_;
   std::size_t nextStart_ = 0;
   long row_ = 0;
