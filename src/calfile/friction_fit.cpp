@@ -31,28 +31,49 @@ std::vector<GraphPoint> FrictionFit::Line(double low, double high, int points, b
 }
 
 void FrictionFitter::Add(double rpm, double torque) {
-  const double w = OmegaOfRpm(rpm);
+  if (group_.count > 0 && rpm == group_.rpm) {
+    const double d = torque - group_.first;
+    group_.sum += d;
+    group_.squares += d * d;
+    ++group_.count;
+    return;
+  }
+  if (group_.count > 0) AddGroup(group_);
+  group_ = Group{rpm, torque, 0, 0, 1};
+}
+
+void FrictionFitter::AddGroup(const Group& g) {
+  const double w = OmegaOfRpm(g.rpm);
   if (scale_ == 0) scale_ = w != 0 ? std::fabs(w) : 1.0;
   const double u = w / scale_;
 
   if (rows_ == 0) {
-    low_ = high_ = rpm;
+    low_ = high_ = g.rpm;
   } else {
-    low_ = std::min(low_, rpm);
-    high_ = std::max(high_, rpm);
+    low_ = std::min(low_, g.rpm);
+    high_ = std::max(high_, g.rpm);
   }
   if (distinctCount_ < 3 &&
-      std::find(distinct_, distinct_ + distinctCount_, rpm) == distinct_ + distinctCount_) {
-    distinct_[distinctCount_++] = rpm;
+      std::find(distinct_, distinct_ + distinctCount_, g.rpm) == distinct_ + distinctCount_) {
+    distinct_[distinctCount_++] = g.rpm;
   }
-  ++rows_;
-  const double delta = torque - mean_;
-  mean_ += delta / static_cast<double>(rows_);
-  m2_ += delta * (torque - mean_);
+  const double n = static_cast<double>(g.count);
+  const double groupMean = g.first + g.sum / n;
+  const double within = std::max(0.0, g.squares - g.sum * g.sum / n);
+  // The group joins the running mean and spread of all torques (pairwise update).
+  const double total = static_cast<double>(rows_) + n;
+  const double delta = groupMean - mean_;
+  mean_ += delta * n / total;
+  m2_ += within + delta * delta * static_cast<double>(rows_) * n / total;
+  rows_ += g.count;
+  // What the group's samples leave about their own mean no model can fit.
+  rss_ += within;
 
-  // Rotate the new row [1, u, u^2 | y] into R and Q^T y; what is left of y is its residual.
-  double x[3] = {1.0, u, u * u};
-  double y = torque;
+  // Rotate the weighted row sqrt(n) [1, u, u^2 | mean] into R and Q^T y; what is left of y is
+  // its residual.
+  const double weight = std::sqrt(n);
+  double x[3] = {weight, weight * u, weight * u * u};
+  double y = weight * groupMean;
   for (int i = 0; i < 3; ++i) {
     if (x[i] == 0) continue;
     if (r_[i][i] == 0) {
@@ -77,6 +98,12 @@ void FrictionFitter::Add(double rpm, double torque) {
 }
 
 FrictionFit FrictionFitter::Fit() const {
+  if (group_.count > 0) {
+    FrictionFitter all = *this;
+    all.AddGroup(all.group_);
+    all.group_ = Group{};
+    return all.Fit();
+  }
   FrictionFit fit;
   fit.rows = rows_;
   fit.rpmLow = low_;

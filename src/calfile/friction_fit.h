@@ -53,23 +53,37 @@ struct FrictionFit {
   std::vector<GraphPoint> Line(double low, double high, int points, bool power) const;
 };
 
-// Accumulates samples (RPM, torque loss) one at a time and fits the model to them.
+// Accumulates samples (RPM, torque loss) one at a time and fits the model to them. Samples in
+// a row at one RPM (a rundown gives hundreds at each RPM it passes) are gathered first and
+// enter the least-squares fit as their mean with their count as weight, which gives the same
+// fit as the samples one by one at a fraction of the cost.
 class FrictionFitter {
  public:
   // `omegaScale` (rad/s) scales the columns; 0 takes the first sample's speed.
   explicit FrictionFitter(double omegaScale = 0) : scale_(omegaScale) {}
 
   void Add(double rpm, double torque);
-  long Rows() const { return rows_; }
+  long Rows() const { return rows_ + group_.count; }
   FrictionFit Fit() const;
 
  private:
+  // Samples at one RPM, as sums of their differences from the first of them.
+  struct Group {
+    double rpm = 0;
+    double first = 0;
+    double sum = 0;
+    double squares = 0;
+    long count = 0;
+  };
+  void AddGroup(const Group& g);
+
   double scale_;
+  Group group_;
   double r_[3][3] = {};  // upper triangle of R
   double z_[3] = {};     // Q^T y
   double rss_ = 0;       // residual sum of squares
-  long rows_ = 0;
-  double mean_ = 0;  // running mean and sum of squared deviations of the torques
+  long rows_ = 0;        // samples of the groups added
+  double mean_ = 0;  // mean and sum of squared deviations of the added groups' torques
   double m2_ = 0;
   double low_ = 0;
   double high_ = 0;

@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "calfile/processing_phases.h"
 #include "calfile/smoothed_file.h"
@@ -54,6 +57,78 @@ TEST(FrictionFit, AnExactQuadraticComesBackToOneInABillion) {
     const double w = OmegaOfRpm(k.low + 10.0);
     EXPECT_LT(Relative(fit.PowerAt(k.low + 10.0), (k.a + k.b * w + k.c * w * w) * w / 1000), 1e-9);
   }
+}
+
+// Noisy samples in runs at one RPM, as a rundown gives them, with some RPMs met again later:
+// the fit, its R^2 and its residual RMS agree with a plain least-squares solution of the normal
+// equations in long double over every sample.
+TEST(FrictionFit, RunsOfSamplesAtOneRpmFitAsTheSamplesOneByOne) {
+  std::uint64_t state = 12345;
+  const auto noise = [&] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5;
+  };
+  std::vector<std::pair<double, double>> samples;
+  FrictionFitter fitter;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int r = 2000 - pass * 700; r >= 300; r -= 1 + pass) {
+      const int repeats = 1 + (r % 7) * (pass + 1);
+      for (int i = 0; i < repeats; ++i) {
+        const double w = OmegaOfRpm(r + 0.5);
+        const double y = 1.2 + 0.01 * w + 0.00003 * w * w + 0.05 * noise();
+        samples.emplace_back(r + 0.5, y);
+        fitter.Add(r + 0.5, y);
+      }
+    }
+  }
+  // Normal equations in omega, solved by Cramer's rule.
+  long double s[5] = {}, t[3] = {}, yy = 0, ysum = 0;
+  for (const auto& [rpm, y] : samples) {
+    const long double w = OmegaOfRpm(rpm);
+    long double p = 1;
+    for (int k = 0; k < 5; ++k, p *= w) {
+      s[k] += p;
+      if (k < 3) t[k] += p * y;
+    }
+    yy += static_cast<long double>(y) * y;
+    ysum += y;
+  }
+  const auto det = [](long double m[3][3]) {
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  };
+  long double coef[3];
+  for (int k = 0; k < 3; ++k) {
+    long double m[3][3];
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) m[i][j] = j == k ? t[i] : s[i + j];
+    }
+    long double base[3][3];
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) base[i][j] = s[i + j];
+    }
+    coef[k] = det(m) / det(base);
+  }
+  const long double n = static_cast<long double>(samples.size());
+  const long double rss = yy - (coef[0] * t[0] + coef[1] * t[1] + coef[2] * t[2]);
+  const long double m2 = yy - ysum * ysum / n;
+
+  const FrictionFit fit = fitter.Fit();
+  ASSERT_TRUE(fit.fitted) << fit.problem;
+  EXPECT_EQ(fit.rows, static_cast<long>(samples.size()));
+  EXPECT_EQ(fitter.Rows(), fit.rows);
+  EXPECT_LT(Relative(fit.a, static_cast<double>(coef[0])), 1e-7);
+  EXPECT_LT(Relative(fit.b, static_cast<double>(coef[1])), 1e-7);
+  EXPECT_LT(Relative(fit.c, static_cast<double>(coef[2])), 1e-7);
+  EXPECT_LT(Relative(fit.rms, static_cast<double>(std::sqrt(rss / n))), 1e-6);
+  EXPECT_LT(std::fabs(fit.r2 - static_cast<double>(1 - rss / m2)), 1e-9);
+  EXPECT_EQ(fit.rpmLow, 300.5);
+  EXPECT_EQ(fit.rpmHigh, 2000.5);
+  // The fit does not end the gathering: samples added after it count too.
+  fitter.Add(2500.5, 40.0);
+  EXPECT_EQ(fitter.Fit().rows, fit.rows + 1);
+  EXPECT_EQ(fitter.Fit().rpmHigh, 2500.5);
 }
 
 TEST(FrictionFit, TooFewRowsOrRpmsGiveAMessage) {
