@@ -2,7 +2,9 @@
 #include "calfile/physics_processor.h"
 
 #include <cmath>
+#include <exception>
 #include <string>
+#include <vector>
 
 #include "common/error.h"
 #include "common/number_text.h"
@@ -11,8 +13,36 @@
 
 namespace frixa {
 
+namespace {
+
+// RawData rows gathered so that they are appended a block at a time.
+class RawRows {
+ public:
+  explicit RawRows(RecordSet& RD) : RD_(RD) { rows_.reserve(kRows * kWidth); }
+  void Add(float rpm, float kw, float nm) {
+    rows_.insert(rows_.end(), {RowNumber::Single(rpm), RowNumber::Single(kw), RowNumber::Single(nm)});
+    if (rows_.size() == kRows * kWidth) Store();
+  }
+  // Appends what is gathered (a row that fails raises with the rows before it stored).
+  void Store() {
+    std::vector<RowNumber> rows;
+    rows.swap(rows_);
+    rows_.reserve(kRows * kWidth);
+    if (!rows.empty()) RD_.AppendRows(rows, kWidth);
+  }
+
+ private:
+  static constexpr std::size_t kRows = 256;
+  static constexpr std::size_t kWidth = 3;
+  RecordSet& RD_;
+  std::vector<RowNumber> rows_;
+};
+
+}  // namespace
+
 void ProcessRunData(App& app, RecordSet& RD) {
   Frontend& ui = app.ui;
+  RawRows raw(RD);
   try {
     ui.SetProcessCaption("Raw Data Processing");
     ui.DoEvents();
@@ -28,8 +58,7 @@ void ProcessRunData(App& app, RecordSet& RD) {
     const auto perRevolution = [&](double, std::int32_t n, const RevolutionResults& r) {
       if (n <= 1) return;  // the first two revolutions only prime the calculator
       const float whole = std::floor(r.rpm);
-      RD.AppendRow({RowNumber::Single(whole), RowNumber::Single(std::fabs(r.power)),
-                    RowNumber::Single(std::fabs(r.torque))});
+      raw.Add(whole, std::fabs(r.power), std::fabs(r.torque));
       // The text changes only with the value: formatted only then.
       if (!hasShown || whole != shownValue) {
         std::string digits = PlainWholeNumberText(whole);
@@ -43,9 +72,22 @@ void ProcessRunData(App& app, RecordSet& RD) {
       ui.RefreshRpm();
     };
     RunPass(app, WindowPrecision::Double, header, perRevolution);
+    raw.Store();
   } catch (...) {
-    ui.ShowMessage(ErrorOccurredText(CurrentError().number(), " processing the Run data"),
-                   "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
+    // The rows of the revolutions before the failure are stored as they would have been one
+    // at a time; when one of them fails, that is the failure to report, as it came first.
+    std::exception_ptr failure = std::current_exception();
+    try {
+      raw.Store();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    try {
+      std::rethrow_exception(failure);
+    } catch (...) {
+      ui.ShowMessage(ErrorOccurredText(CurrentError().number(), " processing the Run data"),
+                     "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 // DataPageView: bounds-checked access to the slot table and the rows of a data page.
 #include "jet/data_page.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -105,6 +106,26 @@ std::uint16_t AddRow(MutableByteSpan page, ByteSpan row, std::uint16_t flags) {
   StoreU16(page, kSlotCountOffset, static_cast<std::uint16_t>(slot + 1));
   StoreFreeSpace(page);
   return slot;
+}
+
+std::size_t RowsThatFit(ByteSpan page, std::size_t rowSize, std::size_t count) {
+  const std::size_t slots = SlotCountOf(page);
+  const std::size_t free = FreeBytes(page);
+  const std::size_t bySlots = slots < kMaxRowsPerPage ? kMaxRowsPerPage - slots : 0;
+  const std::size_t byBytes = free / (rowSize + kSlotSize);
+  return std::min({count, bySlots, byBytes});
+}
+
+void AddRows(MutableByteSpan page, const std::uint8_t* rows, std::size_t rowSize, std::size_t count) {
+  const std::size_t first = SlotCountOf(page);
+  std::size_t lowest = LowestRow(page);
+  for (std::size_t i = 0; i < count; ++i) {
+    lowest -= rowSize;
+    if (rowSize > 0) std::memcpy(page.data() + lowest, rows + i * rowSize, rowSize);
+    StoreU16(page, kSlotTableOffset + (first + i) * kSlotSize, static_cast<std::uint16_t>(lowest));
+  }
+  StoreU16(page, kSlotCountOffset, static_cast<std::uint16_t>(first + count));
+  StoreFreeSpace(page);
 }
 
 bool ReplaceRow(MutableByteSpan page, std::size_t slot, ByteSpan row, std::uint16_t flags) {

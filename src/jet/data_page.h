@@ -54,6 +54,11 @@ std::size_t FreeBytes(ByteSpan page);
 bool RoomForRow(ByteSpan page, std::size_t rowSize);
 // Adds `row` as a new last slot with `flags`; returns its slot. The caller checks RoomForRow.
 std::uint16_t AddRow(MutableByteSpan page, ByteSpan row, std::uint16_t flags);
+// How many of `count` rows of `rowSize` bytes each fit as new slots, one after another.
+std::size_t RowsThatFit(ByteSpan page, std::size_t rowSize, std::size_t count);
+// Adds `count` rows of `rowSize` bytes each, stored one after another in `rows`, as new last
+// slots without flags: the page AddRow leaves for each in turn. The caller checks RowsThatFit.
+void AddRows(MutableByteSpan page, const std::uint8_t* rows, std::size_t rowSize, std::size_t count);
 // Gives `slot` the bytes `row` (any length, 0 included) and the flags `flags`; the rows of the
 // later slots move to make or give back the room. Returns false, leaving the page as it was,
 // when the page has no room for the longer row.

@@ -1,6 +1,7 @@
 // TableScan: the stored-order walk over a table's pages and slots.
 #include "jet/table_scan.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -138,6 +139,45 @@ FixedNumber TableScan::ReadFixedNumber(std::size_t column) const {
   const std::size_t start = row_format::kFixedAreaOffset + col.fixedOffset;
   if (start > maskStart || size > maskStart - start) return FromSplit(column);  // raises
   return LoadFixedNumber(col.Type(), row_.data() + start);
+}
+
+void TableScan::ReadFixedNumbers(std::span<FixedNumber> out) const {
+  const std::size_t columns = def_->columns.size();
+  if (out.size() != columns) throw std::invalid_argument("TableScan: one number per column");
+  if (layout_.empty() && columns > 0) {
+    for (std::size_t c = 0; c < columns; ++c) {
+      const ColumnDef& col = def_->columns[c];
+      if (!col.IsFixed() || !IsFixedNumberType(col.Type())) {
+        throw std::invalid_argument("TableScan: a typed read of a column that is no fixed-size number");
+      }
+      layout_.push_back({col.Type(), row_format::kFixedAreaOffset + col.fixedOffset,
+                         FixedSizeOf(col.Type()), col.number});
+      layoutColumns_ = std::max<std::size_t>(layoutColumns_, col.number + 1u);
+    }
+  }
+  const std::size_t length = row_.size();
+  if (def_->varColumnCount == 0 && length > 0) {
+    const std::size_t rowColumns = row_[row_format::kColumnCountOffset];
+    const std::size_t maskSize = row_format::NullMaskSize(rowColumns);
+    if (rowColumns >= layoutColumns_ && 1 + maskSize <= length) {
+      const std::size_t maskStart = length - maskSize;
+      bool inside = true;
+      for (const FixedLayout& l : layout_) inside = inside && l.start <= maskStart && l.size <= maskStart - l.start;
+      if (inside) {
+        const std::uint8_t* mask = row_.data() + maskStart;
+        for (std::size_t c = 0; c < columns; ++c) {
+          const FixedLayout& l = layout_[c];
+          out[c] = ((mask[l.number / 8] >> (l.number % 8)) & 1u) == 0
+                       ? FixedNumber{}
+                       : LoadFixedNumber(l.type, row_.data() + l.start);
+        }
+        return;
+      }
+    }
+  }
+  // Variable columns, a damaged row or one written before a column existed: column by column,
+  // which raises what the row's damage calls for.
+  for (std::size_t c = 0; c < columns; ++c) out[c] = ReadFixedNumber(c);
 }
 
 }  // namespace frixa::jet

@@ -71,8 +71,18 @@ class TableScan {
   // The typed read of a column of a fixed-size number type (IsFixedNumberType), straight from
   // the row's bytes: the same value as ReadValue, with the same checks of the row's layout.
   FixedNumber ReadFixedNumber(std::size_t column) const;
+  // Every column of the current row at once, for a table whose columns are all fixed-size
+  // numbers: out[c] is ReadFixedNumber(c). The row layout is worked out once per scan.
+  void ReadFixedNumbers(std::span<FixedNumber> out) const;
 
  private:
+  // Where each column of an all-fixed table without variable columns lies in its rows.
+  struct FixedLayout {
+    ColumnType type{};
+    std::size_t start = 0;  // in the row
+    std::size_t size = 0;
+    std::size_t number = 0;  // the column's number, its bit in the null mask
+  };
   bool Advance();
   bool EnterPage();
   void LoadRow(const DataPageView& page, std::uint16_t slot);
@@ -89,6 +99,8 @@ class TableScan {
   ByteSpan row_;
   mutable std::vector<FieldBytes> fields_;
   mutable bool split_ = false;  // fields_ holds the current row's fields
+  mutable std::vector<FixedLayout> layout_;  // filled at the first ReadFixedNumbers
+  mutable std::size_t layoutColumns_ = 0;    // the row column count every column lies within
 };
 
 }  // namespace frixa::jet

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <utility>
 
 #include "jet/data_page.h"
@@ -419,15 +420,10 @@ RowLocation Writer::Append(PageNumber table, std::span<const Value> values) {
 
 bool Writer::TakesFixedRows(PageNumber table) { return State(table).fixedRows; }
 
-RowLocation Writer::AppendFixed(PageNumber table, std::span<const FixedNumber> values) {
-  Guard();
-  TableState& t = State(table);
+void Writer::EncodeFixed(const TableState& t, std::span<const FixedNumber> values, std::uint8_t* out) const {
   const auto& columns = t.def.columns;
-  if (!t.fixedRows || values.size() != columns.size()) {
-    throw std::invalid_argument("Writer: AppendFixed needs one number per column of a table of fixed numbers");
-  }
-  row_.assign(t.emptyRow.begin(), t.emptyRow.end());
-  const std::size_t mask = row_.size() - row_format::NullMaskSize(t.def.maxColumns);
+  std::memcpy(out, t.emptyRow.data(), t.emptyRow.size());
+  const std::size_t mask = t.emptyRow.size() - row_format::NullMaskSize(t.def.maxColumns);
   for (std::size_t c = 0; c < columns.size(); ++c) {
     const ColumnDef& col = columns[c];
     const FixedNumber& v = values[c];
@@ -438,9 +434,19 @@ RowLocation Writer::AppendFixed(PageNumber table, std::span<const FixedNumber> v
     if (col.Type() == ColumnType::kByte && (v.whole < 0 || v.whole > 255)) RaiseJetError(errnum::kJetNumericOverflow);
     if (col.Type() == ColumnType::kInteger && (v.whole < -32768 || v.whole > 32767)) RaiseJetError(errnum::kJetNumericOverflow);
     if (col.Type() == ColumnType::kLong && (v.whole < -2147483648LL || v.whole > 2147483647LL)) RaiseJetError(errnum::kJetNumericOverflow);
-    StoreFixedNumber(col.Type(), v, row_.data() + row_format::kFixedAreaOffset + col.fixedOffset);
-    row_[mask + col.number / 8] = static_cast<std::uint8_t>(row_[mask + col.number / 8] | (1u << (col.number % 8)));
+    StoreFixedNumber(col.Type(), v, out + row_format::kFixedAreaOffset + col.fixedOffset);
+    out[mask + col.number / 8] = static_cast<std::uint8_t>(out[mask + col.number / 8] | (1u << (col.number % 8)));
   }
+}
+
+RowLocation Writer::AppendFixed(PageNumber table, std::span<const FixedNumber> values) {
+  Guard();
+  TableState& t = State(table);
+  if (!t.fixedRows || values.size() != t.def.columns.size()) {
+    throw std::invalid_argument("Writer: AppendFixed needs one number per column of a table of fixed numbers");
+  }
+  row_.resize(t.emptyRow.size());
+  EncodeFixed(t, values, row_.data());
   return NameCorruption(path_, [&] {
     return Change([&] {
       const RowLocation at = Place(t, row_, 0);
@@ -448,6 +454,52 @@ RowLocation Writer::AppendFixed(PageNumber table, std::span<const FixedNumber> v
       return at;
     });
   });
+}
+
+void Writer::AppendFixedRows(PageNumber table, std::span<const FixedNumber> values) {
+  Guard();
+  TableState& t = State(table);
+  const std::size_t columns = t.def.columns.size();
+  if (!t.fixedRows || columns == 0 || values.size() % columns != 0) {
+    throw std::invalid_argument("Writer: AppendFixedRows needs one number per column of a table of fixed numbers");
+  }
+  const std::size_t rows = values.size() / columns;
+  if (mode_ != WriteMode::kWriteBehind) {
+    for (std::size_t r = 0; r < rows; ++r) AppendFixed(table, values.subspan(r * columns, columns));
+    return;
+  }
+  // Every row is encoded and checked first; the rows before one that fails are placed, then
+  // its error is raised, as row by row.
+  const std::size_t size = t.emptyRow.size();
+  batch_.resize(rows * size);
+  std::size_t good = 0;
+  std::exception_ptr failure;
+  try {
+    for (; good < rows; ++good) EncodeFixed(t, values.subspan(good * columns, columns), batch_.data() + good * size);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  if (good > 0) {
+    NameCorruption(path_, [&] {
+      Change([&] {
+        // Page by page: as many rows as the page being filled takes, then a new page.
+        for (std::size_t r = 0; r < good;) {
+          std::size_t fit = t.lastPage == 0 ? 0 : data_page::RowsThatFit(file_.Page(t.lastPage).Bytes(), size, good - r);
+          if (fit == 0) {
+            t.lastPage = NewDataPage(t);
+            fit = data_page::RowsThatFit(file_.Page(t.lastPage).Bytes(), size, good - r);
+            if (fit == 0) RaiseJetError(errnum::kJetRecordTooLarge);
+          }
+          const std::size_t before = data_page::FreeBytes(file_.Page(t.lastPage).Bytes());
+          data_page::AddRows(Edit(t.lastPage), batch_.data() + r * size, size, fit);
+          FreeChanged(t, t.lastPage, before);
+          r += fit;
+        }
+        AddToRowCount(t, static_cast<int>(good));
+      });
+    });
+  }
+  if (failure) std::rethrow_exception(failure);
 }
 
 void Writer::Update(PageNumber table, RowLocation row, std::span<const Value> values) {

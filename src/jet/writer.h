@@ -78,6 +78,11 @@ class Writer {
   bool TakesFixedRows(PageNumber table);
   // `values`: one per column, in column-number order; the table must take fixed rows.
   RowLocation AppendFixed(PageNumber table, std::span<const FixedNumber> values);
+  // Rows of such a table in turn, `values` holding one number per column for each: what
+  // AppendFixed does for each row, with the same bytes, checks and errors. A row that fails
+  // its checks raises with the rows before it stored. Under write-behind the rows are placed
+  // in one change; otherwise each is saved as AppendFixed saves it.
+  void AppendFixedRows(PageNumber table, std::span<const FixedNumber> values);
   // `row` is the location a scan reports for the row (TableScan::Location).
   void Update(PageNumber table, RowLocation row, std::span<const Value> values);
   void Delete(PageNumber table, RowLocation row);
@@ -112,6 +117,8 @@ class Writer {
 
   TableState& State(PageNumber table);
   TableState LoadState(PageNumber table);
+  // Encodes the numbers of one fixed row for `t` into `out`, checking every rule.
+  void EncodeFixed(const TableState& t, std::span<const FixedNumber> values, std::uint8_t* out) const;
   // Encodes `values` for `t` into row_, checking every rule.
   void Encode(TableState& t, std::span<const Value> values, bool wholeRow);
   void CheckColumnValue(const TableState& t, std::size_t c, const Value& v, bool wholeRow);
@@ -168,6 +175,7 @@ class Writer {
 
   std::vector<TableState> tables_;
   std::vector<std::uint8_t> row_;
+  std::vector<std::uint8_t> batch_;  // the encoded rows of AppendFixedRows
   std::vector<FieldBytes> fields_;
   std::vector<std::array<std::uint8_t, 16>> scratch_;
 };

@@ -1,9 +1,12 @@
 // RecordSet: statements run over the Jet reader, results held in memory.
 #include "recordset/record_set.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <stdexcept>
 
 #include "common/error.h"
 #include "jet/database.h"
@@ -280,6 +283,8 @@ struct RecordSet::NumberScan::State {
   Resolved cols;
   std::optional<jet::TableScan> scan;
   std::vector<std::uint8_t> fixed;  // per column: read typed
+  bool allFixed = false;            // every column read typed, all at once
+  mutable std::vector<jet::FixedNumber> numbers;
 };
 
 RecordSet::NumberScan::NumberScan(RecordSet& owner) : state_(std::make_unique<State>()) {
@@ -295,6 +300,8 @@ RecordSet::NumberScan::NumberScan(RecordSet& owner) : state_(std::make_unique<St
     s.scan.emplace(db.Scan(s.def));
     const bool bulk = CurrentRowPath() == RowPath::kBulk;
     for (const auto& col : s.def.columns) s.fixed.push_back(bulk && IsFixedNumberColumn(col) ? 1 : 0);
+    s.allFixed = !s.fixed.empty() && std::all_of(s.fixed.begin(), s.fixed.end(), [](std::uint8_t f) { return f != 0; });
+    s.numbers.resize(s.def.columns.size());
   });
 }
 
@@ -326,6 +333,19 @@ RowNumber RecordSet::NumberScan::Field(int position) const {
   });
 }
 
+void RecordSet::NumberScan::Fields(std::span<RowNumber> out) const {
+  const State& s = *state_;
+  if (!s.allFixed) {
+    for (std::size_t c = 0; c < out.size(); ++c) out[c] = Field(static_cast<int>(c));
+    return;
+  }
+  if (out.size() != s.numbers.size()) RaiseJetError(errnum::kJetItemNotFound);
+  s.owner->Guarded([&] {
+    s.scan->ReadFixedNumbers(s.numbers);
+    for (std::size_t c = 0; c < out.size(); ++c) out[c] = NumberOfFixed(s.numbers[c], s.def.columns[c].Type());
+  });
+}
+
 RecordSet::NumberScan RecordSet::ScanNumbers() { return NumberScan(*this); }
 
 bool RecordSet::HoldsOnlyNumbers() const {
@@ -337,40 +357,56 @@ bool RecordSet::HoldsOnlyNumbers() const {
   return true;
 }
 
-void RecordSet::AppendRow(std::span<const RowNumber> row) {
+void RecordSet::AppendRow(std::span<const RowNumber> row) { AppendRows(row, row.size()); }
+
+void RecordSet::AppendRows(std::span<const RowNumber> rows, std::size_t width) {
+  if (width == 0 || rows.size() % width != 0) throw std::invalid_argument("RecordSet: AppendRows needs whole rows");
+  const std::size_t count = rows.size() / width;
   // The general way: exactly what a command's AddNew, SetField and Update do.
-  const auto general = [&] {
-    AddNew();
-    try {
-      for (std::size_t c = 0; c < row.size(); ++c) SetField(static_cast<int>(c), row[c].ToField());
-      Update();
-    } catch (...) {
-      editMode_ = EditMode::kNone;
-      buffer_.clear();
-      throw;
+  const auto general = [&](std::size_t from) {
+    for (std::size_t r = from; r < count; ++r) {
+      const std::span<const RowNumber> row = rows.subspan(r * width, width);
+      AddNew();
+      try {
+        for (std::size_t c = 0; c < width; ++c) SetField(static_cast<int>(c), row[c].ToField());
+        Update();
+      } catch (...) {
+        editMode_ = EditMode::kNone;
+        buffer_.clear();
+        throw;
+      }
     }
   };
-  if (CurrentRowPath() == RowPath::kGeneral) return general();
+  if (CurrentRowPath() == RowPath::kGeneral) return general(0);
   Guarded([&] {
     const Result& r = OpenForWriting();  // AddNew's checks
     jet::Writer& writer = hold_.Db().Write();
-    if (!writer.TakesFixedRows(r.table)) return general();
+    if (!writer.TakesFixedRows(r.table)) return general(0);
     editMode_ = EditMode::kNone;
     buffer_.clear();
-    if (row.size() > r.columns.size()) RaiseJetError(errnum::kJetItemNotFound);
-    // SetField's conversions, then Update's checks in AppendFixed.
+    if (width > r.columns.size()) RaiseJetError(errnum::kJetItemNotFound);
+    // SetField's conversions row by row; the rows before one that fails are stored, then its
+    // error is raised. Update's checks follow in the writer.
     const std::size_t columns = r.columns.size();
-    std::array<jet::FixedNumber, 8> small;
-    std::vector<jet::FixedNumber> large;
-    jet::FixedNumber* numbers = small.data();
-    if (columns > small.size()) {
-      large.resize(columns);
-      numbers = large.data();
+    numbers_.assign(count * columns, jet::FixedNumber{});
+    std::size_t converted = 0;
+    std::exception_ptr failure;
+    try {
+      for (; converted < count; ++converted) {
+        const RowNumber* row = rows.data() + converted * width;
+        jet::FixedNumber* out = numbers_.data() + converted * columns;
+        for (std::size_t c = 0; c < width; ++c) {
+          if (!row[c].IsNull()) out[c] = ToFixedNumber(row[c].AsDouble(), r.columns[c].Type());
+        }
+      }
+    } catch (...) {
+      failure = std::current_exception();
     }
-    for (std::size_t c = 0; c < row.size(); ++c) {
-      if (!row[c].IsNull()) numbers[c] = ToFixedNumber(row[c].AsDouble(), r.columns[c].Type());
+    const jet::PageNumber table = r.table;
+    if (converted > 0) {
+      writer.AppendFixedRows(table, std::span<const jet::FixedNumber>(numbers_.data(), converted * columns));
     }
-    writer.AppendFixed(r.table, std::span<const jet::FixedNumber>(numbers, columns));
+    if (failure) std::rethrow_exception(failure);
   });
 }
 

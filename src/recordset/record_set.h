@@ -191,6 +191,10 @@ class RecordSet {
   // error nothing of the row is stored and no row is left in edit mode.
   void AppendRow(std::span<const RowNumber> row);
   void AppendRow(std::initializer_list<RowNumber> row) { AppendRow(std::span<const RowNumber>(row.begin(), row.size())); }
+  // Rows of `width` numbers each, one after the other in `rows`: AppendRow for each in turn,
+  // with the same files, checks and error numbers (a row that fails raises with the rows
+  // before it stored). On a table of fixed-size numbers they are encoded together.
+  void AppendRows(std::span<const RowNumber> rows, std::size_t width);
 
   // A typed scan of the rows that the record source, a "Select *" statement (its Where
   // included), gives now, in stored order, as ForEachRow reads them: each field read as a
@@ -206,6 +210,8 @@ class RecordSet {
     bool Next();
     int FieldCount() const;
     RowNumber Field(int position) const;
+    // Every field of the row: out[c] is Field(c); FieldCount() of them.
+    void Fields(std::span<RowNumber> out) const;
 
    private:
     friend class RecordSet;
@@ -223,7 +229,7 @@ class RecordSet {
     NumberScan scan = ScanNumbers();
     std::vector<RowNumber> row(static_cast<std::size_t>(scan.FieldCount()));
     while (scan.Next()) {
-      for (std::size_t c = 0; c < row.size(); ++c) row[c] = scan.Field(static_cast<int>(c));
+      scan.Fields(row);
       visit(std::span<const RowNumber>(row));
     }
   }
@@ -260,6 +266,7 @@ class RecordSet {
   DatabaseHold hold_;
   EditMode editMode_ = EditMode::kNone;
   std::vector<jet::Value> buffer_;  // the row being added or changed, one value per column
+  std::vector<jet::FixedNumber> numbers_;  // the rows AppendRows hands the writer
 };
 
 }  // namespace frixa

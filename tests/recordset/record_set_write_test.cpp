@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <span>
+#include <stdexcept>
+#include <vector>
 
 #include "common/error.h"
 #include "jet/database.h"
@@ -414,6 +417,62 @@ TEST_F(RecordSetWriting, HostTemplateTakesTheCopiedCurveRowForRow) {
   }
   EXPECT_EQ(rpm, 2481);
   EXPECT_EQ(testing::CheckConsistency(db), std::vector<std::string>{});
+}
+
+// Rows appended a block at a time give the file that the same rows appended one by one give,
+// under write-behind and saved row by row, across page boundaries and around a row that fails
+// its conversion in the middle of a block (its error raised, the rows before it stored).
+TEST_F(RecordSetWriting, RowsAppendedInBlocksWriteTheFileThatRowsOneByOneWrite) {
+  constexpr int kRows = 1500;
+  constexpr int kBad = 700;
+  const auto row = [](int i) {
+    const double kw = i == kBad ? 1e300 : 0.001 * i;  // too large for a Single: 3349
+    return std::vector<RowNumber>{RowNumber::Single(static_cast<float>(3000 - i / 7)), RowNumber::Double(kw),
+                                  RowNumber::Single(0.5f + static_cast<float>(i % 13))};
+  };
+  for (const bool behind : {true, false}) {
+    const ScratchFile blocks(*BuildTemplate(kCalibrationTemplateId));
+    const ScratchFile single(*BuildTemplate(kCalibrationTemplateId));
+    {
+      RecordSet one;
+      one.SetDatabaseName(single.str());
+      one.SetRecordSource("Select * From RawData");
+      one.Refresh();
+      one.SetWriteBehind(behind);
+      for (int i = 0; i < kRows; ++i) {
+        const std::vector<RowNumber> r = row(i);
+        EXPECT_EQ(ErrorOf([&] { one.AppendRow(r); }), i == kBad ? 3349 : 0) << i;
+      }
+      RecordSet many;
+      many.SetDatabaseName(blocks.str());
+      many.SetRecordSource("Select * From RawData");
+      many.Refresh();
+      many.SetWriteBehind(behind);
+      std::vector<RowNumber> block;
+      int errors = 0;
+      for (int i = 0; i < kRows; ++i) {
+        const std::vector<RowNumber> r = row(i);
+        block.insert(block.end(), r.begin(), r.end());
+        if (block.size() == 3 * 256 || i + 1 == kRows) {
+          const int error = ErrorOf([&] { many.AppendRows(block, 3); });
+          errors += error != 0;
+          if (error != 0) {
+            EXPECT_EQ(error, 3349);
+            // The block's rows after the failing one are appended again.
+            const std::size_t after = static_cast<std::size_t>(kBad + 1 - (i + 1 - static_cast<int>(block.size() / 3)));
+            many.AppendRows(std::span<const RowNumber>(block).subspan(after * 3), 3);
+          }
+          block.clear();
+        }
+      }
+      EXPECT_EQ(errors, 1);
+      EXPECT_THROW(many.AppendRows(std::vector<RowNumber>(4), 3), std::invalid_argument);  // no whole rows
+    }
+    EXPECT_TRUE(FileBytes(blocks.str()) == FileBytes(single.str())) << "write-behind " << behind;
+    const jet::Database db = jet::Database::Open(blocks.str());
+    EXPECT_EQ(db.Table("RawData").rowCount, static_cast<std::uint32_t>(kRows - 1));
+    EXPECT_EQ(testing::CheckConsistency(db), std::vector<std::string>{});
+  }
 }
 
 }  // namespace
