@@ -97,11 +97,13 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     BindCalibrationTables(dc, building);
     ui.AppendStatusLine("");
 
-    ProcessRunData(app, dc.RD);
+    // The averages are gathered as RawData's rows are stored, which spares reading them back.
+    RawDataAverages gathered = RawDataAverages::For(app);
+    ProcessRunData(app, dc.RD, &gathered);
     ui.SetProcessCaption("Data Averaging");
     // A run that left no point at all has nothing to build a curve from.
     SettledRpms settled;
-    if (AverageRawData(app, dc, method, &settled) == 0) throw NoRunData{};
+    if (AverageRawData(app, dc, method, &settled, &gathered) == 0) throw NoRunData{};
     ui.SetProcessCaption("Final Data Processing");
     BuildLossCurve(app, dc, method, &settled);
     InfoRecords(app, dc);

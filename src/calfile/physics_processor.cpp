@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <exception>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@ namespace {
 // RawData rows gathered so that they are appended a block at a time.
 class RawRows {
  public:
-  explicit RawRows(RecordSet& RD) : RD_(RD) { rows_.reserve(kRows * kWidth); }
+  RawRows(RecordSet& RD, RawDataAverages* gathered) : RD_(RD), gathered_(gathered) {
+    rows_.reserve(kRows * kWidth);
+  }
   void Add(float rpm, float kw, float nm) {
     rows_.insert(rows_.end(), {RowNumber::Single(rpm), RowNumber::Single(kw), RowNumber::Single(nm)});
     if (rows_.size() == kRows * kWidth) Store();
@@ -28,21 +31,33 @@ class RawRows {
     std::vector<RowNumber> rows;
     rows.swap(rows_);
     rows_.reserve(kRows * kWidth);
-    if (!rows.empty()) RD_.AppendRows(rows, kWidth);
+    if (rows.empty()) return;
+    try {
+      RD_.AppendRows(rows, kWidth);
+    } catch (...) {
+      if (gathered_) gathered_->Lose();  // some of the rows may be stored
+      throw;
+    }
+    if (gathered_) {
+      for (std::size_t at = 0; at < rows.size(); at += kWidth) {
+        gathered_->Note(std::span<const RowNumber>(rows.data() + at, kWidth));
+      }
+    }
   }
 
  private:
   static constexpr std::size_t kRows = 256;
   static constexpr std::size_t kWidth = 3;
   RecordSet& RD_;
+  RawDataAverages* gathered_;
   std::vector<RowNumber> rows_;
 };
 
 }  // namespace
 
-void ProcessRunData(App& app, RecordSet& RD) {
+void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
   Frontend& ui = app.ui;
-  RawRows raw(RD);
+  RawRows raw(RD, gathered);
   try {
     ui.SetProcessCaption("Raw Data Processing");
     ui.DoEvents();

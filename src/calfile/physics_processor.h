@@ -2,6 +2,7 @@
 // revolution (whole RPM, |power| kW, |torque| N m) from the third record of the run on.
 #pragma once
 
+#include "calfile/processing_phases.h"
 #include "common/app.h"
 #include "recordset/record_set.h"
 
@@ -9,7 +10,8 @@ namespace frixa {
 
 // RD must be bound to "Select * From RawData" of the new calibration file. Reports progress in
 // the status log, the process caption and the RPM display; handles its own failures (message
-// box) and always returns normally.
-void ProcessRunData(App& app, RecordSet& RD);
+// box) and always returns normally. `gathered`, when given, is fed every row as it is stored
+// (and told when rows were stored that it was not fed).
+void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered = nullptr);
 
 }  // namespace frixa

@@ -73,33 +73,19 @@ struct Means {
 
 // The two means of every whole RPM of the range, from one read of RawData in stored order; the
 // same read notes which RPMs a settled revolution reached, for the loss curve.
-class DirectAverages {
- public:
-  DirectAverages(RecordSet& RD, const RpmRange& range, SettledRpms* settled)
-      : first_(range.first), sums_(static_cast<std::size_t>(range.count)) {
-    // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
-    RD.ForEachNumberRow([&](std::span<const RowNumber> values) {
-      const RowNumber& rpm = values[0];
-      if (settled) settled->Note(values);
-      if (rpm.IsNull()) return;
-      const double offset = rpm.AsDouble() - static_cast<double>(first_);
-      if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
-      sums_[static_cast<std::size_t>(offset)].Add(values[1], values[2]);
-    });
-  }
+RawDataAverages ReadAverages(RecordSet& RD, const RpmRange& range) {
+  RawDataAverages averages(range.first, range.count);
+  // "Select * From RawData", as Create bound it, read in one pass without holding the rows.
+  RD.ForEachNumberRow([&](std::span<const RowNumber> values) { averages.Note(values); });
+  return averages;
+}
 
-  Means At(std::int64_t rpm) const {
-    const LossSums& s = sums_[static_cast<std::size_t>(rpm - first_)];
-    Means m;
-    if (s.kwCount > 0) m.kw = FieldValue::Double(s.kw / static_cast<double>(s.kwCount));
-    if (s.nmCount > 0) m.nm = FieldValue::Double(s.nm / static_cast<double>(s.nmCount));
-    return m;
-  }
-
- private:
-  std::int64_t first_;
-  std::vector<LossSums> sums_;
-};
+Means MeansOf(const LossSums& s) {
+  Means m;
+  if (s.kwCount > 0) m.kw = FieldValue::Double(s.kw / static_cast<double>(s.kwCount));
+  if (s.nmCount > 0) m.nm = FieldValue::Double(s.nm / static_cast<double>(s.nmCount));
+  return m;
+}
 
 Means StatementAverages(RecordSet& RD, std::int64_t rpm) {
   RD.SetRecordSource(kAverageStatement + RpmCriterion(rpm));
@@ -186,6 +172,28 @@ void LossSums::Add(const RowNumber& kwValue, const RowNumber& nmValue) {
   }
 }
 
+RawDataAverages::RawDataAverages(std::int64_t first, std::int64_t count)
+    : first_(first), sums_(static_cast<std::size_t>(count)), settled_(first, count), gathering_(true) {}
+
+RawDataAverages RawDataAverages::For(const App& app) {
+  try {
+    const RpmRange range = CurveRange(app);
+    if (range.count > 0) return RawDataAverages(range.first, range.count);
+  } catch (const NoRunData&) {
+  }
+  return RawDataAverages();
+}
+
+void RawDataAverages::Note(std::span<const RowNumber> values) {
+  if (!gathering_) return;
+  settled_.Note(values);
+  const RowNumber& rpm = values[0];
+  if (rpm.IsNull()) return;
+  const double offset = rpm.AsDouble() - static_cast<double>(first_);
+  if (offset < 0 || offset >= static_cast<double>(sums_.size())) return;
+  sums_[static_cast<std::size_t>(offset)].Add(values[1], values[2]);
+}
+
 SettledRpms::SettledRpms(std::int64_t first, std::int64_t count, std::span<const long> starts)
     : low_(first - 1),
       reached_(static_cast<std::size_t>(count > 0 ? count + 1 : 0), false),
@@ -219,21 +227,31 @@ bool SettledRpms::SettledMeans(std::int64_t rpm, FieldValue& kw, FieldValue& nm)
   return true;
 }
 
-long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms* settled) {
+long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms* settled,
+                    RawDataAverages* gathered) {
   Frontend& ui = app.ui;
   AppendStepHeading(ui, "Data Processor");
 
   const RpmRange range = CurveRange(app);
   const bool direct = method == PhaseMethod::kDirect;
-  std::vector<DirectAverages> table;  // built only for the direct way
+  RawDataAverages read;  // the direct way's means, when not gathered as RawData was stored
+  RawDataAverages* averages = nullptr;
   if (settled) *settled = SettledRpms(range.first, range.count);
-  if (direct && range.count > 0) table.emplace_back(dc.RD, range, settled);
+  if (direct && range.count > 0) {
+    if (gathered && gathered->Gathers(range.first, range.count)) {
+      averages = gathered;
+    } else {
+      read = ReadAverages(dc.RD, range);
+      averages = &read;
+    }
+    if (settled) *settled = std::move(averages->Settled());
+  }
   if (settled && !direct && range.count > 0) *settled = ReadSettledRpms(dc.RD, range, {});
 
   long stored = 0;
   for (std::int64_t i = 0; i < range.count; ++i) {
     const std::int64_t rpm = range.first + i;
-    const Means means = direct ? table.front().At(rpm) : StatementAverages(dc.RD, rpm);
+    const Means means = direct ? MeansOf(averages->At(rpm)) : StatementAverages(dc.RD, rpm);
     if (!means.kw.IsNull()) {
       dc.PD.AppendRow(
           {RowNumber::Of(RpmField(rpm)), RowNumber::Of(means.kw), RowNumber::Of(means.nm)});

@@ -71,15 +71,45 @@ class SettledRpms {
   bool any_ = false;
 };
 
+// The means of every whole RPM of [MinMassRPM, MaxMassRPM] and the RPMs settled revolutions
+// reached, gathered from RawData's rows in stored order: by averaging's own read of RawData, or
+// by Create as it stores the rows, which spares that read.
+class RawDataAverages {
+ public:
+  RawDataAverages() = default;  // gathers nothing
+  // Gathers over the whole RPMs [first, first + count).
+  RawDataAverages(std::int64_t first, std::int64_t count);
+  // For the range averaging will work over; gathers nothing when that range is empty or is a
+  // run without data (averaging then finds so itself).
+  static RawDataAverages For(const App& app);
+  // The next row of RawData: RPM, KWloss, NMLoss.
+  void Note(std::span<const RowNumber> row);
+  // Rows were stored that were not noted: averaging must read RawData itself.
+  void Lose() { gathering_ = false; }
+  // Still gathering over [first, first + count).
+  bool Gathers(std::int64_t first, std::int64_t count) const {
+    return gathering_ && first == first_ && count == static_cast<std::int64_t>(sums_.size());
+  }
+  const LossSums& At(std::int64_t rpm) const { return sums_[static_cast<std::size_t>(rpm - first_)]; }
+  SettledRpms& Settled() { return settled_; }
+
+ private:
+  std::int64_t first_ = 0;
+  std::vector<LossSums> sums_;
+  SettledRpms settled_;
+  bool gathering_ = false;
+};
+
 // RD bound to the new file's RawData, PD to "Select * From PointData". Appends one PointData
 // row per RPM of [MinMassRPM, MaxMassRPM] that has raw rows: the means of SpotKWloss and
 // SpotNMLoss in double, stored as singles. Returns the number of points stored. Raises
 // database errors to the caller, and NoRunData for a range wider than kMaxRpmRange or ends that
 // are not whole RPMs.
 // With `settled`, the same read of RawData also finds the RPMs settled revolutions reached,
-// for BuildLossCurve.
+// for BuildLossCurve. With `gathered` still gathering over the same range, the direct way takes
+// its means and settled RPMs instead of reading RawData.
 long AverageRawData(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect,
-                    SettledRpms* settled = nullptr);
+                    SettledRpms* settled = nullptr, RawDataAverages* gathered = nullptr);
 
 // PD as left by averaging, RD on the file's RawData, LD bound to "Select * From Losses".
 // Appends one Losses row for every RPM of [MinMassRPM, MaxMassRPM], ascending, from the points

@@ -511,6 +511,43 @@ TEST_P(PhaseTest, AveragingTakesTheMeanPerRpmAndSkipsRpmsWithoutRows) {
   EXPECT_EQ(p.ui.StatusLines().back(), "Phase 1 - Complete");
 }
 
+// Means gathered as the rows were stored stand in for reading RawData, over the same range and
+// while nothing stored went unnoted; otherwise RawData is read.
+TEST_F(PhaseTest, AveragesGatheredAsRowsAreStoredStandInForReadingRawData) {
+  AddRow(p.dc.RD, 700, 1.0f, 10.0f);
+  AddRow(p.dc.RD, 701, 3.0f, 30.0f);
+  p.app.MinMassRPM = 700;
+  p.app.MaxMassRPM = 702;
+  const RowNumber noted[] = {RowNumber::Single(702), RowNumber::Single(5.0f), RowNumber::Single(50.0f)};
+  RawDataAverages gathered = RawDataAverages::For(p.app);
+  gathered.Note(noted);  // a row the table does not hold: only the gathered means can give it
+  EXPECT_EQ(AverageRawData(p.app, p.dc, PhaseMethod::kDirect, nullptr, &gathered), 1);
+  Rows points = ReadTable(file, "PointData");
+  ASSERT_EQ(points.size(), 1u);
+  EXPECT_EQ(points[0][0].AsInteger(), 702);
+  EXPECT_EQ(F(points[0][1]), 5.0f);
+
+  RawDataAverages lost = RawDataAverages::For(p.app);
+  lost.Note(noted);
+  lost.Lose();
+  RawDataAverages narrower(700, 2);  // not the range averaging works over
+  for (RawDataAverages* other : {&lost, &narrower}) {
+    const std::size_t before = ReadTable(file, "PointData").size();
+    p.dc.RD.SetRecordSource("Select * From RawData");  // as Create leaves it for averaging
+    EXPECT_EQ(AverageRawData(p.app, p.dc, PhaseMethod::kDirect, nullptr, other), 2);
+    points = ReadTable(file, "PointData");
+    ASSERT_EQ(points.size(), before + 2);
+    EXPECT_EQ(points[before][0].AsInteger(), 700);
+    EXPECT_EQ(points[before + 1][0].AsInteger(), 701);
+    EXPECT_EQ(F(points[before + 1][2]), 30.0f);
+  }
+  // No range to gather over: a run without data, which averaging finds itself.
+  p.app.MaxMassRPM = 699;
+  EXPECT_FALSE(RawDataAverages::For(p.app).Gathers(700, 0));
+  p.app.MaxMassRPM = 700.5f;
+  EXPECT_FALSE(RawDataAverages::For(p.app).Gathers(700, 1));
+}
+
 TEST_P(PhaseTest, EmptyRangeAveragesNothingButCompletes) {
   AddRow(p.dc.RD, 700, 1.0f, 10.0f);
   p.app.MinMassRPM = 100000;
