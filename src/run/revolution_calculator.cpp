@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "common/error.h"
 
@@ -86,37 +87,61 @@ RevolutionResults RevolutionCalculator::Step(double period, std::int32_t n) {
   return Finish(sum);
 }
 
+namespace {
+// std::isfinite as a comparison, without a branch, so that the block loops vectorise.
+inline bool Finite(double v) { return std::fabs(v) <= std::numeric_limits<double>::max(); }
+}  // namespace
+
 int RevolutionCalculator::FinishBlock(const float* sums, int count, RevolutionResults* results) {
   count = std::min(count, kBlock);
-  std::array<float, kBlock> average{};
-  std::array<float, kBlock> omega{};
-  std::array<std::uint8_t, kBlock> clean{};
-  for (int i = 0; i < count; ++i) average[i] = static_cast<float>(static_cast<double>(sums[i]) / kWindowLength);
+  // Index i + 1 is revolution i of the block; index 0 is the revolution before it.
+  std::array<float, kBlock + 1> average{};
+  std::array<float, kBlock + 1> omega{};
+  std::array<float, kBlock> rpm{};
+  std::array<float, kBlock> energy{};
+  std::array<float, kBlock> power{};
+  std::array<float, kBlock> torque{};
+  std::array<std::int32_t, kBlock> clean{};
+  std::array<double, kBlock + 1> omegaSquared{};  // of the singles, in double
+  average[0] = previousAverage_;
+  omega[0] = previousOmega_;
+  for (int i = 0; i < count; ++i) average[i + 1] = static_cast<float>(static_cast<double>(sums[i]) / kWindowLength);
   for (int i = 0; i < count; ++i) {
-    const double previous = i == 0 ? previousAverage_ : average[i - 1];
-    const double meanOfLastTwo = (static_cast<double>(average[i]) + previous) / 2.0;
-    const auto rpm = static_cast<float>(60.0 * (1.0 / meanOfLastTwo));
-    omega[i] = static_cast<float>(static_cast<double>(rpm) / kRpmPerRadianPerSecond);
-    results[i].average = average[i];
-    results[i].rpm = rpm;
-    results[i].omega = omega[i];
-    clean[i] = std::isfinite(sums[i]) && average[i] != 0.0f && meanOfLastTwo != 0.0 && std::isfinite(rpm) &&
-               rpm != 0.0f && std::isfinite(omega[i]);
+    const double meanOfLastTwo = (static_cast<double>(average[i + 1]) + static_cast<double>(average[i])) / 2.0;
+    rpm[i] = static_cast<float>(60.0 * (1.0 / meanOfLastTwo));
+    omega[i + 1] = static_cast<float>(static_cast<double>(rpm[i]) / kRpmPerRadianPerSecond);
+    omegaSquared[i + 1] = static_cast<double>(omega[i + 1]) * static_cast<double>(omega[i + 1]);
+    clean[i] = static_cast<std::int32_t>(Finite(sums[i]) & (average[i + 1] != 0.0f) & (meanOfLastTwo != 0.0) &
+                                         Finite(rpm[i]) & (rpm[i] != 0.0f) & Finite(omega[i + 1]));
+  }
+  omegaSquared[0] = static_cast<double>(previousOmega_) * static_cast<double>(previousOmega_);
+  const double inertia = inertia_;
+  for (int i = 0; i < count; ++i) {
+    energy[i] = static_cast<float>((omegaSquared[i + 1] - omegaSquared[i]) / 2.0 * inertia);
   }
   for (int i = 0; i < count; ++i) {
-    const double o = omega[i];
-    const double previous = i == 0 ? previousOmega_ : omega[i - 1];
+    power[i] = static_cast<float>(static_cast<double>(energy[i]) / static_cast<double>(average[i + 1]) / 1000.0);
+  }
+  for (int i = 0; i < count; ++i) {
+    torque[i] = static_cast<float>(static_cast<double>(power[i]) * kKilowattRpmPerNewtonMetre / static_cast<double>(rpm[i]));
+  }
+  for (int i = 0; i < count; ++i) {
+    clean[i] = clean[i] & static_cast<std::int32_t>(Finite(energy[i]) & Finite(power[i]) & Finite(torque[i]));
+  }
+  for (int i = 0; i < count; ++i) {
     RevolutionResults& r = results[i];
-    r.energyChange = static_cast<float>((o * o - previous * previous) / 2.0 * static_cast<double>(inertia_));
-    r.power = static_cast<float>(static_cast<double>(r.energyChange) / static_cast<double>(r.average) / 1000.0);
-    r.torque = static_cast<float>(static_cast<double>(r.power) * kKilowattRpmPerNewtonMetre / static_cast<double>(r.rpm));
-    clean[i] = clean[i] && std::isfinite(r.energyChange) && std::isfinite(r.power) && std::isfinite(r.torque);
+    r.average = average[i + 1];
+    r.rpm = rpm[i];
+    r.omega = omega[i + 1];
+    r.energyChange = energy[i];
+    r.power = power[i];
+    r.torque = torque[i];
   }
   int done = 0;
   while (done < count && clean[done] != 0) ++done;
   if (done > 0) {
-    previousAverage_ = average[done - 1];
-    previousOmega_ = omega[done - 1];
+    previousAverage_ = average[done];
+    previousOmega_ = omega[done];
   }
   return done;
 }

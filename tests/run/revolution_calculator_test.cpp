@@ -222,6 +222,8 @@ TEST_P(BothWindows, BlocksOfRevolutionsGiveTheSumsAndResultsOfOneAtATime) {
                                            : calculator.Finish(sums[static_cast<std::size_t>(i)]);
       ASSERT_EQ(r.average, stepped[n].average) << n;
       ASSERT_EQ(r.rpm, stepped[n].rpm) << n;
+      ASSERT_EQ(r.omega, stepped[n].omega) << n;
+      ASSERT_EQ(r.energyChange, stepped[n].energyChange) << n;
       ASSERT_EQ(r.power, stepped[n].power) << n;
       ASSERT_EQ(r.torque, stepped[n].torque) << n;
     }
