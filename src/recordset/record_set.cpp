@@ -6,6 +6,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <new>
 #include <stdexcept>
 
 #include "common/error.h"
@@ -396,7 +397,9 @@ void RecordSet::AppendRows(std::span<const RowNumber> rows, std::size_t width) {
         const RowNumber* row = rows.data() + converted * width;
         jet::FixedNumber* out = numbers_.data() + converted * columns;
         for (std::size_t c = 0; c < width; ++c) {
-          if (!row[c].IsNull()) out[c] = ToFixedNumber(row[c].AsDouble(), r.columns[c].Type());
+          // Built in place: a copy of the returned number would be read back in one piece
+          // just after it was written field by field, which stalls the loop.
+          if (!row[c].IsNull()) new (&out[c]) jet::FixedNumber(ToFixedNumber(row[c].AsDouble(), r.columns[c].Type()));
         }
       }
     } catch (...) {

@@ -95,14 +95,15 @@ inline bool Finite(double v) { return std::fabs(v) <= std::numeric_limits<double
 int RevolutionCalculator::FinishBlock(const float* sums, int count, RevolutionResults* results) {
   count = std::min(count, kBlock);
   // Index i + 1 is revolution i of the block; index 0 is the revolution before it.
-  std::array<float, kBlock + 1> average{};
-  std::array<float, kBlock + 1> omega{};
-  std::array<float, kBlock> rpm{};
-  std::array<float, kBlock> energy{};
-  std::array<float, kBlock> power{};
-  std::array<float, kBlock> torque{};
-  std::array<std::int32_t, kBlock> clean{};
-  std::array<double, kBlock + 1> omegaSquared{};  // of the singles, in double
+  // Each array is written up to `count` before it is read, so none is zeroed first.
+  std::array<float, kBlock + 1> average;
+  std::array<float, kBlock + 1> omega;
+  std::array<float, kBlock> rpm;
+  std::array<float, kBlock> energy;
+  std::array<float, kBlock> power;
+  std::array<float, kBlock> torque;
+  std::array<std::int32_t, kBlock> clean;
+  std::array<double, kBlock + 1> omegaSquared;  // of the singles, in double
   average[0] = previousAverage_;
   omega[0] = previousOmega_;
   for (int i = 0; i < count; ++i) average[i + 1] = static_cast<float>(static_cast<double>(sums[i]) / kWindowLength);
