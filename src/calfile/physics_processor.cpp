@@ -14,50 +14,15 @@
 
 namespace frixa {
 
-namespace {
-
-// RawData rows gathered so that they are appended a block at a time.
-class RawRows {
- public:
-  RawRows(RecordSet& RD, RawDataAverages* gathered) : RD_(RD), gathered_(gathered) {
-    rows_.reserve(kRows * kWidth);
-  }
-  void Add(float rpm, float kw, float nm) {
-    rows_.insert(rows_.end(), {RowNumber::Single(rpm), RowNumber::Single(kw), RowNumber::Single(nm)});
-    if (rows_.size() == kRows * kWidth) Store();
-  }
-  // Appends what is gathered (a row that fails raises with the rows before it stored).
-  void Store() {
-    std::vector<RowNumber> rows;
-    rows.swap(rows_);
-    rows_.reserve(kRows * kWidth);
-    if (rows.empty()) return;
-    try {
-      RD_.AppendRows(rows, kWidth);
-    } catch (...) {
-      if (gathered_) gathered_->Lose();  // some of the rows may be stored
-      throw;
-    }
-    if (gathered_) {
-      for (std::size_t at = 0; at < rows.size(); at += kWidth) {
-        gathered_->Note(std::span<const RowNumber>(rows.data() + at, kWidth));
-      }
-    }
-  }
-
- private:
-  static constexpr std::size_t kRows = 256;
-  static constexpr std::size_t kWidth = 3;
-  RecordSet& RD_;
-  RawDataAverages* gathered_;
-  std::vector<RowNumber> rows_;
-};
-
-}  // namespace
-
 void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
   Frontend& ui = app.ui;
-  RawRows raw(RD, gathered);
+  RowBlock raw(RD, 3);  // RPM, KWloss, NMLoss
+  if (gathered) {
+    raw.onStored = [gathered](std::span<const RowNumber> rows) {
+      for (std::size_t at = 0; at < rows.size(); at += 3) gathered->Note(rows.subspan(at, 3));
+    };
+    raw.onFailed = [gathered] { gathered->Lose(); };
+  }
   try {
     ui.SetProcessCaption("Raw Data Processing");
     ui.DoEvents();
@@ -73,7 +38,8 @@ void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
     const auto perRevolution = [&](double, std::int32_t n, const RevolutionResults& r) {
       if (n <= 1) return;  // the first two revolutions only prime the calculator
       const float whole = std::floor(r.rpm);
-      raw.Add(whole, std::fabs(r.power), std::fabs(r.torque));
+      raw.Add({RowNumber::Single(whole), RowNumber::Single(std::fabs(r.power)),
+               RowNumber::Single(std::fabs(r.torque))});
       // The text changes only with the value: formatted only then.
       if (!hasShown || whole != shownValue) {
         std::string digits = PlainWholeNumberText(whole);

@@ -106,8 +106,8 @@ class DirectPoints {
  public:
   DirectPoints(RecordSet& PD, const RpmRange& range)
       : low_(range.first - 1), points_(static_cast<std::size_t>(range.count + 1)) {
+    // Read straight from the table: the record set's own rows are not needed.
     PD.SetRecordSource("Select * From PointData");
-    PD.Refresh();
     for (RecordSet::NumberScan scan = PD.ScanNumbers(); scan.Next();) {
       const RowNumber rpm = scan.Field(0);
       if (rpm.IsNull()) continue;
@@ -155,8 +155,8 @@ SettledRpms ReadSettledRpms(RecordSet& RD, const RpmRange& range, std::span<cons
   return settled;
 }
 
-void AppendLoss(RecordSet& LD, std::int64_t rpm, const FieldValue& kw, const FieldValue& nm) {
-  LD.AppendRow({RowNumber::Of(RpmField(rpm)), RowNumber::Of(kw), RowNumber::Of(nm)});
+void AppendLoss(RowBlock& LD, std::int64_t rpm, const FieldValue& kw, const FieldValue& nm) {
+  LD.Add({RowNumber::Of(RpmField(rpm)), RowNumber::Of(kw), RowNumber::Of(nm)});
 }
 
 }  // namespace
@@ -249,17 +249,18 @@ long AverageRawData(App& app, DataControls& dc, PhaseMethod method, SettledRpms*
   if (settled && !direct && range.count > 0) *settled = ReadSettledRpms(dc.RD, range, {});
 
   long stored = 0;
+  RowBlock points(dc.PD, 3);
   for (std::int64_t i = 0; i < range.count; ++i) {
     const std::int64_t rpm = range.first + i;
     const Means means = direct ? MeansOf(averages->At(rpm)) : StatementAverages(dc.RD, rpm);
     if (!means.kw.IsNull()) {
-      dc.PD.AppendRow(
-          {RowNumber::Of(RpmField(rpm)), RowNumber::Of(means.kw), RowNumber::Of(means.nm)});
+      points.Add({RowNumber::Of(RpmField(rpm)), RowNumber::Of(means.kw), RowNumber::Of(means.nm)});
       ++stored;
     }
     ui.ShowRpm(RpmText(rpm));
     ui.DoEvents();
   }
+  points.Store();
   // RD is left on the last averaging statement, whichever way the means were found.
   if (direct && range.count > 0) {
     dc.RD.SetRecordSource(kAverageStatement + RpmCriterion(range.last()));
@@ -297,13 +298,14 @@ void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method, const Settle
   };
   bool extrapolate = true;
   const std::int64_t max = range.last();
+  RowBlock losses(dc.LD, 3);
 
   for (std::int64_t r = range.first; r <= max; ++r) {
     ui.ShowRpm(RpmText(r));
     ui.RefreshRpm();
     const Point here = point(kPointLookup, r);
     if (here.count == 1) {
-      AppendLoss(dc.LD, r, here.kw, here.nm);
+      AppendLoss(losses, r, here.kw, here.nm);
       continue;
     }
     // A gap: the next point above it, searched no further than the top of the range.
@@ -327,22 +329,23 @@ void BuildLossCurve(App& app, DataControls& dc, PhaseMethod method, const Settle
                                          static_cast<double>(k), extrapolate);
         const double torque = Interpolate(ui, x1, below.nm.AsDouble(), x2, above.nm.AsDouble(),
                                           static_cast<double>(k), extrapolate);
-        AppendLoss(dc.LD, k, FieldValue::Single(static_cast<float>(power)),
+        AppendLoss(losses, k, FieldValue::Single(static_cast<float>(power)),
                    FieldValue::Single(static_cast<float>(torque)));
       }
       r = h;
     } else if (hasAbove) {
       // The range starts below its first point: those RPMs carry the first point's losses.
-      for (std::int64_t k = r; k <= h; ++k) AppendLoss(dc.LD, k, above.kw, above.nm);
+      for (std::int64_t k = r; k <= h; ++k) AppendLoss(losses, k, above.kw, above.nm);
       r = h;
     } else if (hasBelow) {
       // The range ends above its last point: the rest carries the last point's losses.
-      for (std::int64_t k = r; k <= max; ++k) AppendLoss(dc.LD, k, below.kw, below.nm);
+      for (std::int64_t k = r; k <= max; ++k) AppendLoss(losses, k, below.kw, below.nm);
       r = max;
     } else {
       throw NoRunData{};
     }
   }
+  losses.Store();
   if (direct && range.count > 0) dc.PD.SetRecordSource(kPointLookup + RpmCriterion(max));
 
   ui.AppendStatusLine("Phase 2 - Complete");

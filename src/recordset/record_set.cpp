@@ -413,6 +413,31 @@ void RecordSet::AppendRows(std::span<const RowNumber> rows, std::size_t width) {
   });
 }
 
+RowBlock::RowBlock(RecordSet& rs, std::size_t width, std::size_t rows)
+    : rs_(rs), width_(width), capacity_(width * rows) {
+  rows_.reserve(capacity_);
+}
+
+void RowBlock::Add(std::initializer_list<RowNumber> row) {
+  if (row.size() != width_) throw std::invalid_argument("RowBlock: a row of another width");
+  rows_.insert(rows_.end(), row);
+  if (rows_.size() >= capacity_) Store();
+}
+
+void RowBlock::Store() {
+  std::vector<RowNumber> rows;
+  rows.swap(rows_);
+  rows_.reserve(capacity_);
+  if (rows.empty()) return;
+  try {
+    rs_.AppendRows(rows, width_);
+  } catch (...) {
+    if (onFailed) onFailed();
+    throw;
+  }
+  if (onStored) onStored(rows);
+}
+
 void RecordSet::RunStatement() {
   const jet::Database& db = hold_.Db();
   if (recordSource_.empty()) return;

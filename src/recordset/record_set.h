@@ -269,4 +269,26 @@ class RecordSet {
   std::vector<jet::FixedNumber> numbers_;  // the rows AppendRows hands the writer
 };
 
+// Rows of a "Select *" record set's table gathered so that a command appending in a loop hands
+// them to AppendRows a block at a time. Rows still gathered when the block goes are not stored.
+class RowBlock {
+ public:
+  RowBlock(RecordSet& rs, std::size_t width, std::size_t rows = 256);
+  // Gathers a row of `width` numbers; stores the block when it is full.
+  void Add(std::initializer_list<RowNumber> row);
+  // Appends what is gathered: AppendRows's errors, with the rows before a failing one stored.
+  void Store();
+
+  // Told the rows of each block once they are stored, or that a block failed (some of its
+  // rows may be stored).
+  std::function<void(std::span<const RowNumber>)> onStored;
+  std::function<void()> onFailed;
+
+ private:
+  RecordSet& rs_;
+  std::size_t width_;
+  std::size_t capacity_;
+  std::vector<RowNumber> rows_;
+};
+
 }  // namespace frixa

@@ -475,5 +475,26 @@ TEST_F(RecordSetWriting, RowsAppendedInBlocksWriteTheFileThatRowsOneByOneWrite) 
   }
 }
 
+// A block of rows stores itself when full and on Store, and says which blocks were stored and
+// which failed.
+TEST_F(RecordSetWriting, RowBlockStoresFullBlocksAndTellsWhatWasStored) {
+  RecordSet rd = Bound("Select * From RawData");
+  RowBlock block(rd, 3, 4);
+  std::vector<std::size_t> stored;
+  int failed = 0;
+  block.onStored = [&](std::span<const RowNumber> rows) { stored.push_back(rows.size() / 3); };
+  block.onFailed = [&] { ++failed; };
+  for (int i = 0; i < 9; ++i) block.Add({RowNumber::Single(700.0f + static_cast<float>(i)), RowNumber::Single(1), RowNumber::Single(2)});
+  EXPECT_EQ(stored, (std::vector<std::size_t>{4, 4}));
+  block.Add({RowNumber::Single(800), RowNumber::Double(1e300), RowNumber::Single(2)});  // too large: 3349
+  EXPECT_EQ(ErrorOf([&] { block.Store(); }), 3349);
+  EXPECT_EQ(failed, 1);
+  EXPECT_EQ(stored.size(), 2u);
+  block.Store();  // nothing left gathered
+  EXPECT_EQ(stored.size(), 2u);
+  EXPECT_THROW(block.Add({RowNumber::Single(1)}), std::invalid_argument);
+  EXPECT_EQ(RowsOnDisk("RawData"), 9u);  // the failing row's block-mate before it is stored
+}
+
 }  // namespace
 }  // namespace frixa
