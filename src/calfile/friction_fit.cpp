@@ -157,7 +157,7 @@ SettledRawData ReadSettledRawData(const std::string& file) {
   long inRundown = 0;  // the row's place in its rundown
   bool havePrevious = false;
   double previous = 0;
-  rd.ForEachRow([&](std::span<const FieldValue> row) {
+  rd.ForEachNumberRow([&](std::span<const RowNumber> row) {
     const long index = data.stored++;
     if (index == 0) data.rundownStarts.push_back(0);
     if (!row[0].IsNull()) {
@@ -188,9 +188,9 @@ std::vector<LossCurveRow> ReadLossCurve(const std::string& file) {
   RecordSet ld;
   Bind(ld, file, "Select * From Losses");
   std::vector<LossCurveRow> rows;
-  ld.ForEachRow([&](std::span<const FieldValue> row) {
+  ld.ForEachNumberRow([&](std::span<const RowNumber> row) {
     if (row[0].IsNull() || row[1].IsNull() || row[2].IsNull()) return;
-    rows.push_back({row[0].AsInteger(), row[1].AsDouble(), row[2].AsDouble()});
+    rows.push_back({row[0].ToField().AsInteger(), row[1].AsDouble(), row[2].AsDouble()});
   });
   Release(ld);
   return rows;
