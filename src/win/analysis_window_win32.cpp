@@ -136,9 +136,10 @@ AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner, Frontend& u
 // ---- AnalysisGraph ------------------------------------------------------------------------
 
 bool AnalysisGraph::Create(HWND parent, const PixelRect& r, int id) {
-  return CreateBound("FrixaAnalysisGraph", WS_EX_CLIENTEDGE, "",
-                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height,
-                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateBound({.className = "FrixaAnalysisGraph", .exStyle = WS_EX_CLIENTEDGE,
+                      .style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                      .x = r.left, .y = r.top, .width = r.width, .height = r.height,
+                      .parent = parent, .id = id});
 }
 
 void AnalysisGraph::SetPlot(PlotDescription plot) {
@@ -207,9 +208,10 @@ bool AnalysisWindow::Create(const std::vector<std::string>& files) {
   RECT wr{0, 0, client.width, client.height};
   AdjustWindowRectEx(&wr, kAnalysisStyle, FALSE, kAnalysisExStyle);
   const int w = wr.right - wr.left, h = wr.bottom - wr.top;
-  if (!CreateBound("FrixaAnalysis", kAnalysisExStyle, kAnalysisCaption, kAnalysisStyle,
-                   (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
-                   w, h, nullptr, nullptr, art_.icon())) {
+  const POINT at = ScreenCentredOrigin(w, h);
+  if (!CreateBound({.className = "FrixaAnalysis", .exStyle = kAnalysisExStyle,
+                    .text = kAnalysisCaption, .style = kAnalysisStyle, .x = at.x, .y = at.y,
+                    .width = w, .height = h, .icon = art_.icon()})) {
     return false;
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));

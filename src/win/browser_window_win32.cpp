@@ -192,8 +192,10 @@ bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
   const PixelRect client = ToPixels(kBrowserClientTwips, dpi_);
   const RECT r = CentredWindowRect(client.width, client.height, kBrowserStyle, kBrowserExStyle,
                                    false);
-  if (!CreateBound("FrixaBrowser", kBrowserExStyle, kBrowserCaption, kBrowserStyle, r.left,
-                   r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, art_.icon())) {
+  if (!CreateBound({.className = "FrixaBrowser", .exStyle = kBrowserExStyle,
+                    .text = kBrowserCaption, .style = kBrowserStyle, .x = r.left, .y = r.top,
+                    .width = r.right - r.left, .height = r.bottom - r.top,
+                    .icon = art_.icon()})) {
     return false;
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));

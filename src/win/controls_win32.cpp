@@ -14,9 +14,10 @@ namespace frixa::win {
 
 bool PictureBox::Create(HWND parent, const PixelRect& r, HBITMAP picture, int id) {
   picture_ = picture;
-  return CreateBound("FrixaPictureBox", 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
-                     WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height, parent,
-                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateBound({.className = "FrixaPictureBox",
+                      .style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                      .x = r.left, .y = r.top, .width = r.width, .height = r.height,
+                      .parent = parent, .id = id});
 }
 
 void PictureBox::AddLine(PixelPoint from, PixelPoint to) { lines_.emplace_back(from, to); }
@@ -63,9 +64,11 @@ bool Label::Create(HWND parent, const PixelRect& r, std::string_view caption, HF
   font_ = font;
   colour_ = colour;
   align_ = align;
-  return CreateBound("FrixaLabel", 0, std::string(caption).c_str(),
-                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height,
-                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  const std::string text(caption);
+  return CreateBound({.className = "FrixaLabel", .text = text.c_str(),
+                      .style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                      .x = r.left, .y = r.top, .width = r.width, .height = r.height,
+                      .parent = parent, .id = id});
 }
 
 void Label::SetCaption(std::string_view caption) {

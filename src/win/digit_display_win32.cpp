@@ -67,9 +67,10 @@ bool DigitDisplay::Create(HWND parent, int x, int y, int w, int h, int places,
                           COLORREF digitColour, std::string_view initial, int id) {
   places_ = places;
   colour_ = digitColour;
-  return CreateBound("FrixaDigitDisplay", WS_EX_STATICEDGE, std::string(initial).c_str(),
-                     WS_CHILD | WS_VISIBLE, x, y, w, h, parent,
-                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  const std::string text(initial);
+  return CreateBound({.className = "FrixaDigitDisplay", .exStyle = WS_EX_STATICEDGE,
+                      .text = text.c_str(), .style = WS_CHILD | WS_VISIBLE,
+                      .x = x, .y = y, .width = w, .height = h, .parent = parent, .id = id});
 }
 
 void DigitDisplay::Show(std::string_view digits) {

@@ -245,9 +245,9 @@ bool GraphControl::Create(HWND parent, int x, int y, int w, int h, const GraphTe
                           const GraphLook& look, int id) {
   texts_ = texts;
   look_ = look;
-  return CreateBound("FrixaGraph", 0, texts.title,
-                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y, w, h, parent,
-                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateBound({.className = "FrixaGraph", .text = texts.title,
+                      .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
+                      .x = x, .y = y, .width = w, .height = h, .parent = parent, .id = id});
 }
 
 void GraphControl::SetCoveredTop(int coveredTop) {

@@ -35,8 +35,10 @@ bool AboutBox::Create(const std::string& versionText, int dpi) {
   const PixelRect client = ToPixels(kAboutClientTwips, dpi);
   const RECT wr =
       CentredWindowRect(client.width, client.height, kAboutStyle, kAboutExStyle, false);
-  if (!CreateBound("FrixaAbout", kAboutExStyle, kAboutCaption, kAboutStyle, wr.left, wr.top,
-                   wr.right - wr.left, wr.bottom - wr.top, nullptr, nullptr, art_.icon())) {
+  if (!CreateBound({.className = "FrixaAbout", .exStyle = kAboutExStyle, .text = kAboutCaption,
+                    .style = kAboutStyle, .x = wr.left, .y = wr.top,
+                    .width = wr.right - wr.left, .height = wr.bottom - wr.top,
+                    .icon = art_.icon()})) {
     return false;
   }
   back_.Create(hwnd(), client, art_.background());
@@ -99,8 +101,10 @@ bool MainWindow::Create(App& app, MainCommands commands) {
   layout_ = ComputeMainLayout(dpi_);
   const RECT wr = CentredWindowRect(layout_.clientWidth, layout_.clientHeight, kMainStyle,
                                     kMainExStyle, true);
-  if (!CreateBound("FrixaMain", kMainExStyle, kMainCaption, kMainStyle, wr.left, wr.top,
-                   wr.right - wr.left, wr.bottom - wr.top, nullptr, nullptr, art_.icon())) {
+  if (!CreateBound({.className = "FrixaMain", .exStyle = kMainExStyle, .text = kMainCaption,
+                    .style = kMainStyle, .x = wr.left, .y = wr.top,
+                    .width = wr.right - wr.left, .height = wr.bottom - wr.top,
+                    .icon = art_.icon()})) {
     return false;
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));

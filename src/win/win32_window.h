@@ -106,6 +106,19 @@ inline bool IsInputMessage(UINT msg) {
 // OK; the program then goes on. Call it only inside a catch block.
 void ShowUncaughtError(HWND owner);
 
+// What a window of our own is made of, for CustomWindow::CreateBound; written with designated
+// initialisers, naming only what differs from the defaults.
+struct CreateArgs {
+  const char* className = nullptr;
+  DWORD exStyle = 0;
+  const char* text = "";
+  DWORD style = 0;
+  int x = 0, y = 0, width = 0, height = 0;
+  HWND parent = nullptr;
+  int id = 0;              // a child window's control id; top-level windows have none
+  HICON icon = nullptr;    // the class icon
+};
+
 // A window of a class of our own: the class is registered on first use with the bound window
 // procedure, and every message goes to HandleMessage.
 class CustomWindow {
@@ -118,10 +131,9 @@ class CustomWindow {
   HWND hwnd() const { return hwnd_; }
 
  protected:
-  // Registers `className` (once per process) and creates the window bound to this object.
-  bool CreateBound(const char* className, DWORD exStyle, const char* text, DWORD style, int x,
-                   int y, int w, int h, HWND parent, HMENU menuOrId, HICON icon = nullptr,
-                   UINT classStyle = 0);
+  // Registers `args.className` (once per process, with the icon of the first window of the
+  // class) and creates the window bound to this object.
+  bool CreateBound(const CreateArgs& args);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   // Reports an exception that left HandleMessage (called inside the catch block); a window
   // that has a front end of its own shows it there.

@@ -34,24 +34,23 @@ CustomWindow::~CustomWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
-bool CustomWindow::CreateBound(const char* className, DWORD exStyle, const char* text,
-                               DWORD style, int x, int y, int w, int h, HWND parent,
-                               HMENU menuOrId, HICON icon, UINT classStyle) {
+bool CustomWindow::CreateBound(const CreateArgs& args) {
   static std::set<std::string> registered;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (registered.insert(className).second) {
+  if (registered.insert(args.className).second) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.style = classStyle;
     wc.lpfnWndProc = &CustomWindow::Procedure;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = icon;
-    wc.hIconSm = icon;
-    wc.lpszClassName = className;
+    wc.hIcon = args.icon;
+    wc.hIconSm = args.icon;
+    wc.lpszClassName = args.className;
     RegisterClassExA(&wc);
   }
-  return CreateWindowExA(exStyle, className, text, style, x, y, w, h, parent, menuOrId, instance,
+  return CreateWindowExA(args.exStyle, args.className, args.text, args.style, args.x, args.y,
+                         args.width, args.height, args.parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), instance,
                          this) != nullptr;
 }
 
