@@ -99,7 +99,6 @@ class AnalysisWindow : public CustomWindow {
  public:
   AnalysisWindow(const UiFonts& fonts, const Artwork& art, App& app)
       : fonts_(fonts), art_(art), app_(app) {}
-  ~AnalysisWindow() override;
 
   // Opens the window, reads the host's curve from the program folder and the given files.
   bool Create(const std::vector<std::string>& files = {});

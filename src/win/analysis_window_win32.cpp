@@ -191,11 +191,6 @@ LRESULT AnalysisGraph::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- AnalysisWindow -----------------------------------------------------------------------
 
-AnalysisWindow::~AnalysisWindow() {
-  onClosed = nullptr;
-  if (hwnd()) DestroyWindow(hwnd());
-}
-
 bool AnalysisWindow::Create(const std::vector<std::string>& files) {
   if (!dialogs.openFiles || !dialogs.saveFile || !dialogs.message) {
     AnalysisDialogs platform = PlatformAnalysisDialogs([this] { return hwnd(); }, app_.ui);

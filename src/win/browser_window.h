@@ -57,7 +57,6 @@ class LossGrid {
 class BrowserWindow : public CustomWindow {
  public:
   BrowserWindow(const UiFonts& fonts, const Artwork& art) : fonts_(fonts), art_(art) {}
-  ~BrowserWindow() override;
 
   // Loads the window on the program folder's "Custom Cal" (the program folder itself when
   // there is none) with nothing displayed, and shows it.

@@ -180,11 +180,6 @@ void LossGrid::Fill(const std::vector<std::string>& columns,
 
 // ---- BrowserWindow --------------------------------------------------------------------------
 
-BrowserWindow::~BrowserWindow() {
-  onClosed = nullptr;
-  if (hwnd()) DestroyWindow(hwnd());
-}
-
 bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
   browser_ = std::make_unique<FileBrowser>(decimalSeparator);
   listBrush_.Reset(CreateSolidBrush(kListBackground));

@@ -89,8 +89,6 @@ class AboutBox : public CustomWindow {
 class MainWindow : public CustomWindow {
  public:
   MainWindow(const UiFonts& fonts, const Artwork& art, DoubleClickSettings& doubleClick);
-  // Destroys the window while its controls and the focus handlers still stand.
-  ~MainWindow() override;
 
   // Creates the window and its controls, hidden and centred on the screen. Start-up runs next.
   bool Create(App& app, MainCommands commands);

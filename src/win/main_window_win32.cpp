@@ -79,11 +79,6 @@ MainWindow::MainWindow(const UiFonts& fonts, const Artwork& art,
       focusMetrics_(doubleClick),
       about_(fonts, art) {}
 
-MainWindow::~MainWindow() {
-  onUnloaded = nullptr;  // going away with its owner: nothing to tell
-  if (hwnd()) DestroyWindow(hwnd());
-}
-
 bool MainWindow::Create(App& app, MainCommands commands) {
   app_ = &app;
   commands_ = std::move(commands);

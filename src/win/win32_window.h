@@ -121,6 +121,15 @@ struct CreateArgs {
 
 // A window of a class of our own: the class is registered on first use with the bound window
 // procedure, and every message goes to HandleMessage.
+//
+// Lifetime: the window is destroyed by DestroyWindow (the close box, a command) while its object
+// lives, or with its object. Destroyed while the object lives, it sees WM_DESTROY and may raise
+// its events there. Destroyed with its object, it is unbound first, so that its last messages
+// reach no C++ code and no event is raised: a derived window needs no destructor of its own
+// for its window. Its members go before it, child windows and system controls included; while
+// a wrapper destroys its window, what that sends the windows above it (the parent's
+// notifications, the focus moving up) reaches DefWindowProc, not their objects, which are
+// going themselves or hear nothing of a child they destroyed.
 class CustomWindow {
  public:
   CustomWindow() = default;

@@ -3,6 +3,8 @@
 
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/error.h"
 #include "common/frontend.h"
@@ -30,8 +32,37 @@ void ShowUncaughtError(HWND owner) {
   MessageBoxA(root, text.c_str(), kApplicationTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
+namespace {
+
+// The windows their wrappers are destroying, innermost last.
+thread_local std::vector<HWND> tearingDown;
+
+// True when `hwnd` is the parent or owner (at any remove) of a window a wrapper is destroying:
+// its object is going too, its members before it.
+bool AboveTearDown(HWND hwnd) {
+  for (HWND going : tearingDown) {
+    for (HWND up = GetParent(going); up; up = GetParent(up)) {
+      if (up == hwnd) return true;
+    }
+  }
+  return false;
+}
+
+// DestroyWindow from a wrapper's destructor: what it sends the windows above goes unrouted.
+void DestroyFromWrapper(HWND hwnd) {
+  tearingDown.push_back(hwnd);
+  DestroyWindow(hwnd);
+  tearingDown.pop_back();
+}
+
+}  // namespace
+
 CustomWindow::~CustomWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (!hwnd_) return;
+  // By now the derived object is gone: the window's last messages go to no C++ code.
+  const HWND hwnd = std::exchange(hwnd_, nullptr);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  DestroyFromWrapper(hwnd);
 }
 
 bool CustomWindow::CreateBound(const CreateArgs& args) {
@@ -67,7 +98,7 @@ LRESULT CALLBACK CustomWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   } else {
     self = reinterpret_cast<CustomWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   }
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self || AboveTearDown(hwnd)) return DefWindowProcA(hwnd, msg, wp, lp);
   // No exception may go on into the system's code that called the procedure.
   LRESULT result = 0;
   try {
@@ -98,7 +129,7 @@ RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exS
 }
 
 SystemControl::~SystemControl() {
-  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  if (hwnd_ && IsWindow(hwnd_)) DestroyFromWrapper(hwnd_);
 }
 
 bool SystemControl::Create(const char* className, DWORD exStyle, const char* text, DWORD style,

@@ -621,6 +621,25 @@ TEST_F(DoubleClickFocusTest, ClosingTheWindowWhileAGraphHasTheFocusRestoresThemT
   EXPECT_EQ(Now(), (DoubleClickMetrics{7, 9, 450}));
 }
 
+TEST_F(DoubleClickFocusTest, DestroyingTheWindowWithAGraphFocusedRestoresThemAndTellsNoOne) {
+  int unloads = 0;
+  {
+    MainWindow main(fonts_, art_, WindowsDoubleClickSettings());
+    ScriptedFrontend ui(main);
+    App app(ui, app_.AppPath);
+    ASSERT_TRUE(main.Create(app, commands_));
+    main.onUnloaded = [&unloads] { ++unloads; };
+    main.Show();
+    SendMessageA(main.Control(MainControl::KWGraph), WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(20, 20));
+    Pump();
+    ASSERT_EQ(GetFocus(), main.Control(MainControl::KWGraph));
+    ASSERT_EQ(Now().width, 0);
+  }
+  EXPECT_EQ(Now(), (DoubleClickMetrics{7, 9, 450}));
+  EXPECT_EQ(unloads, 0);
+}
+
 // ---- the previous-instance test ---------------------------------------------------------------
 
 TEST(SingleInstance, SecondHolderOfTheNameSeesTheFirstUntilItEnds) {
