@@ -71,7 +71,7 @@ std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state);
 std::string ReferenceText(const AnalysisState& state);
 
 // The graph: the plot drawn into a memory bitmap, blitted.
-class AnalysisGraph : public CustomWindow {
+class AnalysisGraph : public PaintedWindow {
  public:
   bool Create(HWND parent, const PixelRect& r, int id);
   void SetPlot(PlotDescription plot);
@@ -81,6 +81,7 @@ class AnalysisGraph : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void Render(HDC like);
@@ -95,7 +96,7 @@ class AnalysisGraph : public CustomWindow {
 // dialog is cancelled.
 void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions);
 
-class AnalysisWindow : public CustomWindow {
+class AnalysisWindow : public PaintedWindow {
  public:
   AnalysisWindow(const UiFonts& fonts, const Artwork& art, App& app)
       : fonts_(fonts), art_(art), app_(app) {}
@@ -130,6 +131,7 @@ class AnalysisWindow : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void CreateControls();

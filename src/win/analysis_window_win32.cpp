@@ -163,29 +163,21 @@ RgbImage AnalysisGraph::Picture() {
   return BitmapPixels(buffer_.get(), bufferW_, bufferH_);
 }
 
+void AnalysisGraph::Paint(HDC dc, const RECT&) {
+  Render(dc);
+  MemoryDc mem(dc);
+  win::Selected s(mem.get(), buffer_.get());
+  BitBlt(dc, 0, 0, bufferW_, bufferH_, mem.get(), 0, 0, SRCCOPY);
+}
+
 LRESULT AnalysisGraph::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      PAINTSTRUCT ps{};
-      const HDC dc = msg == WM_PAINT ? BeginPaint(hwnd(), &ps) : reinterpret_cast<HDC>(wp);
-      Render(dc);
-      {
-        MemoryDc mem(dc);
-        win::Selected s(mem.get(), buffer_.get());
-        BitBlt(dc, 0, 0, bufferW_, bufferH_, mem.get(), 0, 0, SRCCOPY);
-      }
-      if (msg == WM_PAINT) EndPaint(hwnd(), &ps);
-      return 0;
-    }
     case WM_SIZE:
       dirty_ = true;
       InvalidateRect(hwnd(), nullptr, FALSE);
       return 0;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 
@@ -606,15 +598,6 @@ LRESULT AnalysisWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
       return 0;
     }
-    case WM_ERASEBKGND:
-    case WM_PRINTCLIENT: {
-      const HDC dc = reinterpret_cast<HDC>(wp);
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-      DrawBitmapAt(dc, art_.background(), 0, 0);
-      return msg == WM_ERASEBKGND ? 1 : 0;
-    }
     case WM_CLOSE:
       DestroyWindow(hwnd());
       return 0;
@@ -622,8 +605,13 @@ LRESULT AnalysisWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (onClosed) onClosed();
       return 0;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
+}
+
+void AnalysisWindow::Paint(HDC dc, const RECT& client) {
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  DrawBitmapAt(dc, art_.background(), 0, 0);
 }
 
 }  // namespace frixa::win

@@ -54,7 +54,7 @@ class LossGrid {
   int columns_ = 0;
 };
 
-class BrowserWindow : public CustomWindow {
+class BrowserWindow : public PaintedWindow {
  public:
   BrowserWindow(const UiFonts& fonts, const Artwork& art) : fonts_(fonts), art_(art) {}
 
@@ -90,6 +90,7 @@ class BrowserWindow : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void CreateControls();
@@ -97,7 +98,6 @@ class BrowserWindow : public CustomWindow {
   void FillFolders();
   void FillFiles();
   void ShowDisplay();
-  void PaintBackground(HDC dc);
   bool DrawItem(const DRAWITEMSTRUCT& item);
   bool IsHostFile(const std::string& name) const;
 

@@ -459,9 +459,7 @@ void BrowserWindow::ShowDisplay() {
   realGrid_.Show(d.gridShown);
 }
 
-void BrowserWindow::PaintBackground(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd(), &client);
+void BrowserWindow::Paint(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   DrawBitmapAt(dc, art_.background(), 0, 0);
   Selected pen(dc, GetStockObject(BLACK_PEN));
@@ -505,12 +503,6 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(dc, kListBackground);
       return reinterpret_cast<LRESULT>(listBrush_.get());
     }
-    case WM_ERASEBKGND:
-      PaintBackground(reinterpret_cast<HDC>(wp));
-      return 1;
-    case WM_PRINTCLIENT:
-      PaintBackground(reinterpret_cast<HDC>(wp));
-      return 0;
     case WM_CLOSE:
       // The comment goes back into the file it was read from, then the window unloads.
       browser_->SaveComment(ControlText(comment_.hwnd()));
@@ -523,7 +515,7 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return CustomWindow::HandleMessage(msg, wp, lp);
+  return PaintedWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace frixa::win

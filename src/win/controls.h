@@ -16,22 +16,22 @@ namespace frixa::win {
 
 // A container that shows a picture from its top-left corner, clipped to its size, on the button
 // face colour, with optional straight lines on top. Passes its children's notifications up.
-class PictureBox : public CustomWindow {
+class PictureBox : public PaintedWindow {
  public:
   bool Create(HWND parent, const PixelRect& r, HBITMAP picture, int id = 0);
   void AddLine(PixelPoint from, PixelPoint to);
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
-  void Paint(HDC dc);
   HBITMAP picture_ = nullptr;
   std::vector<std::pair<PixelPoint, PixelPoint>> lines_;
 };
 
 // Text on a transparent background: whatever its container draws shows through.
-class Label : public CustomWindow {
+class Label : public PaintedWindow {
  public:
   enum class Align { Left, Centre };
   bool Create(HWND parent, const PixelRect& r, std::string_view caption, HFONT font,
@@ -44,9 +44,9 @@ class Label : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
-  void Paint(HDC dc);
   bool verticalCentre_ = false;
   HFONT font_ = nullptr;
   COLORREF colour_ = 0;

@@ -22,9 +22,7 @@ bool PictureBox::Create(HWND parent, const PixelRect& r, HBITMAP picture, int id
 
 void PictureBox::AddLine(PixelPoint from, PixelPoint to) { lines_.emplace_back(from, to); }
 
-void PictureBox::Paint(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd(), &client);
+void PictureBox::Paint(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   DrawBitmapAt(dc, picture_, 0, 0);
   for (const auto& [from, to] : lines_) {
@@ -36,16 +34,6 @@ void PictureBox::Paint(HDC dc) {
 
 LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintDc dc(hwnd());
-      Paint(dc.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wp));
-      return 0;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
@@ -53,7 +41,7 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Buttons inside a picture box belong to the window: their events go up to it.
       return SendMessageA(GetParent(hwnd()), msg, wp, lp);
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 
@@ -81,7 +69,7 @@ void Label::SetColour(COLORREF colour) {
   InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void Label::Paint(HDC dc) {
+void Label::Paint(HDC dc, const RECT& area) {
   // The container paints what lies under the label; then the text goes on top.
   HWND parent = GetParent(hwnd());
   POINT origin{0, 0};
@@ -91,8 +79,7 @@ void Label::Paint(HDC dc) {
   SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   SetViewportOrgEx(dc, old.x, old.y, nullptr);
 
-  RECT client;
-  GetClientRect(hwnd(), &client);
+  RECT client = area;
   const std::string text = WindowText(hwnd());
   Selected font(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
@@ -127,15 +114,8 @@ void Label::Paint(HDC dc) {
 
 LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintDc dc(hwnd());
-      Paint(dc.get());
-      return 0;
-    }
     case WM_SETTEXT: {
-      const LRESULT r = CustomWindow::HandleMessage(msg, wp, lp);
+      const LRESULT r = PaintedWindow::HandleMessage(msg, wp, lp);
       InvalidateRect(hwnd(), nullptr, FALSE);
       return r;
     }
@@ -144,7 +124,7 @@ LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCHITTEST:
       return HTTRANSPARENT;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 

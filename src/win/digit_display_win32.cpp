@@ -86,22 +86,17 @@ void DigitDisplay::Rebuild(HDC like, int w, int h) {
   dirty_ = false;
 }
 
+void DigitDisplay::Paint(HDC dc, const RECT& client) {
+  if (dirty_ || !buffer_) Rebuild(dc, client.right, client.bottom);
+  MemoryDc mem(dc);
+  Selected s(mem.get(), buffer_.get());
+  BitBlt(dc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
+}
+
 LRESULT DigitDisplay::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintDc dc(hwnd());
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      if (dirty_ || !buffer_) Rebuild(dc.get(), client.right, client.bottom);
-      MemoryDc mem(dc.get());
-      Selected s(mem.get(), buffer_.get());
-      BitBlt(dc.get(), 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
-      return 0;
-    }
     case WM_SETTEXT: {
-      const LRESULT r = CustomWindow::HandleMessage(msg, wp, lp);
+      const LRESULT r = PaintedWindow::HandleMessage(msg, wp, lp);
       dirty_ = true;
       InvalidateRect(hwnd(), nullptr, FALSE);
       return r;
@@ -110,7 +105,7 @@ LRESULT DigitDisplay::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       dirty_ = true;
       return 0;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 

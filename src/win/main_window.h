@@ -86,7 +86,7 @@ class AboutBox : public CustomWindow {
   SystemControl ok_;
 };
 
-class MainWindow : public CustomWindow {
+class MainWindow : public PaintedWindow {
  public:
   MainWindow(const UiFonts& fonts, const Artwork& art, DoubleClickSettings& doubleClick);
 
@@ -130,6 +130,7 @@ class MainWindow : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
   void ReportUncaught() override;
 
  private:

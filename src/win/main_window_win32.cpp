@@ -343,19 +343,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(status_.Colours(reinterpret_cast<HDC>(wp)));
       }
       break;
-    case WM_ERASEBKGND: {
-      const HDC dc = reinterpret_cast<HDC>(wp);
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-      DrawBitmapAt(dc, art_.background(), 0, 0);
-      return 1;
-    }
-    case WM_PRINTCLIENT: {
-      const HDC dc = reinterpret_cast<HDC>(wp);
-      DrawBitmapAt(dc, art_.background(), 0, 0);
-      return 0;
-    }
     case WM_ACTIVATE:
       // The host, or the user, may have changed the folder while the window was elsewhere.
       if (LOWORD(wp) != WA_INACTIVE) RefreshCompensationStatus();
@@ -374,7 +361,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return CustomWindow::HandleMessage(msg, wp, lp);
+  return PaintedWindow::HandleMessage(msg, wp, lp);
+}
+
+void MainWindow::Paint(HDC dc, const RECT& client) {
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  DrawBitmapAt(dc, art_.background(), 0, 0);
 }
 
 }  // namespace frixa::win

@@ -153,6 +153,16 @@ class CustomWindow {
   HWND hwnd_ = nullptr;
 };
 
+// A window of our own that paints its whole client area itself: WM_ERASEBKGND erases nothing
+// (no flicker), WM_PAINT and WM_PRINTCLIENT both draw through Paint, on the screen or on the
+// device context given, so that a picture taken with WM_PRINTCLIENT is the one on the screen.
+// A derived window handles its other messages and passes the rest to this HandleMessage.
+class PaintedWindow : public CustomWindow {
+ protected:
+  virtual void Paint(HDC dc, const RECT& client) = 0;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
 // A control of a system class, owned.
 class SystemControl {
  public:

@@ -116,6 +116,27 @@ LRESULT CALLBACK CustomWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   return result;
 }
 
+LRESULT PaintedWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(hwnd(), &client);
+      if (msg == WM_PRINTCLIENT) {
+        Paint(reinterpret_cast<HDC>(wp), client);
+      } else {
+        PaintDc dc(hwnd());
+        Paint(dc.get(), client);
+      }
+      return 0;
+    }
+    default:
+      return CustomWindow::HandleMessage(msg, wp, lp);
+  }
+}
+
 POINT ScreenCentredOrigin(int width, int height) {
   return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
 }

@@ -1,11 +1,15 @@
 // The window base: a window destroyed with its object routes nothing to the object once its
-// destruction has begun, its child windows' teardown included, and raises no event.
+// destruction has begun, its child windows' teardown included, and raises no event; a painted
+// window gives WM_PRINTCLIENT the picture it puts on the screen.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "win/controls.h"
+#include "win/digit_display.h"
 #include "win/win32_window.h"
 
 namespace frixa::win {
@@ -88,6 +92,76 @@ TEST(CustomWindow, DestroyedWhileItsObjectLivesItHearsWmDestroyAndLetsGo) {
   EXPECT_EQ(holder.child(), nullptr);
   EXPECT_EQ(mine.destroys, 1);
   EXPECT_EQ(child.destroys, 1);
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+// The client area's pixels: from the screen, or as WM_PRINTCLIENT draws them into memory.
+std::vector<COLORREF> Pixels(HWND hwnd, bool printed) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  HDC screen = GetDC(hwnd);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  if (printed) {
+    SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+  } else {
+    BitBlt(mem, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+  }
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < r.bottom; ++y) {
+    for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(mem, x, y));
+  }
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  ReleaseDC(hwnd, screen);
+  return pixels;
+}
+
+TEST(PaintedWindow, PrintClientGivesThePixelsOnTheScreen) {
+  Journal journal;
+  RecordingWindow host(journal);
+  ASSERT_TRUE(host.Create(nullptr));
+  PictureBox box;
+  ASSERT_TRUE(box.Create(host.hwnd(), {0, 0, 180, 100}, nullptr));  // 180 wide: see below
+  box.AddLine({5, 90}, {170, 60});
+  Label label;  // transparent: the box shows through it
+  ASSERT_TRUE(label.Create(box.hwnd(), {10, 50, 120, 30}, "Mass RPM", nullptr, RGB(255, 0, 0),
+                           Label::Align::Centre));
+  DigitDisplay digits;
+  ASSERT_TRUE(digits.Create(box.hwnd(), 10, 10, 67, 23, 5, RGB(0, 0, 0), "1234"));
+  SetForegroundWindow(host.hwnd());
+  UpdateWindow(host.hwnd());
+  Pump();
+  for (HWND w : {box.hwnd(), label.hwnd(), digits.hwnd()}) {
+    const std::vector<COLORREF> shown = Pixels(w, false), printed = Pixels(w, true);
+    ASSERT_FALSE(shown.empty());
+    ASSERT_EQ(printed.size(), shown.size());
+    // The screen shows the box's children over it; WM_PRINTCLIENT draws the box alone.
+    const auto underChild = [&](std::size_t i) {
+      const POINT at{static_cast<LONG>(i % 180), static_cast<LONG>(i / 180)};
+      return w == box.hwnd() && ChildWindowFromPointEx(w, at, CWP_SKIPINVISIBLE) != w;
+    };
+    std::size_t differ = 0, compared = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      if (underChild(i)) continue;
+      ++compared;
+      differ += printed[i] != shown[i];
+    }
+    EXPECT_GT(compared, shown.size() / 2);
+    EXPECT_EQ(differ, 0u) << WindowText(w);
+  }
+  // Not a blank picture: the label's red text and the digits' black segments are there.
+  const auto count = [](const std::vector<COLORREF>& p, COLORREF c) {
+    return std::count(p.begin(), p.end(), c);
+  };
+  EXPECT_GT(count(Pixels(label.hwnd(), true), RGB(255, 0, 0)), 20);
+  EXPECT_GT(count(Pixels(digits.hwnd(), true), RGB(0, 0, 0)), 50);
 }
 
 }  // namespace
