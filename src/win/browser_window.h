@@ -116,7 +116,9 @@ class BrowserWindow : public PaintedWindow {
   Brush listBrush_;
 
   LossGrid realGrid_, dummyGrid_;
-  SystemControl comment_, dir1_, file1_, drive1_;
+  EditBox comment_;
+  ListBox dir1_, file1_;
+  ComboBox drive1_;
   Label label2_, label1_, hostStatusLabel_;
   std::array<Label, 5> values_;  // MOIApplied, PPR, LRPM, HRPM, DATEPRO
   std::array<Label, 5> labels_;  // Labels(3) to Labels(7)

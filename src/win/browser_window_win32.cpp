@@ -47,23 +47,6 @@ std::vector<std::string> Names(const std::string& folder, const char* pattern, b
   return names;
 }
 
-std::string ControlText(HWND hwnd) {
-  const int n = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  GetWindowTextA(hwnd, text.data(), n + 1);
-  text.resize(static_cast<std::size_t>(n));
-  return text;
-}
-
-std::string ListText(HWND list, int index) {
-  const LRESULT n = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (n == LB_ERR) return "";
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(n));
-  return text;
-}
-
 // "c: [label]": the drive as the drive list shows it; the kind of drive when it has no label.
 std::string DriveEntry(const std::string& root) {
   char label[MAX_PATH + 1] = {};
@@ -217,28 +200,28 @@ void BrowserWindow::CreateControls() {
   HWND me = hwnd();
 
   realGrid_.Create(me, at(BC::RealGrid), id(BC::RealGrid), fonts_.regular());
-  const PixelRect c = at(BC::Comment);
-  comment_.Create("EDIT", WS_EX_CLIENTEDGE, " ",
-                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, c.left, c.top, c.width,
-                  c.height, me, id(BC::Comment));
-  SendMessageA(comment_.hwnd(), EM_LIMITTEXT, kCommentMaxLength, 0);
-  const PixelRect d = at(BC::Dir1);
-  dir1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
-               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                   LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-               d.left, d.top, d.width, d.height, me, id(BC::Dir1));
-  const PixelRect f = at(BC::File1);
-  file1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
-                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT |
-                    LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-                f.left, f.top, f.width, f.height, me, id(BC::File1));
-  const PixelRect v = at(BC::Drive1);
-  drive1_.Create("COMBOBOX", 0, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
-                 CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, v.left, v.top, v.width, v.height + kDropDownExtra, me,
-                 id(BC::Drive1));
-  for (HWND control : {comment_.hwnd(), dir1_.hwnd(), file1_.hwnd(), drive1_.hwnd()}) {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
-  }
+  comment_.Create(me, at(BC::Comment), id(BC::Comment), " ", kCommentMaxLength);
+  dir1_.Create(me, at(BC::Dir1), id(BC::Dir1), LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED);
+  file1_.Create(me, at(BC::File1), id(BC::File1),
+                LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED);
+  PixelRect drives = at(BC::Drive1);
+  drives.height += kDropDownExtra;
+  drive1_.Create(me, drives, id(BC::Drive1), CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED);
+  comment_.SetFont(fonts_.regular());
+  dir1_.SetFont(fonts_.regular());
+  file1_.SetFont(fonts_.regular());
+  drive1_.SetFont(fonts_.regular());
+  file1_.onSelectionChange = [this](int index) { ChooseFile(index); };
+  file1_.onDoubleClick = [this](int index) {
+    const std::string name = file1_.Text(index);
+    if (!name.empty() && onAnalyse) onAnalyse(JoinPath(folder_, name));
+  };
+  dir1_.onDoubleClick = [this](int index) {
+    if (index >= 0 && static_cast<std::size_t>(index) < folderPaths_.size()) {
+      OpenFolder(folderPaths_[static_cast<std::size_t>(index)]);
+    }
+  };
+  drive1_.onSelectionChange = [this](int index) { ChooseDrive(index); };
   dummyGrid_.Create(me, at(BC::DummyGrid), id(BC::DummyGrid), fonts_.regular());
   dummyGrid_.Show(true);
 
@@ -292,8 +275,7 @@ HWND BrowserWindow::Control(BrowserControl c) const {
 }
 
 void BrowserWindow::FillDrives(const std::string& path) {
-  HWND combo = drive1_.hwnd();
-  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  drive1_.Clear();
   driveRoots_.clear();
   char drives[512] = {};
   const DWORD n = GetLogicalDriveStringsA(sizeof drives - 1, drives);
@@ -303,12 +285,11 @@ void BrowserWindow::FillDrives(const std::string& path) {
   for (const char* p = drives; n > 0 && p < drives + n && *p; p += std::strlen(p) + 1) {
     const std::string root = LowerCase(std::string(p, 2)) + "\\";  // "c:\\"
     const std::string entry = DriveEntry(root);
-    const LRESULT index =
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    const int index = drive1_.Add(entry);
     driveRoots_.push_back(root);
-    if (entry[0] == wanted) current = static_cast<int>(index);
+    if (entry[0] == wanted) current = index;
   }
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+  drive1_.SetSelection(current);
 }
 
 void BrowserWindow::ChooseDrive(int index) {
@@ -330,24 +311,24 @@ void BrowserWindow::OpenFolder(const std::string& path) {
 }
 
 void BrowserWindow::FillFolders() {
-  HWND list = dir1_.hwnd();
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  dir1_.Clear();
   folderPaths_.clear();
   folderEntries_.clear();
   // The folder's parents from the root down, the folder itself, then its subfolders.
   const std::vector<FolderChainEntry> chain = FolderChain(folder_);
   for (const FolderChainEntry& entry : chain) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.shown.c_str()));
+    dir1_.Add(entry.shown);
     folderEntries_.push_back({static_cast<int>(folderPaths_.size()), true});
     folderPaths_.push_back(entry.path);
   }
-  SendMessageA(list, LB_SETCURSEL, chain.size() - 1, 0);
+  dir1_.SetSelection(static_cast<int>(chain.size()) - 1);
   for (const std::string& name : Names(folder_, "*", true)) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    dir1_.Add(name);
     folderEntries_.push_back({static_cast<int>(chain.size()), false});
     folderPaths_.push_back(JoinPath(folder_, name));
   }
   // Each level further in by up to kFolderIndent, less on a deep path, so that the names fit.
+  const HWND list = dir1_.hwnd();
   RECT inside;
   GetClientRect(list, &inside);
   HDC dc = GetDC(list);
@@ -355,7 +336,7 @@ void BrowserWindow::FillFolders() {
   {
     Selected font(dc, fonts_.regular());
     for (std::size_t i = 0; i < folderPaths_.size(); ++i) {
-      const std::string name = ListText(list, static_cast<int>(i));
+      const std::string name = dir1_.Text(static_cast<int>(i));
       SIZE size{0, 0};
       GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &size);
       widest = std::max<int>(widest, size.cx + folderEntries_[i].level * kFolderIndent);
@@ -368,15 +349,12 @@ void BrowserWindow::FillFolders() {
 }
 
 void BrowserWindow::FillFiles() {
-  HWND list = file1_.hwnd();
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  for (const std::string& name : Names(folder_, kFilePattern, false)) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  }
+  file1_.Clear();
+  for (const std::string& name : Names(folder_, kFilePattern, false)) file1_.Add(name);
 }
 
 void BrowserWindow::ChooseFile(int index) {
-  const std::string name = ListText(file1_.hwnd(), index);
+  const std::string name = file1_.Text(index);
   if (name.empty()) return;
   const bool shown = browser_->ShowFile(JoinPath(folder_, name));
   ShowDisplay();
@@ -398,17 +376,7 @@ bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
            selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : listBrush_.get());
   if (item.itemID == static_cast<UINT>(-1)) return true;
   const int index = static_cast<int>(item.itemID);
-  std::string text;
-  if (drives) {
-    const LRESULT n = SendMessageA(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0);
-    if (n != CB_ERR) {
-      text.assign(static_cast<std::size_t>(n) + 1, '\0');
-      SendMessageA(item.hwndItem, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-      text.resize(static_cast<std::size_t>(n));
-    }
-  } else {
-    text = ListText(item.hwndItem, index);
-  }
+  const std::string text = drives ? drive1_.Text(index) : (folders ? dir1_ : file1_).Text(index);
   int x = item.rcItem.left + 2;
   const int iconTop = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kSmallIcon) / 2;
   HICON icon = nullptr;
@@ -454,7 +422,7 @@ bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
 void BrowserWindow::ShowDisplay() {
   const BrowserDisplay& d = browser_->display();
   for (std::size_t i = 0; i < values_.size(); ++i) values_[i].SetCaption(d.values[i]);
-  SetWindowTextA(comment_.hwnd(), d.comment.c_str());
+  comment_.SetText(d.comment);
   realGrid_.Fill(d.columns, d.rows);
   realGrid_.Show(d.gridShown);
 }
@@ -469,26 +437,9 @@ void BrowserWindow::Paint(HDC dc, const RECT& client) {
 
 LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wp);
-      const int code = HIWORD(wp);
-      HWND from = reinterpret_cast<HWND>(lp);
-      if (id == BrowserControlId(BrowserControl::File1) && code == LBN_SELCHANGE) {
-        ChooseFile(static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
-      } else if (id == BrowserControlId(BrowserControl::Dir1) && code == LBN_DBLCLK) {
-        const LRESULT i = SendMessageA(from, LB_GETCURSEL, 0, 0);
-        if (i >= 0 && static_cast<std::size_t>(i) < folderPaths_.size()) {
-          OpenFolder(folderPaths_[static_cast<std::size_t>(i)]);
-        }
-      } else if (id == BrowserControlId(BrowserControl::File1) && code == LBN_DBLCLK) {
-        const std::string name =
-            ListText(file1_.hwnd(), static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
-        if (!name.empty() && onAnalyse) onAnalyse(JoinPath(folder_, name));
-      } else if (id == BrowserControlId(BrowserControl::Drive1) && code == CBN_SELCHANGE) {
-        ChooseDrive(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
-      }
+    case WM_COMMAND:
+      NotifyingControl::RouteCommand(wp, lp);  // the lists raise their events
       return 0;
-    }
     case WM_MEASUREITEM: {
       auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       m->itemHeight = kListItemHeight;
@@ -505,7 +456,7 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CLOSE:
       // The comment goes back into the file it was read from, then the window unloads.
-      browser_->SaveComment(ControlText(comment_.hwnd()));
+      browser_->SaveComment(comment_.Text());
       browser_->Release();
       DestroyWindow(hwnd());
       return 0;

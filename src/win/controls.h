@@ -1,10 +1,12 @@
-// The main window's kinds of control, one small class each: a picture box that draws the
-// background picture, a transparent label, a picture button, the status log and the tooltips.
-// Each owns its window and the GDI objects it makes; fonts and pictures are borrowed.
+// The windows' kinds of control, one small class each: a picture box that draws the background
+// picture, a transparent label, a picture button, the status log, the tooltips, and the list,
+// drop-down list and edit boxes. Each owns its window and the GDI objects it makes; fonts and
+// pictures are borrowed.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,6 +88,66 @@ class ToolTips : public SystemControl {
  public:
   bool Create(HWND owner);
   void Add(HWND tool, const char* text);
+};
+
+// A system control that raises events from its own notifications. Its parent hands every
+// WM_COMMAND to RouteCommand, which finds the wrapper of the control that sent it (bound to the
+// control's window while the wrapper lives) and lets it raise its events. What the code itself
+// sets (a selection, a text) raises nothing: the system sends no notification for it.
+class NotifyingControl : public SystemControl {
+ public:
+  // WM_COMMAND's arguments; true when a control of ours sent it.
+  static bool RouteCommand(WPARAM wp, LPARAM lp);
+
+ protected:
+  NotifyingControl() = default;
+  ~NotifyingControl();
+  bool CreateNotifying(const char* className, DWORD exStyle, DWORD style, const PixelRect& r,
+                       HWND parent, int id);
+  virtual void Notified(WORD code) = 0;
+};
+
+// A list box of strings, one selected at most.
+class ListBox : public NotifyingControl {
+ public:
+  // `style`: the list's own LBS_ styles besides LBS_NOTIFY and LBS_HASSTRINGS, which it has.
+  bool Create(HWND parent, const PixelRect& r, int id, DWORD style);
+  void Clear();
+  int Add(std::string_view text);  // its index (a sorted list puts it in its place)
+  std::string Text(int index) const;  // "" where there is no such item
+  int Selection() const;              // -1 for none
+  void SetSelection(int index);
+
+  std::function<void(int index)> onSelectionChange;  // the user chose another item
+  std::function<void(int index)> onDoubleClick;      // on the selected item
+
+ protected:
+  void Notified(WORD code) override;
+};
+
+// A drop-down list of strings.
+class ComboBox : public NotifyingControl {
+ public:
+  // `r` includes the dropped-down list; `style`: the CBS_ styles besides CBS_HASSTRINGS.
+  bool Create(HWND parent, const PixelRect& r, int id, DWORD style);
+  void Clear();
+  int Add(std::string_view text);
+  std::string Text(int index) const;  // "" where there is no such item
+  int Selection() const;              // -1 for none
+  void SetSelection(int index);
+
+  std::function<void(int index)> onSelectionChange;  // the user chose another item
+
+ protected:
+  void Notified(WORD code) override;
+};
+
+// A one-line edit box.
+class EditBox : public SystemControl {
+ public:
+  bool Create(HWND parent, const PixelRect& r, int id, std::string_view text, int limit);
+  std::string Text() const { return WindowText(hwnd()); }
+  void SetText(std::string_view text);
 };
 
 }  // namespace frixa::win

@@ -206,4 +206,116 @@ void ToolTips::Add(HWND tool, const char* text) {
   SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+// ---- NotifyingControl -----------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kWrapperProperty = "FrixaControl";
+
+// A list's or drop-down list's item: added (its index back), or its text ("" for none).
+int AddItem(HWND hwnd, UINT addMessage, std::string_view text) {
+  const std::string item(text);
+  return static_cast<int>(SendMessageA(hwnd, addMessage, 0, reinterpret_cast<LPARAM>(item.c_str())));
+}
+
+std::string ItemText(HWND hwnd, UINT lengthMessage, UINT textMessage, int index) {
+  const LRESULT n = SendMessageA(hwnd, lengthMessage, static_cast<WPARAM>(index), 0);
+  if (n < 0) return "";  // LB_ERR, CB_ERR
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  SendMessageA(hwnd, textMessage, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+}  // namespace
+
+NotifyingControl::~NotifyingControl() {
+  if (hwnd()) RemovePropA(hwnd(), kWrapperProperty);  // what its destruction sends goes nowhere
+}
+
+bool NotifyingControl::CreateNotifying(const char* className, DWORD exStyle, DWORD style,
+                                       const PixelRect& r, HWND parent, int id) {
+  if (!Create(className, exStyle, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, r.left, r.top,
+              r.width, r.height, parent, id)) {
+    return false;
+  }
+  SetPropA(hwnd(), kWrapperProperty, this);
+  return true;
+}
+
+bool NotifyingControl::RouteCommand(WPARAM wp, LPARAM lp) {
+  const auto from = reinterpret_cast<HWND>(lp);
+  auto* control = from ? static_cast<NotifyingControl*>(GetPropA(from, kWrapperProperty)) : nullptr;
+  if (!control) return false;
+  control->Notified(HIWORD(wp));
+  return true;
+}
+
+// ---- ListBox --------------------------------------------------------------------------------
+
+bool ListBox::Create(HWND parent, const PixelRect& r, int id, DWORD style) {
+  return CreateNotifying("LISTBOX", WS_EX_CLIENTEDGE,
+                         WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | style, r, parent, id);
+}
+
+void ListBox::Clear() { SendMessageA(hwnd(), LB_RESETCONTENT, 0, 0); }
+
+int ListBox::Add(std::string_view text) { return AddItem(hwnd(), LB_ADDSTRING, text); }
+
+std::string ListBox::Text(int index) const {
+  return ItemText(hwnd(), LB_GETTEXTLEN, LB_GETTEXT, index);
+}
+
+int ListBox::Selection() const { return static_cast<int>(SendMessageA(hwnd(), LB_GETCURSEL, 0, 0)); }
+
+void ListBox::SetSelection(int index) {
+  SendMessageA(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void ListBox::Notified(WORD code) {
+  if (code == LBN_SELCHANGE && onSelectionChange) onSelectionChange(Selection());
+  if (code == LBN_DBLCLK && onDoubleClick) onDoubleClick(Selection());
+}
+
+// ---- ComboBox -------------------------------------------------------------------------------
+
+bool ComboBox::Create(HWND parent, const PixelRect& r, int id, DWORD style) {
+  return CreateNotifying("COMBOBOX", 0, WS_VSCROLL | CBS_HASSTRINGS | style, r, parent, id);
+}
+
+void ComboBox::Clear() { SendMessageA(hwnd(), CB_RESETCONTENT, 0, 0); }
+
+int ComboBox::Add(std::string_view text) { return AddItem(hwnd(), CB_ADDSTRING, text); }
+
+std::string ComboBox::Text(int index) const {
+  return ItemText(hwnd(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
+}
+
+int ComboBox::Selection() const {
+  return static_cast<int>(SendMessageA(hwnd(), CB_GETCURSEL, 0, 0));
+}
+
+void ComboBox::SetSelection(int index) {
+  SendMessageA(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void ComboBox::Notified(WORD code) {
+  if (code == CBN_SELCHANGE && onSelectionChange) onSelectionChange(Selection());
+}
+
+// ---- EditBox --------------------------------------------------------------------------------
+
+bool EditBox::Create(HWND parent, const PixelRect& r, int id, std::string_view text, int limit) {
+  const std::string initial(text);
+  if (!SystemControl::Create("EDIT", WS_EX_CLIENTEDGE, initial.c_str(),
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, r.left, r.top,
+                             r.width, r.height, parent, id)) {
+    return false;
+  }
+  SendMessageA(hwnd(), EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
+  return true;
+}
+
+void EditBox::SetText(std::string_view text) { SetWindowTextA(hwnd(), std::string(text).c_str()); }
+
 }  // namespace frixa::win
