@@ -152,7 +152,7 @@ class AnalysisWindow : public PaintedWindow {
   std::array<SystemControl, 10> buttons_;  // Add .. Close, Torque, Power
   Label referenceLine_;
   AnalysisGraph graph_;
-  SystemControl list_;
+  ReportList list_;
 };
 
 }  // namespace frixa::win

@@ -50,8 +50,8 @@ class LossGrid {
   HWND list() const { return list_.hwnd(); }
 
  private:
-  SystemControl frame_, caption_, list_;
-  int columns_ = 0;
+  SystemControl frame_, caption_;
+  ReportList list_;
 };
 
 class BrowserWindow : public PaintedWindow {

@@ -115,15 +115,10 @@ bool LossGrid::Create(HWND parent, const PixelRect& r, int id, HFONT font) {
   const int innerHeight = r.height - 2 * GetSystemMetrics(SM_CYEDGE);
   caption_.Create("STATIC", 0, kGridCaption, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_SUNKEN, 0, 0,
                   inner, kGridCaptionHeight, frame_.hwnd(), 1);
-  list_.Create(WC_LISTVIEWA, 0, "",
-               WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                   LVS_NOSORTHEADER,
-               0, kGridCaptionHeight, inner, innerHeight - kGridCaptionHeight, frame_.hwnd(), 2);
-  SendMessageA(list_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (HWND h : {caption_.hwnd(), list_.hwnd()}) {
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  }
+  list_.Create(frame_.hwnd(), {0, kGridCaptionHeight, inner, innerHeight - kGridCaptionHeight}, 2,
+               0, LVS_NOSORTHEADER);
+  caption_.SetFont(font);
+  list_.SetFont(font);
   return true;
 }
 
@@ -131,31 +126,12 @@ void LossGrid::Fill(const std::vector<std::string>& columns,
                     const std::vector<std::vector<std::string>>& rows) {
   HWND list = list_.hwnd();
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-  for (; columns_ > 0; --columns_) SendMessageA(list, LVM_DELETECOLUMN, 0, 0);
-  for (const std::string& name : columns) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 70;
-    column.pszText = const_cast<char*>(name.c_str());
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(columns_++),
-                 reinterpret_cast<LPARAM>(&column));
-  }
-  int index = 0;
-  for (const auto& row : rows) {
-    for (int i = 0; i < static_cast<int>(row.size()) && i < columns_; ++i) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = index;
-      item.iSubItem = i;
-      item.pszText = const_cast<char*>(row[static_cast<std::size_t>(i)].c_str());
-      SendMessageA(list, i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA,
-                   static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    }
-    ++index;
-  }
+  list_.SetRows({});
+  list_.RemoveColumns();
+  for (const std::string& name : columns) list_.AddColumn(name, 70);
+  list_.SetRows(rows);
   // Wide enough for every value and its header: no number shows cut short.
-  for (int i = 0; i < columns_; ++i) {
+  for (int i = 0; i < list_.columns(); ++i) {
     SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), LVSCW_AUTOSIZE_USEHEADER);
   }
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);

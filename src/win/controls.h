@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -140,6 +142,24 @@ class ComboBox : public NotifyingControl {
 
  protected:
   void Notified(WORD code) override;
+};
+
+// A list view in report mode: rows of texts under column headers, grid lines, one whole row
+// selected at most.
+class ReportList : public SystemControl {
+ public:
+  // `style`: window and LVS_ styles besides LVS_REPORT, LVS_SINGLESEL and LVS_SHOWSELALWAYS.
+  bool Create(HWND parent, const PixelRect& r, int id, DWORD exStyle, DWORD style);
+  void AddColumn(std::string header, int width, int format = LVCFMT_LEFT);
+  void RemoveColumns();
+  int columns() const { return columns_; }
+  // The rows in place of those shown, one text a column (texts beyond the columns left out).
+  void SetRows(const std::vector<std::vector<std::string>>& rows);
+  int Selection() const;  // -1 for none
+  void Select(int row);   // -1: none
+
+ private:
+  int columns_ = 0;
 };
 
 // A one-line edit box.

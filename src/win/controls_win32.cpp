@@ -159,7 +159,7 @@ bool StatusLog::Create(HWND parent, const PixelRect& r, int id, HFONT font) {
                              r.left, r.top, r.width, r.height, parent, id)) {
     return false;
   }
-  SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SetFont(font);
   SendMessageA(hwnd(), EM_SETLIMITTEXT, 0, 0);  // no 30000-character ceiling
   return true;
 }
@@ -215,14 +215,16 @@ constexpr const char* kWrapperProperty = "FrixaControl";
 // A list's or drop-down list's item: added (its index back), or its text ("" for none).
 int AddItem(HWND hwnd, UINT addMessage, std::string_view text) {
   const std::string item(text);
-  return static_cast<int>(SendMessageA(hwnd, addMessage, 0, reinterpret_cast<LPARAM>(item.c_str())));
+  return static_cast<int>(
+      SendMessageA(hwnd, addMessage, 0, reinterpret_cast<LPARAM>(item.c_str())));
 }
 
 std::string ItemText(HWND hwnd, UINT lengthMessage, UINT textMessage, int index) {
   const LRESULT n = SendMessageA(hwnd, lengthMessage, static_cast<WPARAM>(index), 0);
   if (n < 0) return "";  // LB_ERR, CB_ERR
   std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  SendMessageA(hwnd, textMessage, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  SendMessageA(hwnd, textMessage, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(n));
   return text;
 }
@@ -266,7 +268,9 @@ std::string ListBox::Text(int index) const {
   return ItemText(hwnd(), LB_GETTEXTLEN, LB_GETTEXT, index);
 }
 
-int ListBox::Selection() const { return static_cast<int>(SendMessageA(hwnd(), LB_GETCURSEL, 0, 0)); }
+int ListBox::Selection() const {
+  return static_cast<int>(SendMessageA(hwnd(), LB_GETCURSEL, 0, 0));
+}
 
 void ListBox::SetSelection(int index) {
   SendMessageA(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -301,6 +305,64 @@ void ComboBox::SetSelection(int index) {
 
 void ComboBox::Notified(WORD code) {
   if (code == CBN_SELCHANGE && onSelectionChange) onSelectionChange(Selection());
+}
+
+// ---- ReportList -----------------------------------------------------------------------------
+
+bool ReportList::Create(HWND parent, const PixelRect& r, int id, DWORD exStyle, DWORD style) {
+  if (!SystemControl::Create(WC_LISTVIEWA, exStyle, "",
+                             WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL |
+                                 LVS_SHOWSELALWAYS | style,
+                             r.left, r.top, r.width, r.height, parent, id)) {
+    return false;
+  }
+  SendMessageA(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  return true;
+}
+
+void ReportList::AddColumn(std::string header, int width, int format) {
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  column.fmt = format;
+  column.cx = width;
+  column.pszText = header.data();
+  SendMessageA(hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(columns_++),
+               reinterpret_cast<LPARAM>(&column));
+}
+
+void ReportList::RemoveColumns() {
+  for (; columns_ > 0; --columns_) SendMessageA(hwnd(), LVM_DELETECOLUMN, 0, 0);
+}
+
+void ReportList::SetRows(const std::vector<std::vector<std::string>>& rows) {
+  SendMessageA(hwnd(), LVM_DELETEALLITEMS, 0, 0);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < rows[r].size() && c < static_cast<std::size_t>(columns_); ++c) {
+      std::string text = rows[r][c];
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(r);
+      item.iSubItem = static_cast<int>(c);
+      item.pszText = text.data();
+      SendMessageA(hwnd(), c == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, r,
+                   reinterpret_cast<LPARAM>(&item));
+    }
+  }
+}
+
+int ReportList::Selection() const {
+  return static_cast<int>(
+      SendMessageA(hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void ReportList::Select(int row) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  SendMessageA(hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  if (row < 0) return;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 // ---- EditBox --------------------------------------------------------------------------------

@@ -50,7 +50,7 @@ bool AboutBox::Create(const std::string& versionText, int dpi) {
   const PixelRect ok = ToPixels(kAboutOkTwips, dpi);
   ok_.Create("BUTTON", 0, "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ok.left,
              ok.top, ok.width, ok.height, back_.hwnd(), IDOK);
-  SendMessageA(ok_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
+  ok_.SetFont(fonts_.regular());
   ShowWindow(hwnd(), SW_SHOW);
   SetFocus(ok_.hwnd());
   return true;

@@ -174,7 +174,9 @@ class SystemControl {
   HWND hwnd() const { return hwnd_; }
   bool Create(const char* className, DWORD exStyle, const char* text, DWORD style, int x, int y,
               int w, int h, HWND parent, int id);
-  void SetFont(HFONT font) { SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE); }
+  void SetFont(HFONT font) {
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
 
  private:
   HWND hwnd_ = nullptr;
