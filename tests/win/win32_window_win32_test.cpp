@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "support/win32_messages.h"
 #include "win/controls.h"
 #include "win/digit_display.h"
 #include "win/win32_window.h"
@@ -94,35 +95,6 @@ TEST(CustomWindow, DestroyedWhileItsObjectLivesItHearsWmDestroyAndLetsGo) {
   EXPECT_EQ(child.destroys, 1);
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
-// The client area's pixels: from the screen, or as WM_PRINTCLIENT draws them into memory.
-std::vector<COLORREF> Pixels(HWND hwnd, bool printed) {
-  RECT r;
-  GetClientRect(hwnd, &r);
-  HDC screen = GetDC(hwnd);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  if (printed) {
-    SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
-  } else {
-    BitBlt(mem, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
-  }
-  std::vector<COLORREF> pixels;
-  for (int y = 0; y < r.bottom; ++y) {
-    for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(mem, x, y));
-  }
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(hwnd, screen);
-  return pixels;
-}
-
 TEST(PaintedWindow, PrintClientGivesThePixelsOnTheScreen) {
   Journal journal;
   RecordingWindow host(journal);
@@ -137,9 +109,10 @@ TEST(PaintedWindow, PrintClientGivesThePixelsOnTheScreen) {
   ASSERT_TRUE(digits.Create(box.hwnd(), 10, 10, 67, 23, 5, RGB(0, 0, 0), "1234"));
   SetForegroundWindow(host.hwnd());
   UpdateWindow(host.hwnd());
-  Pump();
+  testing::Pump();
   for (HWND w : {box.hwnd(), label.hwnd(), digits.hwnd()}) {
-    const std::vector<COLORREF> shown = Pixels(w, false), printed = Pixels(w, true);
+    const std::vector<COLORREF> shown = testing::ClientPixels(w, false),
+                                printed = testing::ClientPixels(w, true);
     ASSERT_FALSE(shown.empty());
     ASSERT_EQ(printed.size(), shown.size());
     // The screen shows the box's children over it; WM_PRINTCLIENT draws the box alone.
@@ -160,8 +133,8 @@ TEST(PaintedWindow, PrintClientGivesThePixelsOnTheScreen) {
   const auto count = [](const std::vector<COLORREF>& p, COLORREF c) {
     return std::count(p.begin(), p.end(), c);
   };
-  EXPECT_GT(count(Pixels(label.hwnd(), true), RGB(255, 0, 0)), 20);
-  EXPECT_GT(count(Pixels(digits.hwnd(), true), RGB(0, 0, 0)), 50);
+  EXPECT_GT(count(testing::ClientPixels(label.hwnd(), true), RGB(255, 0, 0)), 20);
+  EXPECT_GT(count(testing::ClientPixels(digits.hwnd(), true), RGB(0, 0, 0)), 50);
 }
 
 }  // namespace
