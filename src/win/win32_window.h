@@ -1,8 +1,9 @@
 // Room win/, all Win32 windows: may include any room but cli/; nothing includes win/.
 // The small Win32 toolkit the windows are built from: RAII owners for GDI objects and device
 // contexts, and the two kinds of window wrapper. A window class of our own binds its C++ object
-// at WM_NCCREATE and routes every message to it; a system control (button, edit, tooltip) is
-// simply owned. Both are non-copyable and destroy their window with themselves.
+// at WM_NCCREATE and routes every message to it (a painted one draws in Paint alone); a system
+// control (button, edit, tooltip) is simply owned. Both are non-copyable and destroy their
+// window with themselves.
 #pragma once
 
 #include <windows.h>

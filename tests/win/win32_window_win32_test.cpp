@@ -48,7 +48,8 @@ class RecordingWindow : public CustomWindow {
 // A window holding a child window of ours (which has the focus) and a system edit box.
 class Holder : public RecordingWindow {
  public:
-  Holder(Journal& mine, Journal& child) : RecordingWindow(mine), child_(child) {}
+  Holder(Journal& mine, Journal& child) : RecordingWindow(mine), mine_(mine), child_(child) {}
+  ~Holder() override { mine_.going = true; }  // before its members go
   bool Create() {
     if (!RecordingWindow::Create(nullptr) || !child_.Create(hwnd())) return false;
     edit_.Create("EDIT", 0, "text", WS_CHILD | WS_VISIBLE, 0, 100, 100, 20, hwnd(), 8);
@@ -58,6 +59,7 @@ class Holder : public RecordingWindow {
   HWND child() const { return child_.hwnd(); }
 
  private:
+  Journal& mine_;
   RecordingWindow child_;
   SystemControl edit_;
 };
