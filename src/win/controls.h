@@ -109,11 +109,9 @@ class NotifyingControl : public SystemControl {
   virtual void Notified(WORD code) = 0;
 };
 
-// A list box of strings, one selected at most.
-class ListBox : public NotifyingControl {
+// What a list box and a drop-down list share: strings added, read and selected by their index.
+class StringList : public NotifyingControl {
  public:
-  // `style`: the list's own LBS_ styles besides LBS_NOTIFY and LBS_HASSTRINGS, which it has.
-  bool Create(HWND parent, const PixelRect& r, int id, DWORD style);
   void Clear();
   int Add(std::string_view text);  // its index (a sorted list puts it in its place)
   std::string Text(int index) const;  // "" where there is no such item
@@ -121,27 +119,39 @@ class ListBox : public NotifyingControl {
   void SetSelection(int index);
 
   std::function<void(int index)> onSelectionChange;  // the user chose another item
-  std::function<void(int index)> onDoubleClick;      // on the selected item
+
+ protected:
+  // The messages and the selection notification of the control's class.
+  struct Messages {
+    UINT reset, add, textLength, text, getSelection, setSelection;
+    WORD selectionChanged;
+  };
+  explicit StringList(const Messages& messages) : messages_(messages) {}
+  void Notified(WORD code) override;
+
+ private:
+  Messages messages_;
+};
+
+// A list box of strings, one selected at most.
+class ListBox : public StringList {
+ public:
+  ListBox();
+  // `style`: the list's own LBS_ styles besides LBS_NOTIFY and LBS_HASSTRINGS, which it has.
+  bool Create(HWND parent, const PixelRect& r, int id, DWORD style);
+
+  std::function<void(int index)> onDoubleClick;  // on the selected item
 
  protected:
   void Notified(WORD code) override;
 };
 
 // A drop-down list of strings.
-class ComboBox : public NotifyingControl {
+class ComboBox : public StringList {
  public:
+  ComboBox();
   // `r` includes the dropped-down list; `style`: the CBS_ styles besides CBS_HASSTRINGS.
   bool Create(HWND parent, const PixelRect& r, int id, DWORD style);
-  void Clear();
-  int Add(std::string_view text);
-  std::string Text(int index) const;  // "" where there is no such item
-  int Selection() const;              // -1 for none
-  void SetSelection(int index);
-
-  std::function<void(int index)> onSelectionChange;  // the user chose another item
-
- protected:
-  void Notified(WORD code) override;
 };
 
 // A list view in report mode: rows of texts under column headers, grid lines, one whole row

@@ -212,23 +212,6 @@ namespace {
 
 constexpr const char* kWrapperProperty = "FrixaControl";
 
-// A list's or drop-down list's item: added (its index back), or its text ("" for none).
-int AddItem(HWND hwnd, UINT addMessage, std::string_view text) {
-  const std::string item(text);
-  return static_cast<int>(
-      SendMessageA(hwnd, addMessage, 0, reinterpret_cast<LPARAM>(item.c_str())));
-}
-
-std::string ItemText(HWND hwnd, UINT lengthMessage, UINT textMessage, int index) {
-  const LRESULT n = SendMessageA(hwnd, lengthMessage, static_cast<WPARAM>(index), 0);
-  if (n < 0) return "";  // LB_ERR, CB_ERR
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  SendMessageA(hwnd, textMessage, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(n));
-  return text;
-}
-
 }  // namespace
 
 NotifyingControl::~NotifyingControl() {
@@ -253,58 +236,58 @@ bool NotifyingControl::RouteCommand(WPARAM wp, LPARAM lp) {
   return true;
 }
 
-// ---- ListBox --------------------------------------------------------------------------------
+// ---- StringList, ListBox, ComboBox ---------------------------------------------------------
+
+void StringList::Clear() { SendMessageA(hwnd(), messages_.reset, 0, 0); }
+
+int StringList::Add(std::string_view text) {
+  const std::string item(text);
+  return static_cast<int>(
+      SendMessageA(hwnd(), messages_.add, 0, reinterpret_cast<LPARAM>(item.c_str())));
+}
+
+std::string StringList::Text(int index) const {
+  const LRESULT n = SendMessageA(hwnd(), messages_.textLength, static_cast<WPARAM>(index), 0);
+  if (n < 0) return "";  // LB_ERR, CB_ERR: no such item
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  SendMessageA(hwnd(), messages_.text, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+int StringList::Selection() const {
+  return static_cast<int>(SendMessageA(hwnd(), messages_.getSelection, 0, 0));
+}
+
+void StringList::SetSelection(int index) {
+  SendMessageA(hwnd(), messages_.setSelection, static_cast<WPARAM>(index), 0);
+}
+
+void StringList::Notified(WORD code) {
+  if (code == messages_.selectionChanged && onSelectionChange) onSelectionChange(Selection());
+}
+
+ListBox::ListBox()
+    : StringList({LB_RESETCONTENT, LB_ADDSTRING, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCURSEL,
+                  LB_SETCURSEL, LBN_SELCHANGE}) {}
 
 bool ListBox::Create(HWND parent, const PixelRect& r, int id, DWORD style) {
   return CreateNotifying("LISTBOX", WS_EX_CLIENTEDGE,
                          WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | style, r, parent, id);
 }
 
-void ListBox::Clear() { SendMessageA(hwnd(), LB_RESETCONTENT, 0, 0); }
-
-int ListBox::Add(std::string_view text) { return AddItem(hwnd(), LB_ADDSTRING, text); }
-
-std::string ListBox::Text(int index) const {
-  return ItemText(hwnd(), LB_GETTEXTLEN, LB_GETTEXT, index);
-}
-
-int ListBox::Selection() const {
-  return static_cast<int>(SendMessageA(hwnd(), LB_GETCURSEL, 0, 0));
-}
-
-void ListBox::SetSelection(int index) {
-  SendMessageA(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
 void ListBox::Notified(WORD code) {
-  if (code == LBN_SELCHANGE && onSelectionChange) onSelectionChange(Selection());
+  StringList::Notified(code);
   if (code == LBN_DBLCLK && onDoubleClick) onDoubleClick(Selection());
 }
 
-// ---- ComboBox -------------------------------------------------------------------------------
+ComboBox::ComboBox()
+    : StringList({CB_RESETCONTENT, CB_ADDSTRING, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCURSEL,
+                  CB_SETCURSEL, CBN_SELCHANGE}) {}
 
 bool ComboBox::Create(HWND parent, const PixelRect& r, int id, DWORD style) {
   return CreateNotifying("COMBOBOX", 0, WS_VSCROLL | CBS_HASSTRINGS | style, r, parent, id);
-}
-
-void ComboBox::Clear() { SendMessageA(hwnd(), CB_RESETCONTENT, 0, 0); }
-
-int ComboBox::Add(std::string_view text) { return AddItem(hwnd(), CB_ADDSTRING, text); }
-
-std::string ComboBox::Text(int index) const {
-  return ItemText(hwnd(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
-}
-
-int ComboBox::Selection() const {
-  return static_cast<int>(SendMessageA(hwnd(), CB_GETCURSEL, 0, 0));
-}
-
-void ComboBox::SetSelection(int index) {
-  SendMessageA(hwnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-void ComboBox::Notified(WORD code) {
-  if (code == CBN_SELCHANGE && onSelectionChange) onSelectionChange(Selection());
 }
 
 // ---- ReportList -----------------------------------------------------------------------------
