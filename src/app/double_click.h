@@ -42,6 +42,9 @@ class GraphFocusMetrics {
   explicit GraphFocusMetrics(DoubleClickSettings& settings) : settings_(settings) {}
   GraphFocusMetrics(const GraphFocusMetrics&) = delete;
   GraphFocusMetrics& operator=(const GraphFocusMetrics&) = delete;
+  // A graph that goes with the window while it has the focus hears no more of it: the user's
+  // values go back all the same.
+  ~GraphFocusMetrics() { LostFocus(); }
 
   // Saves the values in force (unless a graph already holds them) and sets 0, 0, 0.
   void GotFocus();

@@ -71,7 +71,7 @@ std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state);
 std::string ReferenceText(const AnalysisState& state);
 
 // The graph: the plot drawn into a memory bitmap, blitted.
-class AnalysisGraph : public CustomWindow {
+class AnalysisGraph : public PaintedWindow {
  public:
   bool Create(HWND parent, const PixelRect& r, int id);
   void SetPlot(PlotDescription plot);
@@ -81,6 +81,7 @@ class AnalysisGraph : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void Render(HDC like);
@@ -95,11 +96,10 @@ class AnalysisGraph : public CustomWindow {
 // dialog is cancelled.
 void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const AnalysisActions& actions);
 
-class AnalysisWindow : public CustomWindow {
+class AnalysisWindow : public PaintedWindow {
  public:
   AnalysisWindow(const UiFonts& fonts, const Artwork& art, App& app)
       : fonts_(fonts), art_(art), app_(app) {}
-  ~AnalysisWindow() override;
 
   // Opens the window, reads the host's curve from the program folder and the given files.
   bool Create(const std::vector<std::string>& files = {});
@@ -131,6 +131,7 @@ class AnalysisWindow : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void CreateControls();
@@ -151,7 +152,7 @@ class AnalysisWindow : public CustomWindow {
   std::array<SystemControl, 10> buttons_;  // Add .. Close, Torque, Power
   Label referenceLine_;
   AnalysisGraph graph_;
-  SystemControl list_;
+  ReportList list_;
 };
 
 }  // namespace frixa::win

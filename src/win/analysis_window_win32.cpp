@@ -136,9 +136,10 @@ AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner, Frontend& u
 // ---- AnalysisGraph ------------------------------------------------------------------------
 
 bool AnalysisGraph::Create(HWND parent, const PixelRect& r, int id) {
-  return CreateBound("FrixaAnalysisGraph", WS_EX_CLIENTEDGE, "",
-                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height,
-                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateBound({.className = "FrixaAnalysisGraph", .exStyle = WS_EX_CLIENTEDGE,
+                      .style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                      .x = r.left, .y = r.top, .width = r.width, .height = r.height,
+                      .parent = parent, .id = id});
 }
 
 void AnalysisGraph::SetPlot(PlotDescription plot) {
@@ -162,38 +163,25 @@ RgbImage AnalysisGraph::Picture() {
   return BitmapPixels(buffer_.get(), bufferW_, bufferH_);
 }
 
+void AnalysisGraph::Paint(HDC dc, const RECT&) {
+  Render(dc);
+  MemoryDc mem(dc);
+  win::Selected s(mem.get(), buffer_.get());
+  BitBlt(dc, 0, 0, bufferW_, bufferH_, mem.get(), 0, 0, SRCCOPY);
+}
+
 LRESULT AnalysisGraph::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      PAINTSTRUCT ps{};
-      const HDC dc = msg == WM_PAINT ? BeginPaint(hwnd(), &ps) : reinterpret_cast<HDC>(wp);
-      Render(dc);
-      {
-        MemoryDc mem(dc);
-        win::Selected s(mem.get(), buffer_.get());
-        BitBlt(dc, 0, 0, bufferW_, bufferH_, mem.get(), 0, 0, SRCCOPY);
-      }
-      if (msg == WM_PAINT) EndPaint(hwnd(), &ps);
-      return 0;
-    }
     case WM_SIZE:
       dirty_ = true;
       InvalidateRect(hwnd(), nullptr, FALSE);
       return 0;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 
 // ---- AnalysisWindow -----------------------------------------------------------------------
-
-AnalysisWindow::~AnalysisWindow() {
-  onClosed = nullptr;
-  if (hwnd()) DestroyWindow(hwnd());
-}
 
 bool AnalysisWindow::Create(const std::vector<std::string>& files) {
   if (!dialogs.openFiles || !dialogs.saveFile || !dialogs.message) {
@@ -207,9 +195,10 @@ bool AnalysisWindow::Create(const std::vector<std::string>& files) {
   RECT wr{0, 0, client.width, client.height};
   AdjustWindowRectEx(&wr, kAnalysisStyle, FALSE, kAnalysisExStyle);
   const int w = wr.right - wr.left, h = wr.bottom - wr.top;
-  if (!CreateBound("FrixaAnalysis", kAnalysisExStyle, kAnalysisCaption, kAnalysisStyle,
-                   (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2,
-                   w, h, nullptr, nullptr, art_.icon())) {
+  const POINT at = ScreenCentredOrigin(w, h);
+  if (!CreateBound({.className = "FrixaAnalysis", .exStyle = kAnalysisExStyle,
+                    .text = kAnalysisCaption, .style = kAnalysisStyle, .x = at.x, .y = at.y,
+                    .width = w, .height = h, .icon = art_.icon()})) {
     return false;
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));
@@ -240,30 +229,22 @@ void AnalysisWindow::CreateControls() {
     if (c == AnalysisControl::Torque) style |= WS_GROUP;
     buttons_[i].Create("BUTTON", 0, kAnalysisCaptions[i], style, r.left, r.top, r.width, r.height,
                        hwnd(), AnalysisControlId(c));
-    SendMessageA(buttons_[i].hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
+    buttons_[i].SetFont(fonts_.regular());
   }
   SendMessageA(Control(AnalysisControl::Torque), BM_SETCHECK, BST_CHECKED, 0);
   referenceLine_.Create(hwnd(), layout[AnalysisControl::ReferenceLine], "", fonts_.bold(),
                         RGB(255, 0, 0), Label::Align::Left,
                         AnalysisControlId(AnalysisControl::ReferenceLine));
   graph_.Create(hwnd(), layout[AnalysisControl::Graph], AnalysisControlId(AnalysisControl::Graph));
-  const PixelRect& l = layout[AnalysisControl::List];
-  list_.Create(WC_LISTVIEWA, WS_EX_CLIENTEDGE, "",
-               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-               l.left, l.top, l.width, l.height, hwnd(), AnalysisControlId(AnalysisControl::List));
-  SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
-  SendMessageA(list_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  list_.Create(hwnd(), layout[AnalysisControl::List], AnalysisControlId(AnalysisControl::List),
+               WS_EX_CLIENTEDGE, WS_TABSTOP);
+  list_.SetFont(fonts_.regular());
   static constexpr int kColumnTwips[] = {1500, 1110, 660, 540, 1050, 540, 780, 780, 780,
                                          660, 900, 900, 900};
   for (std::size_t i = 0; i < kAnalysisColumns.size(); ++i) {
-    LVCOLUMNA c{};
-    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    c.fmt = i < 2 ? LVCFMT_LEFT : LVCFMT_RIGHT;
-    c.cx = TwipsToPixels(kColumnTwips[i], dpi_);
-    std::string header = kAnalysisColumns[i];
-    if (i == 9) header = "R\xB2";  // the list speaks the ANSI code page
-    c.pszText = header.data();
-    SendMessageA(list_.hwnd(), LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&c));
+    // The list speaks the ANSI code page.
+    list_.AddColumn(i == 9 ? "R\xB2" : kAnalysisColumns[i], TwipsToPixels(kColumnTwips[i], dpi_),
+                    i < 2 ? LVCFMT_LEFT : LVCFMT_RIGHT);
   }
 }
 
@@ -300,20 +281,8 @@ void AnalysisWindow::Refresh() {
 
 void AnalysisWindow::FillList() {
   const int selected = Selected();
-  SendMessageA(list_.hwnd(), LVM_DELETEALLITEMS, 0, 0);
   const auto rows = AnalysisRows(state_);
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    for (std::size_t c = 0; c < rows[r].size(); ++c) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(r);
-      item.iSubItem = static_cast<int>(c);
-      std::string text = rows[r][c];
-      item.pszText = text.data();
-      SendMessageA(list_.hwnd(), c == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, r,
-                   reinterpret_cast<LPARAM>(&item));
-    }
-  }
+  list_.SetRows(rows);
   // Each column as wide as its widest text or its header, with the list's margins.
   constexpr int kHeaderMargin = 14;
   for (std::size_t c = 0; c < kAnalysisColumns.size(); ++c) {
@@ -334,20 +303,9 @@ void AnalysisWindow::FillList() {
   if (selected >= 0 && selected < static_cast<int>(rows.size())) Select(selected);
 }
 
-int AnalysisWindow::Selected() const {
-  return static_cast<int>(
-      SendMessageA(list_.hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
+int AnalysisWindow::Selected() const { return list_.Selection(); }
 
-void AnalysisWindow::Select(int row) {
-  LVITEMA item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = 0;
-  SendMessageA(list_.hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-  if (row < 0) return;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(list_.hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
+void AnalysisWindow::Select(int row) { list_.Select(row); }
 
 std::string AnalysisWindow::CalFolder() const {
   return app_.ProgramFile(kCalibrationFolderName);
@@ -609,15 +567,6 @@ LRESULT AnalysisWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
       return 0;
     }
-    case WM_ERASEBKGND:
-    case WM_PRINTCLIENT: {
-      const HDC dc = reinterpret_cast<HDC>(wp);
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-      DrawBitmapAt(dc, art_.background(), 0, 0);
-      return msg == WM_ERASEBKGND ? 1 : 0;
-    }
     case WM_CLOSE:
       DestroyWindow(hwnd());
       return 0;
@@ -625,8 +574,13 @@ LRESULT AnalysisWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (onClosed) onClosed();
       return 0;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
+}
+
+void AnalysisWindow::Paint(HDC dc, const RECT& client) {
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  DrawBitmapAt(dc, art_.background(), 0, 0);
 }
 
 }  // namespace frixa::win

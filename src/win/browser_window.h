@@ -50,14 +50,13 @@ class LossGrid {
   HWND list() const { return list_.hwnd(); }
 
  private:
-  SystemControl frame_, caption_, list_;
-  int columns_ = 0;
+  SystemControl frame_, caption_;
+  ReportList list_;
 };
 
-class BrowserWindow : public CustomWindow {
+class BrowserWindow : public PaintedWindow {
  public:
   BrowserWindow(const UiFonts& fonts, const Artwork& art) : fonts_(fonts), art_(art) {}
-  ~BrowserWindow() override;
 
   // Loads the window on the program folder's "Custom Cal" (the program folder itself when
   // there is none) with nothing displayed, and shows it.
@@ -91,6 +90,7 @@ class BrowserWindow : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void CreateControls();
@@ -98,7 +98,6 @@ class BrowserWindow : public CustomWindow {
   void FillFolders();
   void FillFiles();
   void ShowDisplay();
-  void PaintBackground(HDC dc);
   bool DrawItem(const DRAWITEMSTRUCT& item);
   bool IsHostFile(const std::string& name) const;
 
@@ -117,7 +116,9 @@ class BrowserWindow : public CustomWindow {
   Brush listBrush_;
 
   LossGrid realGrid_, dummyGrid_;
-  SystemControl comment_, dir1_, file1_, drive1_;
+  EditBox comment_;
+  ListBox dir1_, file1_;
+  ComboBox drive1_;
   Label label2_, label1_, hostStatusLabel_;
   std::array<Label, 5> values_;  // MOIApplied, PPR, LRPM, HRPM, DATEPRO
   std::array<Label, 5> labels_;  // Labels(3) to Labels(7)

@@ -47,23 +47,6 @@ std::vector<std::string> Names(const std::string& folder, const char* pattern, b
   return names;
 }
 
-std::string ControlText(HWND hwnd) {
-  const int n = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  GetWindowTextA(hwnd, text.data(), n + 1);
-  text.resize(static_cast<std::size_t>(n));
-  return text;
-}
-
-std::string ListText(HWND list, int index) {
-  const LRESULT n = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (n == LB_ERR) return "";
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(n));
-  return text;
-}
-
 // "c: [label]": the drive as the drive list shows it; the kind of drive when it has no label.
 std::string DriveEntry(const std::string& root) {
   char label[MAX_PATH + 1] = {};
@@ -132,15 +115,10 @@ bool LossGrid::Create(HWND parent, const PixelRect& r, int id, HFONT font) {
   const int innerHeight = r.height - 2 * GetSystemMetrics(SM_CYEDGE);
   caption_.Create("STATIC", 0, kGridCaption, WS_CHILD | WS_VISIBLE | SS_CENTER | SS_SUNKEN, 0, 0,
                   inner, kGridCaptionHeight, frame_.hwnd(), 1);
-  list_.Create(WC_LISTVIEWA, 0, "",
-               WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                   LVS_NOSORTHEADER,
-               0, kGridCaptionHeight, inner, innerHeight - kGridCaptionHeight, frame_.hwnd(), 2);
-  SendMessageA(list_.hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  for (HWND h : {caption_.hwnd(), list_.hwnd()}) {
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  }
+  list_.Create(frame_.hwnd(), {0, kGridCaptionHeight, inner, innerHeight - kGridCaptionHeight}, 2,
+               0, LVS_NOSORTHEADER);
+  caption_.SetFont(font);
+  list_.SetFont(font);
   return true;
 }
 
@@ -148,42 +126,18 @@ void LossGrid::Fill(const std::vector<std::string>& columns,
                     const std::vector<std::vector<std::string>>& rows) {
   HWND list = list_.hwnd();
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-  for (; columns_ > 0; --columns_) SendMessageA(list, LVM_DELETECOLUMN, 0, 0);
-  for (const std::string& name : columns) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 70;
-    column.pszText = const_cast<char*>(name.c_str());
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(columns_++),
-                 reinterpret_cast<LPARAM>(&column));
-  }
-  int index = 0;
-  for (const auto& row : rows) {
-    for (int i = 0; i < static_cast<int>(row.size()) && i < columns_; ++i) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = index;
-      item.iSubItem = i;
-      item.pszText = const_cast<char*>(row[static_cast<std::size_t>(i)].c_str());
-      SendMessageA(list, i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA,
-                   static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    }
-    ++index;
-  }
+  list_.SetRows({});
+  list_.RemoveColumns();
+  for (const std::string& name : columns) list_.AddColumn(name, 70);
+  list_.SetRows(rows);
   // Wide enough for every value and its header: no number shows cut short.
-  for (int i = 0; i < columns_; ++i) {
+  for (int i = 0; i < list_.columns(); ++i) {
     SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), LVSCW_AUTOSIZE_USEHEADER);
   }
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
 // ---- BrowserWindow --------------------------------------------------------------------------
-
-BrowserWindow::~BrowserWindow() {
-  onClosed = nullptr;
-  if (hwnd()) DestroyWindow(hwnd());
-}
 
 bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
   browser_ = std::make_unique<FileBrowser>(decimalSeparator);
@@ -192,8 +146,10 @@ bool BrowserWindow::Create(const std::string& appPath, char decimalSeparator) {
   const PixelRect client = ToPixels(kBrowserClientTwips, dpi_);
   const RECT r = CentredWindowRect(client.width, client.height, kBrowserStyle, kBrowserExStyle,
                                    false);
-  if (!CreateBound("FrixaBrowser", kBrowserExStyle, kBrowserCaption, kBrowserStyle, r.left,
-                   r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, art_.icon())) {
+  if (!CreateBound({.className = "FrixaBrowser", .exStyle = kBrowserExStyle,
+                    .text = kBrowserCaption, .style = kBrowserStyle, .x = r.left, .y = r.top,
+                    .width = r.right - r.left, .height = r.bottom - r.top,
+                    .icon = art_.icon()})) {
     return false;
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));
@@ -220,28 +176,28 @@ void BrowserWindow::CreateControls() {
   HWND me = hwnd();
 
   realGrid_.Create(me, at(BC::RealGrid), id(BC::RealGrid), fonts_.regular());
-  const PixelRect c = at(BC::Comment);
-  comment_.Create("EDIT", WS_EX_CLIENTEDGE, " ",
-                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, c.left, c.top, c.width,
-                  c.height, me, id(BC::Comment));
-  SendMessageA(comment_.hwnd(), EM_LIMITTEXT, kCommentMaxLength, 0);
-  const PixelRect d = at(BC::Dir1);
-  dir1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
-               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                   LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-               d.left, d.top, d.width, d.height, me, id(BC::Dir1));
-  const PixelRect f = at(BC::File1);
-  file1_.Create("LISTBOX", WS_EX_CLIENTEDGE, "",
-                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT |
-                    LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-                f.left, f.top, f.width, f.height, me, id(BC::File1));
-  const PixelRect v = at(BC::Drive1);
-  drive1_.Create("COMBOBOX", 0, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL |
-                 CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, v.left, v.top, v.width, v.height + kDropDownExtra, me,
-                 id(BC::Drive1));
-  for (HWND control : {comment_.hwnd(), dir1_.hwnd(), file1_.hwnd(), drive1_.hwnd()}) {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
-  }
+  comment_.Create(me, at(BC::Comment), id(BC::Comment), " ", kCommentMaxLength);
+  dir1_.Create(me, at(BC::Dir1), id(BC::Dir1), LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED);
+  file1_.Create(me, at(BC::File1), id(BC::File1),
+                LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED);
+  PixelRect drives = at(BC::Drive1);
+  drives.height += kDropDownExtra;
+  drive1_.Create(me, drives, id(BC::Drive1), CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED);
+  comment_.SetFont(fonts_.regular());
+  dir1_.SetFont(fonts_.regular());
+  file1_.SetFont(fonts_.regular());
+  drive1_.SetFont(fonts_.regular());
+  file1_.onSelectionChange = [this](int index) { ChooseFile(index); };
+  file1_.onDoubleClick = [this](int index) {
+    const std::string name = file1_.Text(index);
+    if (!name.empty() && onAnalyse) onAnalyse(JoinPath(folder_, name));
+  };
+  dir1_.onDoubleClick = [this](int index) {
+    if (index >= 0 && static_cast<std::size_t>(index) < folderPaths_.size()) {
+      OpenFolder(folderPaths_[static_cast<std::size_t>(index)]);
+    }
+  };
+  drive1_.onSelectionChange = [this](int index) { ChooseDrive(index); };
   dummyGrid_.Create(me, at(BC::DummyGrid), id(BC::DummyGrid), fonts_.regular());
   dummyGrid_.Show(true);
 
@@ -295,8 +251,7 @@ HWND BrowserWindow::Control(BrowserControl c) const {
 }
 
 void BrowserWindow::FillDrives(const std::string& path) {
-  HWND combo = drive1_.hwnd();
-  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  drive1_.Clear();
   driveRoots_.clear();
   char drives[512] = {};
   const DWORD n = GetLogicalDriveStringsA(sizeof drives - 1, drives);
@@ -306,12 +261,11 @@ void BrowserWindow::FillDrives(const std::string& path) {
   for (const char* p = drives; n > 0 && p < drives + n && *p; p += std::strlen(p) + 1) {
     const std::string root = LowerCase(std::string(p, 2)) + "\\";  // "c:\\"
     const std::string entry = DriveEntry(root);
-    const LRESULT index =
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    const int index = drive1_.Add(entry);
     driveRoots_.push_back(root);
-    if (entry[0] == wanted) current = static_cast<int>(index);
+    if (entry[0] == wanted) current = index;
   }
-  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+  drive1_.SetSelection(current);
 }
 
 void BrowserWindow::ChooseDrive(int index) {
@@ -333,24 +287,24 @@ void BrowserWindow::OpenFolder(const std::string& path) {
 }
 
 void BrowserWindow::FillFolders() {
-  HWND list = dir1_.hwnd();
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  dir1_.Clear();
   folderPaths_.clear();
   folderEntries_.clear();
   // The folder's parents from the root down, the folder itself, then its subfolders.
   const std::vector<FolderChainEntry> chain = FolderChain(folder_);
   for (const FolderChainEntry& entry : chain) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.shown.c_str()));
+    dir1_.Add(entry.shown);
     folderEntries_.push_back({static_cast<int>(folderPaths_.size()), true});
     folderPaths_.push_back(entry.path);
   }
-  SendMessageA(list, LB_SETCURSEL, chain.size() - 1, 0);
+  dir1_.SetSelection(static_cast<int>(chain.size()) - 1);
   for (const std::string& name : Names(folder_, "*", true)) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    dir1_.Add(name);
     folderEntries_.push_back({static_cast<int>(chain.size()), false});
     folderPaths_.push_back(JoinPath(folder_, name));
   }
   // Each level further in by up to kFolderIndent, less on a deep path, so that the names fit.
+  const HWND list = dir1_.hwnd();
   RECT inside;
   GetClientRect(list, &inside);
   HDC dc = GetDC(list);
@@ -358,7 +312,7 @@ void BrowserWindow::FillFolders() {
   {
     Selected font(dc, fonts_.regular());
     for (std::size_t i = 0; i < folderPaths_.size(); ++i) {
-      const std::string name = ListText(list, static_cast<int>(i));
+      const std::string name = dir1_.Text(static_cast<int>(i));
       SIZE size{0, 0};
       GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &size);
       widest = std::max<int>(widest, size.cx + folderEntries_[i].level * kFolderIndent);
@@ -371,15 +325,12 @@ void BrowserWindow::FillFolders() {
 }
 
 void BrowserWindow::FillFiles() {
-  HWND list = file1_.hwnd();
-  SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  for (const std::string& name : Names(folder_, kFilePattern, false)) {
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  }
+  file1_.Clear();
+  for (const std::string& name : Names(folder_, kFilePattern, false)) file1_.Add(name);
 }
 
 void BrowserWindow::ChooseFile(int index) {
-  const std::string name = ListText(file1_.hwnd(), index);
+  const std::string name = file1_.Text(index);
   if (name.empty()) return;
   const bool shown = browser_->ShowFile(JoinPath(folder_, name));
   ShowDisplay();
@@ -401,17 +352,7 @@ bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
            selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : listBrush_.get());
   if (item.itemID == static_cast<UINT>(-1)) return true;
   const int index = static_cast<int>(item.itemID);
-  std::string text;
-  if (drives) {
-    const LRESULT n = SendMessageA(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0);
-    if (n != CB_ERR) {
-      text.assign(static_cast<std::size_t>(n) + 1, '\0');
-      SendMessageA(item.hwndItem, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-      text.resize(static_cast<std::size_t>(n));
-    }
-  } else {
-    text = ListText(item.hwndItem, index);
-  }
+  const std::string text = drives ? drive1_.Text(index) : (folders ? dir1_ : file1_).Text(index);
   int x = item.rcItem.left + 2;
   const int iconTop = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kSmallIcon) / 2;
   HICON icon = nullptr;
@@ -457,14 +398,12 @@ bool BrowserWindow::DrawItem(const DRAWITEMSTRUCT& item) {
 void BrowserWindow::ShowDisplay() {
   const BrowserDisplay& d = browser_->display();
   for (std::size_t i = 0; i < values_.size(); ++i) values_[i].SetCaption(d.values[i]);
-  SetWindowTextA(comment_.hwnd(), d.comment.c_str());
+  comment_.SetText(d.comment);
   realGrid_.Fill(d.columns, d.rows);
   realGrid_.Show(d.gridShown);
 }
 
-void BrowserWindow::PaintBackground(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd(), &client);
+void BrowserWindow::Paint(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   DrawBitmapAt(dc, art_.background(), 0, 0);
   Selected pen(dc, GetStockObject(BLACK_PEN));
@@ -474,26 +413,9 @@ void BrowserWindow::PaintBackground(HDC dc) {
 
 LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_COMMAND: {
-      const int id = LOWORD(wp);
-      const int code = HIWORD(wp);
-      HWND from = reinterpret_cast<HWND>(lp);
-      if (id == BrowserControlId(BrowserControl::File1) && code == LBN_SELCHANGE) {
-        ChooseFile(static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
-      } else if (id == BrowserControlId(BrowserControl::Dir1) && code == LBN_DBLCLK) {
-        const LRESULT i = SendMessageA(from, LB_GETCURSEL, 0, 0);
-        if (i >= 0 && static_cast<std::size_t>(i) < folderPaths_.size()) {
-          OpenFolder(folderPaths_[static_cast<std::size_t>(i)]);
-        }
-      } else if (id == BrowserControlId(BrowserControl::File1) && code == LBN_DBLCLK) {
-        const std::string name =
-            ListText(file1_.hwnd(), static_cast<int>(SendMessageA(from, LB_GETCURSEL, 0, 0)));
-        if (!name.empty() && onAnalyse) onAnalyse(JoinPath(folder_, name));
-      } else if (id == BrowserControlId(BrowserControl::Drive1) && code == CBN_SELCHANGE) {
-        ChooseDrive(static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
-      }
+    case WM_COMMAND:
+      NotifyingControl::RouteCommand(wp, lp);  // the lists raise their events
       return 0;
-    }
     case WM_MEASUREITEM: {
       auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       m->itemHeight = kListItemHeight;
@@ -508,15 +430,9 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SetBkColor(dc, kListBackground);
       return reinterpret_cast<LRESULT>(listBrush_.get());
     }
-    case WM_ERASEBKGND:
-      PaintBackground(reinterpret_cast<HDC>(wp));
-      return 1;
-    case WM_PRINTCLIENT:
-      PaintBackground(reinterpret_cast<HDC>(wp));
-      return 0;
     case WM_CLOSE:
       // The comment goes back into the file it was read from, then the window unloads.
-      browser_->SaveComment(ControlText(comment_.hwnd()));
+      browser_->SaveComment(comment_.Text());
       browser_->Release();
       DestroyWindow(hwnd());
       return 0;
@@ -526,7 +442,7 @@ LRESULT BrowserWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return CustomWindow::HandleMessage(msg, wp, lp);
+  return PaintedWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace frixa::win

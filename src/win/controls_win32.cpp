@@ -14,16 +14,15 @@ namespace frixa::win {
 
 bool PictureBox::Create(HWND parent, const PixelRect& r, HBITMAP picture, int id) {
   picture_ = picture;
-  return CreateBound("FrixaPictureBox", 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
-                     WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height, parent,
-                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateBound({.className = "FrixaPictureBox",
+                      .style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                      .x = r.left, .y = r.top, .width = r.width, .height = r.height,
+                      .parent = parent, .id = id});
 }
 
 void PictureBox::AddLine(PixelPoint from, PixelPoint to) { lines_.emplace_back(from, to); }
 
-void PictureBox::Paint(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd(), &client);
+void PictureBox::Paint(HDC dc, const RECT& client) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   DrawBitmapAt(dc, picture_, 0, 0);
   for (const auto& [from, to] : lines_) {
@@ -35,16 +34,6 @@ void PictureBox::Paint(HDC dc) {
 
 LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintDc dc(hwnd());
-      Paint(dc.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wp));
-      return 0;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
@@ -52,7 +41,7 @@ LRESULT PictureBox::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Buttons inside a picture box belong to the window: their events go up to it.
       return SendMessageA(GetParent(hwnd()), msg, wp, lp);
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 
@@ -63,9 +52,11 @@ bool Label::Create(HWND parent, const PixelRect& r, std::string_view caption, HF
   font_ = font;
   colour_ = colour;
   align_ = align;
-  return CreateBound("FrixaLabel", 0, std::string(caption).c_str(),
-                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top, r.width, r.height,
-                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  const std::string text(caption);
+  return CreateBound({.className = "FrixaLabel", .text = text.c_str(),
+                      .style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                      .x = r.left, .y = r.top, .width = r.width, .height = r.height,
+                      .parent = parent, .id = id});
 }
 
 void Label::SetCaption(std::string_view caption) {
@@ -78,7 +69,7 @@ void Label::SetColour(COLORREF colour) {
   InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-void Label::Paint(HDC dc) {
+void Label::Paint(HDC dc, const RECT& area) {
   // The container paints what lies under the label; then the text goes on top.
   HWND parent = GetParent(hwnd());
   POINT origin{0, 0};
@@ -88,8 +79,7 @@ void Label::Paint(HDC dc) {
   SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   SetViewportOrgEx(dc, old.x, old.y, nullptr);
 
-  RECT client;
-  GetClientRect(hwnd(), &client);
+  RECT client = area;
   const std::string text = WindowText(hwnd());
   Selected font(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
@@ -124,15 +114,8 @@ void Label::Paint(HDC dc) {
 
 LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintDc dc(hwnd());
-      Paint(dc.get());
-      return 0;
-    }
     case WM_SETTEXT: {
-      const LRESULT r = CustomWindow::HandleMessage(msg, wp, lp);
+      const LRESULT r = PaintedWindow::HandleMessage(msg, wp, lp);
       InvalidateRect(hwnd(), nullptr, FALSE);
       return r;
     }
@@ -141,7 +124,7 @@ LRESULT Label::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCHITTEST:
       return HTTRANSPARENT;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 
@@ -176,7 +159,7 @@ bool StatusLog::Create(HWND parent, const PixelRect& r, int id, HFONT font) {
                              r.left, r.top, r.width, r.height, parent, id)) {
     return false;
   }
-  SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SetFont(font);
   SendMessageA(hwnd(), EM_SETLIMITTEXT, 0, 0);  // no 30000-character ceiling
   return true;
 }
@@ -222,5 +205,162 @@ void ToolTips::Add(HWND tool, const char* text) {
   ti.lpszText = const_cast<char*>(text);
   SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
+
+// ---- NotifyingControl -----------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kWrapperProperty = "FrixaControl";
+
+}  // namespace
+
+NotifyingControl::~NotifyingControl() {
+  if (hwnd()) RemovePropA(hwnd(), kWrapperProperty);  // what its destruction sends goes nowhere
+}
+
+bool NotifyingControl::CreateNotifying(const char* className, DWORD exStyle, DWORD style,
+                                       const PixelRect& r, HWND parent, int id) {
+  if (!Create(className, exStyle, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, r.left, r.top,
+              r.width, r.height, parent, id)) {
+    return false;
+  }
+  SetPropA(hwnd(), kWrapperProperty, this);
+  return true;
+}
+
+bool NotifyingControl::RouteCommand(WPARAM wp, LPARAM lp) {
+  const auto from = reinterpret_cast<HWND>(lp);
+  auto* control = from ? static_cast<NotifyingControl*>(GetPropA(from, kWrapperProperty)) : nullptr;
+  if (!control) return false;
+  control->Notified(HIWORD(wp));
+  return true;
+}
+
+// ---- StringList, ListBox, ComboBox ---------------------------------------------------------
+
+void StringList::Clear() { SendMessageA(hwnd(), messages_.reset, 0, 0); }
+
+int StringList::Add(std::string_view text) {
+  const std::string item(text);
+  return static_cast<int>(
+      SendMessageA(hwnd(), messages_.add, 0, reinterpret_cast<LPARAM>(item.c_str())));
+}
+
+std::string StringList::Text(int index) const {
+  const LRESULT n = SendMessageA(hwnd(), messages_.textLength, static_cast<WPARAM>(index), 0);
+  if (n < 0) return "";  // LB_ERR, CB_ERR: no such item
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  SendMessageA(hwnd(), messages_.text, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
+int StringList::Selection() const {
+  return static_cast<int>(SendMessageA(hwnd(), messages_.getSelection, 0, 0));
+}
+
+void StringList::SetSelection(int index) {
+  SendMessageA(hwnd(), messages_.setSelection, static_cast<WPARAM>(index), 0);
+}
+
+void StringList::Notified(WORD code) {
+  if (code == messages_.selectionChanged && onSelectionChange) onSelectionChange(Selection());
+}
+
+ListBox::ListBox()
+    : StringList({LB_RESETCONTENT, LB_ADDSTRING, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCURSEL,
+                  LB_SETCURSEL, LBN_SELCHANGE}) {}
+
+bool ListBox::Create(HWND parent, const PixelRect& r, int id, DWORD style) {
+  return CreateNotifying("LISTBOX", WS_EX_CLIENTEDGE,
+                         WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | style, r, parent, id);
+}
+
+void ListBox::Notified(WORD code) {
+  StringList::Notified(code);
+  if (code == LBN_DBLCLK && onDoubleClick) onDoubleClick(Selection());
+}
+
+ComboBox::ComboBox()
+    : StringList({CB_RESETCONTENT, CB_ADDSTRING, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCURSEL,
+                  CB_SETCURSEL, CBN_SELCHANGE}) {}
+
+bool ComboBox::Create(HWND parent, const PixelRect& r, int id, DWORD style) {
+  return CreateNotifying("COMBOBOX", 0, WS_VSCROLL | CBS_HASSTRINGS | style, r, parent, id);
+}
+
+// ---- ReportList -----------------------------------------------------------------------------
+
+bool ReportList::Create(HWND parent, const PixelRect& r, int id, DWORD exStyle, DWORD style) {
+  if (!SystemControl::Create(WC_LISTVIEWA, exStyle, "",
+                             WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL |
+                                 LVS_SHOWSELALWAYS | style,
+                             r.left, r.top, r.width, r.height, parent, id)) {
+    return false;
+  }
+  SendMessageA(hwnd(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  return true;
+}
+
+void ReportList::AddColumn(std::string header, int width, int format) {
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  column.fmt = format;
+  column.cx = width;
+  column.pszText = header.data();
+  SendMessageA(hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(columns_++),
+               reinterpret_cast<LPARAM>(&column));
+}
+
+void ReportList::RemoveColumns() {
+  for (; columns_ > 0; --columns_) SendMessageA(hwnd(), LVM_DELETECOLUMN, 0, 0);
+}
+
+void ReportList::SetRows(const std::vector<std::vector<std::string>>& rows) {
+  SendMessageA(hwnd(), LVM_DELETEALLITEMS, 0, 0);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < rows[r].size() && c < static_cast<std::size_t>(columns_); ++c) {
+      std::string text = rows[r][c];
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(r);
+      item.iSubItem = static_cast<int>(c);
+      item.pszText = text.data();
+      SendMessageA(hwnd(), c == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, r,
+                   reinterpret_cast<LPARAM>(&item));
+    }
+  }
+}
+
+int ReportList::Selection() const {
+  return static_cast<int>(
+      SendMessageA(hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void ReportList::Select(int row) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  SendMessageA(hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  if (row < 0) return;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(hwnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// ---- EditBox --------------------------------------------------------------------------------
+
+bool EditBox::Create(HWND parent, const PixelRect& r, int id, std::string_view text, int limit) {
+  const std::string initial(text);
+  if (!SystemControl::Create("EDIT", WS_EX_CLIENTEDGE, initial.c_str(),
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, r.left, r.top,
+                             r.width, r.height, parent, id)) {
+    return false;
+  }
+  SendMessageA(hwnd(), EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
+  return true;
+}
+
+void EditBox::SetText(std::string_view text) { SetWindowTextA(hwnd(), std::string(text).c_str()); }
 
 }  // namespace frixa::win

@@ -11,7 +11,7 @@
 
 namespace frixa::win {
 
-class DigitDisplay : public CustomWindow {
+class DigitDisplay : public PaintedWindow {
  public:
   bool Create(HWND parent, int x, int y, int w, int h, int places, COLORREF digitColour,
               std::string_view initial, int id = 0);
@@ -19,6 +19,7 @@ class DigitDisplay : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void Rebuild(HDC like, int w, int h);

@@ -67,9 +67,10 @@ bool DigitDisplay::Create(HWND parent, int x, int y, int w, int h, int places,
                           COLORREF digitColour, std::string_view initial, int id) {
   places_ = places;
   colour_ = digitColour;
-  return CreateBound("FrixaDigitDisplay", WS_EX_STATICEDGE, std::string(initial).c_str(),
-                     WS_CHILD | WS_VISIBLE, x, y, w, h, parent,
-                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  const std::string text(initial);
+  return CreateBound({.className = "FrixaDigitDisplay", .exStyle = WS_EX_STATICEDGE,
+                      .text = text.c_str(), .style = WS_CHILD | WS_VISIBLE,
+                      .x = x, .y = y, .width = w, .height = h, .parent = parent, .id = id});
 }
 
 void DigitDisplay::Show(std::string_view digits) {
@@ -85,22 +86,17 @@ void DigitDisplay::Rebuild(HDC like, int w, int h) {
   dirty_ = false;
 }
 
+void DigitDisplay::Paint(HDC dc, const RECT& client) {
+  if (dirty_ || !buffer_) Rebuild(dc, client.right, client.bottom);
+  MemoryDc mem(dc);
+  Selected s(mem.get(), buffer_.get());
+  BitBlt(dc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
+}
+
 LRESULT DigitDisplay::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PaintDc dc(hwnd());
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      if (dirty_ || !buffer_) Rebuild(dc.get(), client.right, client.bottom);
-      MemoryDc mem(dc.get());
-      Selected s(mem.get(), buffer_.get());
-      BitBlt(dc.get(), 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
-      return 0;
-    }
     case WM_SETTEXT: {
-      const LRESULT r = CustomWindow::HandleMessage(msg, wp, lp);
+      const LRESULT r = PaintedWindow::HandleMessage(msg, wp, lp);
       dirty_ = true;
       InvalidateRect(hwnd(), nullptr, FALSE);
       return r;
@@ -109,7 +105,7 @@ LRESULT DigitDisplay::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       dirty_ = true;
       return 0;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 

@@ -65,7 +65,7 @@ PlotInsets InsetsFor(HDC dc, const GraphTexts& texts, const AxisScale& rpm, cons
 GraphGeometry DrawGraph(HDC dc, const RECT& r, const GraphTexts& texts, const GraphSeries& series,
                         const GraphLook& look, const GraphFrame* frame = nullptr);
 
-class GraphControl : public CustomWindow {
+class GraphControl : public PaintedWindow {
  public:
   bool Create(HWND parent, int x, int y, int w, int h, const GraphTexts& texts,
               const GraphLook& look, int id);
@@ -92,12 +92,12 @@ class GraphControl : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   void Changed();
   void MarkDirty();
   GraphFrame Frame(HDC dc) const;
-  void PaintTo(HDC dc);
   GraphTexts texts_{};
   GraphLook look_{};
   GraphSeries series_;

@@ -245,9 +245,9 @@ bool GraphControl::Create(HWND parent, int x, int y, int w, int h, const GraphTe
                           const GraphLook& look, int id) {
   texts_ = texts;
   look_ = look;
-  return CreateBound("FrixaGraph", 0, texts.title,
-                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, x, y, w, h, parent,
-                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateBound({.className = "FrixaGraph", .text = texts.title,
+                      .style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
+                      .x = x, .y = y, .width = w, .height = h, .parent = parent, .id = id});
 }
 
 void GraphControl::SetCoveredTop(int coveredTop) {
@@ -337,9 +337,7 @@ GraphFrame GraphControl::Frame(HDC dc) const {
   return f;
 }
 
-void GraphControl::PaintTo(HDC dc) {
-  RECT client;
-  GetClientRect(hwnd(), &client);
+void GraphControl::Paint(HDC dc, const RECT& client) {
   if (dirty_ || !buffer_) {
     buffer_.Reset(CreateCompatibleBitmap(dc, client.right, client.bottom));
     MemoryDc mem(dc);
@@ -355,17 +353,9 @@ void GraphControl::PaintTo(HDC dc) {
 
 LRESULT GraphControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
+    case WM_PAINT:
       invalidated_ = false;
-      PaintDc dc(hwnd());
-      PaintTo(dc.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintTo(reinterpret_cast<HDC>(wp));
-      return 0;
+      return PaintedWindow::HandleMessage(msg, wp, lp);
     case WM_SIZE:
     case WM_MOVE:
       Changed();
@@ -380,7 +370,7 @@ LRESULT GraphControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (onFocus) onFocus(false);
       return 0;
     default:
-      return CustomWindow::HandleMessage(msg, wp, lp);
+      return PaintedWindow::HandleMessage(msg, wp, lp);
   }
 }
 

@@ -86,11 +86,9 @@ class AboutBox : public CustomWindow {
   SystemControl ok_;
 };
 
-class MainWindow : public CustomWindow {
+class MainWindow : public PaintedWindow {
  public:
   MainWindow(const UiFonts& fonts, const Artwork& art, DoubleClickSettings& doubleClick);
-  // Destroys the window while its controls and the focus handlers still stand.
-  ~MainWindow() override;
 
   // Creates the window and its controls, hidden and centred on the screen. Start-up runs next.
   bool Create(App& app, MainCommands commands);
@@ -132,6 +130,7 @@ class MainWindow : public CustomWindow {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Paint(HDC dc, const RECT& client) override;
   void ReportUncaught() override;
 
  private:

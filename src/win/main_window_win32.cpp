@@ -35,8 +35,10 @@ bool AboutBox::Create(const std::string& versionText, int dpi) {
   const PixelRect client = ToPixels(kAboutClientTwips, dpi);
   const RECT wr =
       CentredWindowRect(client.width, client.height, kAboutStyle, kAboutExStyle, false);
-  if (!CreateBound("FrixaAbout", kAboutExStyle, kAboutCaption, kAboutStyle, wr.left, wr.top,
-                   wr.right - wr.left, wr.bottom - wr.top, nullptr, nullptr, art_.icon())) {
+  if (!CreateBound({.className = "FrixaAbout", .exStyle = kAboutExStyle, .text = kAboutCaption,
+                    .style = kAboutStyle, .x = wr.left, .y = wr.top,
+                    .width = wr.right - wr.left, .height = wr.bottom - wr.top,
+                    .icon = art_.icon()})) {
     return false;
   }
   back_.Create(hwnd(), client, art_.background());
@@ -48,7 +50,7 @@ bool AboutBox::Create(const std::string& versionText, int dpi) {
   const PixelRect ok = ToPixels(kAboutOkTwips, dpi);
   ok_.Create("BUTTON", 0, "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ok.left,
              ok.top, ok.width, ok.height, back_.hwnd(), IDOK);
-  SendMessageA(ok_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.regular()), FALSE);
+  ok_.SetFont(fonts_.regular());
   ShowWindow(hwnd(), SW_SHOW);
   SetFocus(ok_.hwnd());
   return true;
@@ -77,11 +79,6 @@ MainWindow::MainWindow(const UiFonts& fonts, const Artwork& art,
       focusMetrics_(doubleClick),
       about_(fonts, art) {}
 
-MainWindow::~MainWindow() {
-  onUnloaded = nullptr;  // going away with its owner: nothing to tell
-  if (hwnd()) DestroyWindow(hwnd());
-}
-
 bool MainWindow::Create(App& app, MainCommands commands) {
   app_ = &app;
   commands_ = std::move(commands);
@@ -99,8 +96,10 @@ bool MainWindow::Create(App& app, MainCommands commands) {
   layout_ = ComputeMainLayout(dpi_);
   const RECT wr = CentredWindowRect(layout_.clientWidth, layout_.clientHeight, kMainStyle,
                                     kMainExStyle, true);
-  if (!CreateBound("FrixaMain", kMainExStyle, kMainCaption, kMainStyle, wr.left, wr.top,
-                   wr.right - wr.left, wr.bottom - wr.top, nullptr, nullptr, art_.icon())) {
+  if (!CreateBound({.className = "FrixaMain", .exStyle = kMainExStyle, .text = kMainCaption,
+                    .style = kMainStyle, .x = wr.left, .y = wr.top,
+                    .width = wr.right - wr.left, .height = wr.bottom - wr.top,
+                    .icon = art_.icon()})) {
     return false;
   }
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(art_.icon()));
@@ -344,19 +343,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(status_.Colours(reinterpret_cast<HDC>(wp)));
       }
       break;
-    case WM_ERASEBKGND: {
-      const HDC dc = reinterpret_cast<HDC>(wp);
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-      DrawBitmapAt(dc, art_.background(), 0, 0);
-      return 1;
-    }
-    case WM_PRINTCLIENT: {
-      const HDC dc = reinterpret_cast<HDC>(wp);
-      DrawBitmapAt(dc, art_.background(), 0, 0);
-      return 0;
-    }
     case WM_ACTIVATE:
       // The host, or the user, may have changed the folder while the window was elsewhere.
       if (LOWORD(wp) != WA_INACTIVE) RefreshCompensationStatus();
@@ -375,7 +361,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return CustomWindow::HandleMessage(msg, wp, lp);
+  return PaintedWindow::HandleMessage(msg, wp, lp);
+}
+
+void MainWindow::Paint(HDC dc, const RECT& client) {
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  DrawBitmapAt(dc, art_.background(), 0, 0);
 }
 
 }  // namespace frixa::win

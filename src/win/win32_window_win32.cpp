@@ -3,6 +3,8 @@
 
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/error.h"
 #include "common/frontend.h"
@@ -30,28 +32,56 @@ void ShowUncaughtError(HWND owner) {
   MessageBoxA(root, text.c_str(), kApplicationTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
-CustomWindow::~CustomWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
+namespace {
+
+// The windows their wrappers are destroying, innermost last.
+thread_local std::vector<HWND> tearingDown;
+
+// True when `hwnd` is the parent or owner (at any remove) of a window a wrapper is destroying:
+// its object is going too, its members before it.
+bool AboveTearDown(HWND hwnd) {
+  for (HWND going : tearingDown) {
+    for (HWND up = GetParent(going); up; up = GetParent(up)) {
+      if (up == hwnd) return true;
+    }
+  }
+  return false;
 }
 
-bool CustomWindow::CreateBound(const char* className, DWORD exStyle, const char* text,
-                               DWORD style, int x, int y, int w, int h, HWND parent,
-                               HMENU menuOrId, HICON icon, UINT classStyle) {
+// DestroyWindow from a wrapper's destructor: what it sends the windows above goes unrouted.
+void DestroyFromWrapper(HWND hwnd) {
+  tearingDown.push_back(hwnd);
+  DestroyWindow(hwnd);
+  tearingDown.pop_back();
+}
+
+}  // namespace
+
+CustomWindow::~CustomWindow() {
+  if (!hwnd_) return;
+  // By now the derived object is gone: the window's last messages go to no C++ code.
+  const HWND hwnd = std::exchange(hwnd_, nullptr);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  DestroyFromWrapper(hwnd);
+}
+
+bool CustomWindow::CreateBound(const CreateArgs& args) {
   static std::set<std::string> registered;
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (registered.insert(className).second) {
+  if (registered.insert(args.className).second) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.style = classStyle;
     wc.lpfnWndProc = &CustomWindow::Procedure;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = icon;
-    wc.hIconSm = icon;
-    wc.lpszClassName = className;
+    wc.hIcon = args.icon;
+    wc.hIconSm = args.icon;
+    wc.lpszClassName = args.className;
     RegisterClassExA(&wc);
   }
-  return CreateWindowExA(exStyle, className, text, style, x, y, w, h, parent, menuOrId, instance,
+  return CreateWindowExA(args.exStyle, args.className, args.text, args.style, args.x, args.y,
+                         args.width, args.height, args.parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), instance,
                          this) != nullptr;
 }
 
@@ -68,7 +98,7 @@ LRESULT CALLBACK CustomWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   } else {
     self = reinterpret_cast<CustomWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   }
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self || AboveTearDown(hwnd)) return DefWindowProcA(hwnd, msg, wp, lp);
   // No exception may go on into the system's code that called the procedure.
   LRESULT result = 0;
   try {
@@ -86,6 +116,27 @@ LRESULT CALLBACK CustomWindow::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   return result;
 }
 
+LRESULT PaintedWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+      RECT client;
+      GetClientRect(hwnd(), &client);
+      if (msg == WM_PRINTCLIENT) {
+        Paint(reinterpret_cast<HDC>(wp), client);
+      } else {
+        PaintDc dc(hwnd());
+        Paint(dc.get(), client);
+      }
+      return 0;
+    }
+    default:
+      return CustomWindow::HandleMessage(msg, wp, lp);
+  }
+}
+
 POINT ScreenCentredOrigin(int width, int height) {
   return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
 }
@@ -99,7 +150,7 @@ RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exS
 }
 
 SystemControl::~SystemControl() {
-  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  if (hwnd_ && IsWindow(hwnd_)) DestroyFromWrapper(hwnd_);
 }
 
 bool SystemControl::Create(const char* className, DWORD exStyle, const char* text, DWORD style,

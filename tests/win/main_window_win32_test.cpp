@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -332,22 +333,8 @@ TEST_F(MainWindowTest, NegativeValueCountsAsNonZeroAndThePreviewFillsLogAndGraph
 
 // Pixels of one colour in what a window paints.
 int PixelsOf(HWND hwnd, COLORREF colour) {
-  RECT r;
-  GetClientRect(hwnd, &r);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  int n = 0;
-  for (int y = 0; y < r.bottom; ++y) {
-    for (int x = 0; x < r.right; ++x) n += GetPixel(dc, x, y) == colour;
-  }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return n;
+  const std::vector<COLORREF> pixels = testing::ClientPixels(hwnd, true);
+  return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
 }
 int SeriesPixels(HWND hwnd) { return PixelsOf(hwnd, kGraphSeriesColour); }
 
@@ -619,6 +606,25 @@ TEST_F(DoubleClickFocusTest, ClosingTheWindowWhileAGraphHasTheFocusRestoresThemT
   Pump();
   EXPECT_EQ(main_.hwnd(), nullptr);
   EXPECT_EQ(Now(), (DoubleClickMetrics{7, 9, 450}));
+}
+
+TEST_F(DoubleClickFocusTest, DestroyingTheWindowWithAGraphFocusedRestoresThemAndTellsNoOne) {
+  int unloads = 0;
+  {
+    MainWindow main(fonts_, art_, WindowsDoubleClickSettings());
+    ScriptedFrontend ui(main);
+    App app(ui, app_.AppPath);
+    ASSERT_TRUE(main.Create(app, commands_));
+    main.onUnloaded = [&unloads] { ++unloads; };
+    main.Show();
+    SendMessageA(main.Control(MainControl::KWGraph), WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(20, 20));
+    Pump();
+    ASSERT_EQ(GetFocus(), main.Control(MainControl::KWGraph));
+    ASSERT_EQ(Now().width, 0);
+  }
+  EXPECT_EQ(Now(), (DoubleClickMetrics{7, 9, 450}));
+  EXPECT_EQ(unloads, 0);
 }
 
 // ---- the previous-instance test ---------------------------------------------------------------
