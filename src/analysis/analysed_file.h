@@ -1,3 +1,4 @@
+// Room analysis/, no window: may include common/, platform/, recordset/, calfile/, graphs/, browser/.
 // A calibration file as the analysis tools see it, read once: the information record, the loss
 // curve and the friction model fitted to its settled revolutions; the host's curve in use; and
 // the difference of one loss curve to another over the RPMs they share.

@@ -4,7 +4,7 @@
 // the Tables, Databases and Relationships containers, MSysDb with its properties, permission
 // rows for every object) and the user tables of the schema, without rows and without indexes.
 // The output depends on the schema alone, so a template rebuilt from the same schema is the
-// same file byte for byte. Used to produce the embedded templates (calfile/templates).
+// same file byte for byte. Used to produce the embedded templates (templates/).
 #pragma once
 
 #include <cstdint>
