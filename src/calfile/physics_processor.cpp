@@ -2,11 +2,10 @@
 #include "calfile/physics_processor.h"
 
 #include <cmath>
-#include <exception>
 #include <span>
 #include <string>
-#include <vector>
 
+#include "calfile/processing_phases.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
@@ -57,18 +56,14 @@ void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
   } catch (...) {
     // The rows of the revolutions before the failure are stored as they would have been one
     // at a time; when one of them fails, that is the failure to report, as it came first.
-    std::exception_ptr failure = std::current_exception();
+    int number = CurrentError().number();
     try {
       raw.Store();
     } catch (...) {
-      failure = std::current_exception();
+      number = CurrentError().number();
     }
-    try {
-      std::rethrow_exception(failure);
-    } catch (...) {
-      ui.ShowMessage(ErrorOccurredText(CurrentError().number(), " processing the Run data"),
-                     "Torvex1 Data Processor", MessageIcon::Exclamation, MessageButtons::Ok);
-    }
+    ui.ShowMessage(ErrorOccurredText(number, " processing the Run data"), "Torvex1 Data Processor",
+                   MessageIcon::Exclamation, MessageButtons::Ok);
   }
 }
 

@@ -2,11 +2,12 @@
 // revolution (whole RPM, |power| kW, |torque| N m) from the third record of the run on.
 #pragma once
 
-#include "calfile/processing_phases.h"
 #include "common/app.h"
 #include "recordset/record_set.h"
 
 namespace frixa {
+
+class RawDataAverages;
 
 // RD must be bound to "Select * From RawData" of the new calibration file. Reports progress in
 // the status log, the process caption and the RPM display; handles its own failures (message
