@@ -1,23 +1,52 @@
 // The main window's layout in pixels: twips converted at one point, 15 twips a pixel at 96 dpi.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/main_layout.h"
 
 namespace frixa {
 namespace {
 
-TEST(MainLayout, AtNinetySixDpiEveryRectIsItsTwipsOverFifteen) {
+// The main window's controls as designed: left, top, width and height in twips, each relative to
+// its container (the picture box above an indented row).
+struct DesignedRect {
+  MainControl control;
+  int left, top, width, height;
+};
+constexpr DesignedRect kDesigned[] = {
+    {MainControl::ProcessedRPM, 60, 5880, 3135, 795},
+    {MainControl::CurrentRPMDisp, 1800, 300, 1005, 345},
+    {MainControl::ProcessMessage, 60, 60, 2955, 255},
+    {MainControl::Label3, 180, 360, 855, 255},
+    {MainControl::Picture3, 4560, 0, 6675, 675},
+    {MainControl::Image1, 4920, 120, 1560, 420},
+    {MainControl::Picture2, 3300, 720, 7875, 5955},
+    {MainControl::NMGraph, -60, 2760, 7995, 3255},
+    {MainControl::KWGraph, 0, 0, 7875, 3315},
+    {MainControl::Status, 60, 720, 3135, 5055},
+    {MainControl::Picture1, 0, 0, 4515, 675},
+    {MainControl::ShowFRIXA, 660, 0, 555, 615},
+    {MainControl::ApplyDC, 2580, 0, 615, 615},
+    {MainControl::HelpDisp, 3840, 0, 615, 615},
+    {MainControl::Delete005, 3180, 0, 615, 615},
+    {MainControl::Go, 1260, 0, 1275, 615},
+    {MainControl::Quit, 0, 0, 615, 615},
+};
+
+TEST(MainLayout, AtNinetySixDpiEveryRectIsItsDesignedTwipsOverFifteen) {
   const MainLayout layout = ComputeMainLayout(96);
-  EXPECT_EQ(layout.clientWidth, 749);
-  EXPECT_EQ(layout.clientHeight, 452);
-  for (const MainPlacement& p : kMainPlacements) {
-    SCOPED_TRACE(static_cast<int>(p.control));
-    const PixelRect& r = layout[p.control];
-    EXPECT_EQ(r.left * 15, p.twips.left);
-    EXPECT_EQ(r.top * 15, p.twips.top);
-    EXPECT_EQ(r.width * 15, p.twips.width);
-    EXPECT_EQ(r.height * 15, p.twips.height);
+  EXPECT_EQ(layout.clientWidth * 15, 11235);
+  EXPECT_EQ(layout.clientHeight * 15, 6780);
+  for (const DesignedRect& d : kDesigned) {
+    const PixelRect& r = layout[d.control];
+    EXPECT_EQ((std::array<int, 4>{r.left * 15, r.top * 15, r.width * 15, r.height * 15}),
+              (std::array<int, 4>{d.left, d.top, d.width, d.height}))
+        << "control " << static_cast<int>(d.control);
   }
+  // The compensation status, beside the picture in the top band: 120, 60, 4680 x 555 twips.
+  EXPECT_EQ(layout[MainControl::CompensationStatus], (PixelRect{8, 4, 312, 37}));
+  // Line3 from (1200, 480) to (1620, 480) in the RPM panel.
   EXPECT_EQ(layout.line3From, (PixelPoint{80, 32}));
   EXPECT_EQ(layout.line3To, (PixelPoint{108, 32}));
 }
