@@ -1,9 +1,11 @@
 // The exact bytes the commands write: Create from a fixed run file on a fixed date, Apply of
 // the result, its smoothed copy and a comment saved by the browser. Each output is pinned by
 // its SHA-256, so that any change to what the database engine writes shows here, however
-// harmless it looks to a reader. A change that is meant to alter the files updates the hashes
-// in the same commit, and says why.
+// harmless it looks to a reader; a gzipped copy of each pinned output lies in tests/data/golden,
+// and a mismatch names the first table and row that differ from it. A change that is meant to alter
+// the files updates the hashes and the copies in the same commit, and says why.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,8 +17,11 @@
 #include "calfile/smoothed_file.h"
 #include "common/app.h"
 #include "host/apply_command.h"
+#include "jet/database.h"
 #include "support/calibration_fixture.h"
+#include "support/jet_diff.h"
 #include "support/jet_peek.h"
+#include "support/jet_test_files.h"
 #include "support/sha256.h"
 
 namespace frixa {
@@ -29,6 +34,35 @@ const fs::path kGolden = fs::path(FRIXA_TEST_DATA_DIR) / "golden";
 std::string HashOf(const fs::path& path) {
   const auto bytes = testing::ReadWholeFile(path);
   return testing::Sha256Hex(bytes);
+}
+
+// The bytes of a gzipped file; empty when it cannot be read.
+testing::PeekBytes Gunzip(const fs::path& path) {
+  testing::PeekBytes out;
+  gzFile in = gzopen(path.string().c_str(), "rb");
+  if (in == nullptr) return out;
+  char buffer[1 << 16];
+  int n = 0;
+  while ((n = gzread(in, buffer, sizeof buffer)) > 0) out.insert(out.end(), buffer, buffer + n);
+  gzclose(in);
+  return out;
+}
+
+// The written file has the pinned hash; if not, where it first differs from the copy of the
+// pinned output, `reference`.gz in tests/data/golden (which must itself have that hash).
+::testing::AssertionResult WrotePinnedBytes(const fs::path& written, const std::string& pin,
+                                            const std::string& reference) {
+  const testing::PeekBytes copy = Gunzip(kGolden / (reference + ".gz"));
+  const std::string copyHash = testing::Sha256Hex(copy);
+  const testing::PeekBytes bytes = testing::ReadWholeFile(written);
+  const std::string hash = testing::Sha256Hex(bytes);
+  if (hash == pin && copyHash == pin) return ::testing::AssertionSuccess();
+  auto failure = ::testing::AssertionFailure();
+  if (copyHash != pin) failure << "the copy " << reference << ".gz is not the pinned output; ";
+  if (hash == pin) return failure;
+  failure << written.filename() << " has SHA-256 " << hash << ", not " << pin;
+  if (copyHash == pin) failure << "; " << testing::FirstDifference(testing::PeekFile(copy), testing::PeekFile(bytes));
+  return failure;
 }
 
 TEST(WrittenBytes, ShaOfTheKnownInputIsRight) {
@@ -55,22 +89,51 @@ TEST(WrittenBytes, CreateApplySmoothAndCommentWriteTheSameBytesAsEver) {
   p.Create("Rig");
   ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
   const std::string calibration = p.CalFile("Rig.Frixa");
-  EXPECT_EQ(HashOf(calibration), "22046444386bbc65e41abbe178cc73fc9c5950ed8950eb278eb5c7c2033f2898");
+  EXPECT_TRUE(WrotePinnedBytes(calibration, "22046444386bbc65e41abbe178cc73fc9c5950ed8950eb278eb5c7c2033f2898",
+                               "Rig.Frixa"));
 
   p.ui.fileNameAnswers.push_back(calibration);
   ApplyCommand(p.app, p.dc);
   ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
-  EXPECT_EQ(HashOf(p.app.ProgramFile(kHostLossFileName)), "4761ff6b6ed82580c288185adfd973d5f7cf81b0f27e679631a35c5d039d46a4");
+  EXPECT_TRUE(WrotePinnedBytes(p.app.ProgramFile(kHostLossFileName),
+                               "4761ff6b6ed82580c288185adfd973d5f7cf81b0f27e679631a35c5d039d46a4", "Torvex2.005"));
 
   const std::string smoothed = p.CalFile("Rig smooth.Frixa");
   SmoothCalibrationFile(p.ui, calibration, smoothed, "1/2/2027");
-  EXPECT_EQ(HashOf(smoothed), "132ba834fd2d3b20e67af6fe81329f43e090f38b95d77a479c3b59ed4e7b0cd3");
+  EXPECT_TRUE(WrotePinnedBytes(smoothed, "132ba834fd2d3b20e67af6fe81329f43e090f38b95d77a479c3b59ed4e7b0cd3",
+                               "Rig smooth.Frixa"));
 
   FileBrowser browser('.');
   ASSERT_TRUE(browser.ShowFile(calibration));
   ASSERT_TRUE(browser.SaveComment("Rig 2 after the new bearings")) << browser.saveError();
   browser.Release();
-  EXPECT_EQ(HashOf(calibration), "f031950cdafc58dcd599a7d248b304598939f7f2fd6a6ee3f64c41d6c40e5905");
+  EXPECT_TRUE(WrotePinnedBytes(calibration, "f031950cdafc58dcd599a7d248b304598939f7f2fd6a6ee3f64c41d6c40e5905",
+                               "Rig commented.Frixa"));
+}
+
+// What a mismatch reports: the table and row of the first change, and its column.
+TEST(WrittenBytes, AMismatchNamesTheFirstTableAndRowThatDiffer) {
+  const testing::PeekBytes good = Gunzip(kGolden / "Rig.Frixa.gz");
+  ASSERT_EQ(testing::Sha256Hex(good), "22046444386bbc65e41abbe178cc73fc9c5950ed8950eb278eb5c7c2033f2898");
+  const jet::Database db = jet::Database::FromBytes(good, "Rig.Frixa");
+  const jet::TableDef losses = db.Table("Losses");
+  jet::TableScan scan = db.Scan(losses);
+  for (int row = 0; row <= 3; ++row) ASSERT_TRUE(scan.Next());
+  const std::size_t rowAt = testing::FileOffsetOf(db, scan.RowBytes().data());
+
+  testing::PeekBytes changed = good;
+  changed[rowAt + 1] ^= 0x01;  // the first fixed column's lowest byte
+  const std::string found = testing::FirstDifference(testing::PeekFile(good), testing::PeekFile(changed));
+  EXPECT_EQ(found.rfind("table Losses, row 3 of ", 0), 0u) << found;
+  EXPECT_NE(found.find(": column 0 ("), std::string::npos) << found;
+  EXPECT_EQ(testing::FirstDifference(testing::PeekFile(good), testing::PeekFile(good)), "");
+
+  // Outside every table (the free bytes of page 0's header): the page and byte.
+  changed = good;
+  changed[0x700] ^= 0xFF;
+  EXPECT_EQ(testing::FirstDifference(testing::PeekFile(good), testing::PeekFile(changed))
+                .rfind("every table reads the same; the first difference is on page 0 (type 0) at byte 1792", 0),
+            0u);
 }
 
 TEST(WrittenBytes, CommittedTemplatesAreTheSameBytesAsEver) {
