@@ -41,7 +41,10 @@ set(FRIXA_JET_SOURCES
   jet/text.cpp
   jet/usage_map.cpp
   jet/value.cpp
-  jet/writer.cpp)
+  jet/writer.cpp
+  jet/writer_encoding.cpp
+  jet/writer_journal.cpp
+  jet/writer_placement.cpp)
 
 set(FRIXA_RUN_SOURCES
   run/revolution_calculator.cpp
