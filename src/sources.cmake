@@ -51,8 +51,11 @@ set(FRIXA_RUN_SOURCES
   run/run_file.cpp)
 
 set(FRIXA_RECORDSET_SOURCES
+  recordset/bulk_rows.cpp
   recordset/field_convert.cpp
+  recordset/field_value.cpp
   recordset/open_databases.cpp
+  recordset/query.cpp
   recordset/record_set.cpp
   recordset/statement.cpp)
 
