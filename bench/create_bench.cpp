@@ -2,8 +2,8 @@
 // on a simulated 1,000,000-revolution rundown (long and low-friction) and on a typical one of
 // about 5,000 revolutions. The preview runs once beforehand, as at start-up, to set the RPM
 // range; each iteration is a whole Create into a fresh file. Beside them, for comparison on the
-// same machine in the same run: Create with every row through the general record-set path,
-// the preview alone, and Debian's mdb-export reading the RawData table of the written file.
+// same machine in the same run: the preview alone, and Debian's mdb-export reading the RawData
+// table of the written file.
 //
 //   build/native/bench/create_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
@@ -75,14 +75,6 @@ void BM_CreateMillionRevolutions(benchmark::State& state) {
   RunCreate(state, r);
 }
 BENCHMARK(BM_CreateMillionRevolutions)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
-void BM_CreateMillionRevolutionsGeneralRows(benchmark::State& state) {
-  Rundown& r = LongRundown();
-  frixa::SetRowPath(frixa::RowPath::kGeneral);
-  RunCreate(state, r);
-  frixa::SetRowPath(frixa::RowPath::kBulk);
-}
-BENCHMARK(BM_CreateMillionRevolutionsGeneralRows)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_PreviewMillionRevolutions(benchmark::State& state) {
   Rundown& r = LongRundown();

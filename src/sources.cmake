@@ -41,15 +41,21 @@ set(FRIXA_JET_SOURCES
   jet/text.cpp
   jet/usage_map.cpp
   jet/value.cpp
-  jet/writer.cpp)
+  jet/writer.cpp
+  jet/writer_encoding.cpp
+  jet/writer_journal.cpp
+  jet/writer_placement.cpp)
 
 set(FRIXA_RUN_SOURCES
   run/revolution_calculator.cpp
   run/run_file.cpp)
 
 set(FRIXA_RECORDSET_SOURCES
+  recordset/bulk_rows.cpp
   recordset/field_convert.cpp
+  recordset/field_value.cpp
   recordset/open_databases.cpp
+  recordset/query.cpp
   recordset/record_set.cpp
   recordset/statement.cpp)
 

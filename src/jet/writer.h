@@ -115,14 +115,41 @@ class Writer {
   class MapPages;
   friend class MapPages;
 
+  // ---- tables and checks (writer.cpp) ----
   TableState& State(PageNumber table);
   TableState LoadState(PageNumber table);
+  // Raises 3027 naming why the file or table is not one this engine writes.
+  [[noreturn]] static void NotWritable(const std::string& why);
+  void Guard();
+
+  // ---- row encoding (writer_encoding.cpp) ----
   // Encodes the numbers of one fixed row for `t` into `out`, checking every rule.
   void EncodeFixed(const TableState& t, std::span<const FixedNumber> values, std::uint8_t* out) const;
   // Encodes `values` for `t` into row_, checking every rule.
   void Encode(TableState& t, std::span<const Value> values, bool wholeRow);
   void CheckColumnValue(const TableState& t, std::size_t c, const Value& v, bool wholeRow);
 
+  // ---- page placement (writer_placement.cpp) ----
+  PageNumber AllocatePage();
+  void MarkUsed(PageNumber page);
+  void SetMapBit(RowPointer map, PageNumber page, bool member, UsageMapKind kind);
+  PageNumber NewDataPage(TableState& t);
+  RowLocation Place(TableState& t, ByteSpan row, std::uint16_t flags);
+  // `count` encoded rows of `size` bytes each, one after the other at `rows`: as many as the
+  // page being filled takes, then a new page, as Place would put them one by one.
+  void PlaceRows(TableState& t, const std::uint8_t* rows, std::size_t size, std::size_t count);
+  // The row at `row` (its anchor) changed to `bytes`: in its place when there is room, else
+  // moved to where new rows go, its slot keeping a pointer to it.
+  void PlaceChangedRow(TableState& t, RowLocation row, ByteSpan bytes);
+  void Replace(TableState& t, RowLocation at, ByteSpan row, std::uint16_t flags);
+  void FreeChanged(TableState& t, PageNumber page, std::size_t freeBefore);
+  void AddToRowCount(TableState& t, int delta);
+  // Where the row at `anchor` lives; 3167 when it is deleted.
+  RowChain Chain(const TableState& t, RowLocation anchor);
+
+  // ---- the page journal and saving (writer_journal.cpp) ----
+  // Runs `body` as one change: saved when it ends, undone when it fails (defined in writer.cpp,
+  // beside the operations that use it).
   template <typename F>
   auto Change(F&& body);
   void BeginChange();
@@ -135,21 +162,9 @@ class Writer {
   bool SaveByReplacing();
   // Write-through's save: the changed pages in place.
   void SaveInPlace();
-
+  // A page to change: noted as changed, and kept as it was while a change may be undone.
   MutableByteSpan Edit(PageNumber page);
   PageNumber AppendPage();
-  PageNumber AllocatePage();
-  void MarkUsed(PageNumber page);
-  void SetMapBit(RowPointer map, PageNumber page, bool member, UsageMapKind kind);
-
-  PageNumber NewDataPage(TableState& t);
-  RowLocation Place(TableState& t, ByteSpan row, std::uint16_t flags);
-  void Replace(TableState& t, RowLocation at, ByteSpan row, std::uint16_t flags);
-  void FreeChanged(TableState& t, PageNumber page, std::size_t freeBefore);
-  void AddToRowCount(TableState& t, int delta);
-  // Where the row at `anchor` lives; 3167 when it is deleted.
-  RowChain Chain(const TableState& t, RowLocation anchor);
-  void Guard();
 
   PageFile& file_;
   FileAccess& files_;

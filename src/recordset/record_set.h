@@ -25,7 +25,9 @@
 // Refresh; a row deleted through it stays current (its fields then raise 3167) until MoveNext.
 // "Select *" results, with or without their Where, are updatable; averages are not.
 //
-// Statements: see statement.h. Table and column names match without regard to letter case.
+// Fields: field_value.h; rows of numbers appended and read in bulk: bulk_rows.h, AppendRows and
+// NumberScan below. Statements: see statement.h. Table and column names match without regard
+// to letter case.
 // Errors are frixa::Error with the Jet engine's numbers: 3024, 3051, 3343, 3049 and 3078 from
 // opening (jet/database.h), the statement's syntax errors, 3061 for a column the table lacks,
 // 3464 for a criterion or average on a column that is not a number, 3021 when there is no
@@ -46,78 +48,14 @@
 #include <string>
 #include <vector>
 
+#include "common/error.h"
 #include "jet/table_scan.h"
 #include "jet/value.h"
+#include "recordset/bulk_rows.h"
+#include "recordset/field_value.h"
 #include "recordset/open_databases.h"
 
 namespace frixa {
-
-// One field of the current row: null, or a value of one of the kinds the tables hold.
-// Integer stands for Byte, Integer, Long and Boolean (True = -1) columns; Currency reads as
-// Double; Text keeps the file's cp1252 bytes; a Date is the Jet day number.
-class FieldValue {
- public:
-  enum class Kind { kNull, kInteger, kSingle, kDouble, kText, kDate };
-
-  FieldValue() = default;
-  static FieldValue Integer(std::int32_t v);
-  static FieldValue Single(float v);
-  static FieldValue Double(double v);
-  static FieldValue Text(std::string cp1252);
-  static FieldValue Date(double days);
-
-  Kind kind() const { return kind_; }
-  bool IsNull() const { return kind_ == Kind::kNull; }
-
-  // The value as the given kind. Null raises 94 (invalid use of Null); text raises 13 (type
-  // mismatch) for the numeric accessors. Numbers convert between each other as the runtime
-  // does when it assigns them (AsSingle rounds a Double to single precision).
-  std::int32_t AsInteger() const;
-  float AsSingle() const;
-  double AsDouble() const;
-  const std::string& AsText() const;  // raises 13 for a non-text value
-
-  friend bool operator==(const FieldValue&, const FieldValue&) = default;
-
- private:
-  Kind kind_ = Kind::kNull;
-  double number_ = 0;  // integer, single (exactly widened), double or date
-  std::string text_;
-};
-
-// A number of a row appended or read in bulk (RecordSet::AppendRow, RecordSet::NumberScan):
-// null, or a value of one of FieldValue's number kinds, without FieldValue's text.
-class RowNumber {
- public:
-  RowNumber() = default;
-  static RowNumber Integer(std::int32_t v) { return RowNumber(FieldValue::Kind::kInteger, v); }
-  static RowNumber Single(float v) { return RowNumber(FieldValue::Kind::kSingle, v); }
-  static RowNumber Double(double v) { return RowNumber(FieldValue::Kind::kDouble, v); }
-  static RowNumber Date(double days) { return RowNumber(FieldValue::Kind::kDate, days); }
-  // The number a field holds; raises 13 (type mismatch) for text.
-  static RowNumber Of(const FieldValue& value);
-
-  FieldValue::Kind kind() const { return kind_; }
-  bool IsNull() const { return kind_ == FieldValue::Kind::kNull; }
-  // As FieldValue's: null raises 94.
-  double AsDouble() const;
-  FieldValue ToField() const;
-
-  friend bool operator==(const RowNumber&, const RowNumber&) = default;
-
- private:
-  RowNumber(FieldValue::Kind kind, double number) : kind_(kind), number_(number) {}
-  FieldValue::Kind kind_ = FieldValue::Kind::kNull;
-  double number_ = 0;
-};
-
-// How rows appended by AppendRow and read by NumberScan reach the file. Bulk (the default):
-// tables of fixed-size numbers are written and read straight from their row bytes. General:
-// every row goes through AddNew, SetField and Update, and every field through a full decode;
-// the reference the bulk way is compared against. The files and values are the same.
-enum class RowPath { kBulk, kGeneral };
-void SetRowPath(RowPath path);
-RowPath CurrentRowPath();
 
 class RecordSet {
  public:
@@ -257,7 +195,17 @@ class RecordSet {
   void RunStatement();
   // Runs `f`; when it raises and the file is in write-behind mode, saves what is kept first.
   template <typename F>
-  decltype(auto) Guarded(F&& f);
+  decltype(auto) Guarded(F&& f) {
+    try {
+      return f();
+    } catch (const Error&) {
+      SaveWhatWriteBehindKept();
+      throw;
+    }
+  }
+  // After an error: saves the pages write-behind kept, if it keeps any; the error of that save
+  // is dropped (the first error is the one to report; the pages stay unsaved for the next save).
+  void SaveWhatWriteBehindKept();
 
   std::string databaseName_;
   std::string recordSource_;
@@ -267,28 +215,6 @@ class RecordSet {
   EditMode editMode_ = EditMode::kNone;
   std::vector<jet::Value> buffer_;  // the row being added or changed, one value per column
   std::vector<jet::FixedNumber> numbers_;  // the rows AppendRows hands the writer
-};
-
-// Rows of a "Select *" record set's table gathered so that a command appending in a loop hands
-// them to AppendRows a block at a time. Rows still gathered when the block goes are not stored.
-class RowBlock {
- public:
-  RowBlock(RecordSet& rs, std::size_t width, std::size_t rows = 256);
-  // Gathers a row of `width` numbers; stores the block when it is full.
-  void Add(std::initializer_list<RowNumber> row);
-  // Appends what is gathered: AppendRows's errors, with the rows before a failing one stored.
-  void Store();
-
-  // Told the rows of each block once they are stored, or that a block failed (some of its
-  // rows may be stored).
-  std::function<void(std::span<const RowNumber>)> onStored;
-  std::function<void()> onFailed;
-
- private:
-  RecordSet& rs_;
-  std::size_t width_;
-  std::size_t capacity_;
-  std::vector<RowNumber> rows_;
 };
 
 }  // namespace frixa

@@ -20,7 +20,9 @@
 #include "run/revolution_calculator.h"
 #include "support/calibration_fixture.h"
 #include "support/jet_test_files.h"
+#include "support/row_model.h"
 #include "templates/build_file.h"
+#include "templates/templates.h"
 
 namespace frixa {
 namespace {
@@ -193,14 +195,10 @@ TEST_F(CreateTest, DirectAndStatementWaysWriteIdenticalFiles) {
   }
 }
 
-// Forces the general row path (AddNew, SetField, Update per row; a full decode per field) for
-// its lifetime.
-struct GeneralRowPath {
-  GeneralRowPath() { SetRowPath(RowPath::kGeneral); }
-  ~GeneralRowPath() { SetRowPath(RowPath::kBulk); }
-};
-
-TEST_F(CreateTest, BulkAndGeneralRowPathsWriteTheSameFilesByteForByte) {
+// Create and Apply write their tables of numbers in bulk and read them typed; the model writes
+// the same rows one at a time (AddNew, SetField, Update) into the same templates and reads every
+// field through a full decode. Their files and numbers are the same, byte for byte.
+TEST_F(CreateTest, BulkRowsWriteTheFilesThatTheOneRowAtATimeModelWrites) {
   RundownModel longer = ShortRundown();  // over 1,100 pages: reference usage maps
   longer.startRpm = 6000;
   longer.frictionA = 0.25;  // constant friction only, low: a long coast
@@ -209,23 +207,32 @@ TEST_F(CreateTest, BulkAndGeneralRowPathsWriteTheSameFilesByteForByte) {
   RundownModel jittery = ShortRundown();
   jittery.jitterUs = 25.0;
   for (const RundownModel& model : {ShortRundown(), jittery, longer}) {
-    {
-      const double jitter = model.jitterUs;
-      p.SimulateAndPreview(model);
-      {
-        const GeneralRowPath general;
-        CreateAs("general");
-        ApplyAs("general.Frixa");
-      }
-      const auto generalHost = testing::FileBytes(p.app.ProgramFile(kHostLossFileName));
-      CreateAs("bulk");
-      ApplyAs("bulk.Frixa");
-      ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
-      const auto bulk = testing::FileBytes(p.CalFile("bulk.Frixa"));
-      EXPECT_GT(bulk.size(), model.startRpm > 2000 ? 1100u * 2048u : 2u * 2048u);
-      EXPECT_TRUE(bulk == testing::FileBytes(p.CalFile("general.Frixa"))) << "jitter " << jitter;
-      EXPECT_TRUE(testing::FileBytes(p.app.ProgramFile(kHostLossFileName)) == generalHost);
-      EXPECT_EQ(ReadTable(p.CalFile("bulk.Frixa"), "Losses"), ReadTable(p.app.ProgramFile(kHostLossFileName), "Losses"));
+    const double jitter = model.jitterUs;
+    p.SimulateAndPreview(model);
+    CreateAs("bulk");
+    ApplyAs("bulk.Frixa");
+    ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
+    const std::string made = p.CalFile("bulk.Frixa");
+    const auto bulk = testing::FileBytes(made);
+    EXPECT_GT(bulk.size(), model.startRpm > 2000 ? 1100u * 2048u : 2u * 2048u);
+
+    const std::string calModel = p.CalFile("model.Frixa");
+    testing::WriteBytes(calModel, *BuildTemplate(kCalibrationTemplateId));
+    testing::CopyOneByOne(made, calModel, {"RawData", "PointData", "Losses", "Info"}, true);
+    EXPECT_TRUE(bulk == testing::FileBytes(calModel)) << "jitter " << jitter;
+    const std::string hostModel = p.CalFile("model.005");
+    testing::WriteBytes(hostModel, *BuildTemplate(kHostTemplateId));
+    testing::CopyOneByOne(made, hostModel, {"Losses"}, false);
+    EXPECT_TRUE(testing::FileBytes(p.app.ProgramFile(kHostLossFileName)) == testing::FileBytes(hostModel));
+    EXPECT_EQ(ReadTable(made, "Losses"), ReadTable(p.app.ProgramFile(kHostLossFileName), "Losses"));
+
+    for (const char* table : {"RawData", "PointData", "Losses"}) {
+      RecordSet rs;
+      Bind(rs, made, std::string("Select * From ") + table);
+      std::vector<RowNumber> typed;
+      rs.ForEachNumberRow([&](std::span<const RowNumber> row) { typed.insert(typed.end(), row.begin(), row.end()); });
+      ASSERT_FALSE(typed.empty()) << table;
+      EXPECT_TRUE(typed == testing::NumbersOneByOne(rs)) << table << " with jitter " << jitter;
     }
   }
 }
