@@ -87,7 +87,7 @@ int main() {
         (folder / frixa::kCalibrationFolderName / "smoothed.Frixa").string();
     ui.fileNames.push_back(file);
     frixa::DataControls dc;
-    frixa::CreateCalibrationFile(app, dc);
+    frixa::CreateCalibrationFile(app, dc, frixa::PreviewedRange(app));
 
     Worst stored, fitted, smooth;
     try {

@@ -61,7 +61,7 @@ Rundown& LongRundown() {
 void RunCreate(benchmark::State& state, Rundown& r) {
   for (auto _ : state) {
     frixa::DataControls dc;
-    frixa::CreateCalibrationFile(r.app, dc);
+    frixa::CreateCalibrationFile(r.app, dc, frixa::PreviewedRange(r.app));
   }
   if (r.ui.errors != 0) state.SkipWithError("Create showed an error message");
   state.counters["revolutions"] = static_cast<double>(r.revolutions);
@@ -87,7 +87,7 @@ void BM_MdbExportRawDataOfMillionFile(benchmark::State& state) {
   Rundown& r = LongRundown();
   if (!std::filesystem::exists(r.ui.answer)) {
     frixa::DataControls dc;
-    frixa::CreateCalibrationFile(r.app, dc);
+    frixa::CreateCalibrationFile(r.app, dc, frixa::PreviewedRange(r.app));
   }
   const std::string command = "mdb-export -H '" + r.ui.answer + "' RawData > /dev/null";
   for (auto _ : state) {

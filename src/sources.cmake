@@ -65,12 +65,16 @@ set(FRIXA_TEMPLATES_SOURCES
   templates/templates.cpp)
 
 set(FRIXA_CALFILE_SOURCES
+  calfile/averaging.cpp
   calfile/create_command.cpp
   calfile/file_names.cpp
   calfile/friction_fit.cpp
+  calfile/info_record.cpp
   calfile/interpolate.cpp
+  calfile/loss_curve.cpp
   calfile/physics_processor.cpp
   calfile/processing_phases.cpp
+  calfile/rpm_sums.cpp
   calfile/smoothed_file.cpp)
 
 set(FRIXA_GRAPHS_SOURCES

@@ -7,9 +7,11 @@
 #include <cstdio>
 
 #include "browser/info_display.h"
+#include "calfile/averaging.h"
 #include "calfile/create_command.h"
 #include "recordset/data_controls.h"
 #include "calfile/file_names.h"
+#include "calfile/loss_curve.h"
 #include "calfile/processing_phases.h"
 #include "common/app.h"
 #include "common/error.h"
@@ -152,13 +154,10 @@ CombinedFile CombineCalibrationFiles(Frontend& ui, const std::vector<std::string
         }
       }
 
-      App app(ui);
-      app.VersionText = kVersionText;
-      app.MinMassRPM = out.rpmLow;
-      app.MaxMassRPM = out.rpmHigh;
-      out.points = AverageRawData(app, dc);
+      const RpmRange range{out.rpmLow, out.rpmHigh};
+      out.points = AverageRawData(ui, range, dc.RD, dc.PD);
       if (out.points == 0) throw NoRunData{};
-      BuildLossCurve(app, dc, PhaseMethod::kDirect, nullptr, out.rundownStarts);
+      BuildLossCurve(ui, range, dc.RD, dc.PD, dc.LD, nullptr, out.rundownStarts);
       out.lossRows = static_cast<long>(high - low + 1);
 
       dc.ID.AddNew();

@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "calfile/averaging.h"
 #include "calfile/file_names.h"
+#include "calfile/info_record.h"
+#include "calfile/loss_curve.h"
 #include "calfile/physics_processor.h"
 #include "common/error.h"
 #include "common/number_text.h"
@@ -74,7 +77,7 @@ void WriteCalibrationFile(Frontend& ui, const std::string& name,
   }
 }
 
-void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
+void CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range) {
   CommandGuard guard(app);
   if (!guard.Acquired()) return;
   Frontend& ui = app.ui;
@@ -98,21 +101,21 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     ui.AppendStatusLine("");
 
     // The averages are gathered as RawData's rows are stored, which spares reading them back.
-    RawDataAverages gathered = RawDataAverages::For(app);
+    RawDataAverages gathered = RawDataAverages::For(range);
     ProcessRunData(app, dc.RD, &gathered);
     ui.SetProcessCaption("Data Averaging");
     // A run that left no point at all has nothing to build a curve from.
     SettledRpms settled;
-    if (AverageRawData(app, dc, method, &settled, &gathered) == 0) throw NoRunData{};
+    if (AverageRawData(ui, range, dc.RD, dc.PD, &settled, &gathered) == 0) throw NoRunData{};
     ui.SetProcessCaption("Final Data Processing");
-    BuildLossCurve(app, dc, method, &settled);
-    InfoRecords(app, dc);
+    BuildLossCurve(ui, range, dc.RD, dc.PD, dc.LD, &settled);
+    InfoRecords(ui, SettingsOf(app, range), dc.ID);
 
     CompleteCalibrationFile(dc, building, name);
 
     ui.AppendStatusLine("");
-    ui.AppendStatusLine("Minimum Mass RPM : " + SignedNumberText(app.MinMassRPM));
-    ui.AppendStatusLine("Maximium Mass RPM : " + SignedNumberText(app.MaxMassRPM));
+    ui.AppendStatusLine("Minimum Mass RPM : " + SignedNumberText(range.MinMassRPM));
+    ui.AppendStatusLine("Maximium Mass RPM : " + SignedNumberText(range.MaxMassRPM));
     ui.AppendStatusLine("Applied Inertia :" + SignedNumberText(app.InertiaFactor));
     ui.AppendStatusLine("");
     ui.AppendStatusLine(kStars);

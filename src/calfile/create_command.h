@@ -1,7 +1,8 @@
 // Room calfile/: may include common/ up to templates/ (docs/architecture.md).
 // Create: turns the host's last run into a calibration file. Asks for a name under
 // "Custom Cal", writes the calibration template there, binds RD, PD, LD and ID to its four
-// tables and runs the physics processor, averaging, the loss curve and the information record.
+// tables and runs the physics processor, averaging, the loss curve and the information record
+// over the RPM range the start-up preview found.
 #pragma once
 
 #include <functional>
@@ -38,6 +39,8 @@ void AbandonCalibrationFile(DataControls& dc, const std::string& building);
 void WriteCalibrationFile(Frontend& ui, const std::string& name,
                           const std::function<void(DataControls&)>& fill);
 
-void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
+// Create over `range`, the RPM range the start-up preview's graph pass left (PreviewedRange):
+// every phase works over it and the information row and the summary show it.
+void CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range);
 
 }  // namespace frixa

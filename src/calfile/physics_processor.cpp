@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "calfile/processing_phases.h"
+#include "calfile/rpm_sums.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"

@@ -7,7 +7,7 @@
 
 namespace frixa {
 
-class RawDataAverages;
+class RawDataAverages;  // calfile/rpm_sums.h
 
 // RD must be bound to "Select * From RawData" of the new calibration file. Reports progress in
 // the status log, the process caption and the RPM display; handles its own failures (message

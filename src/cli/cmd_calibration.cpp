@@ -45,14 +45,14 @@ int RunCreate(const std::vector<std::string>& args) {
   app.SensorMassRatio = opt.RequireSingle("ratio");
   const std::string name = opt.Require("out");
 
-  // Start-up's preview sets the RPM range Create works over; its log is not Create's.
+  // Start-up's preview finds the RPM range Create works over; its log is not Create's.
   ui.quiet = true;
   RunStartupPreview(app);
   ui.quiet = false;
 
   DataControls dc;
   ui.fileNames.push_back(DialogAnswer(app, name));
-  CreateCalibrationFile(app, dc);
+  CreateCalibrationFile(app, dc, PreviewedRange(app));
   std::fflush(stdout);
   return ui.errorMessages > 0 ? kExitError : kExitOk;
 }

@@ -82,7 +82,7 @@ MainWindow::MainWindow(const UiFonts& fonts, const Artwork& art,
 bool MainWindow::Create(App& app, MainCommands commands) {
   app_ = &app;
   commands_ = std::move(commands);
-  if (!commands_.create) commands_.create = [this] { CreateCalibrationFile(*app_, dc_); };
+  if (!commands_.create) commands_.create = [this] { CreateCalibrationFile(*app_, dc_, PreviewedRange(*app_)); };
   if (!commands_.apply) commands_.apply = [this] { ApplyCommand(*app_, dc_); };
   if (!commands_.remove) commands_.remove = [this] { RemoveCommand(*app_); };
   // The host's loss compensation may have changed with each of them.

@@ -12,7 +12,9 @@
 #include <new>
 #include <stdexcept>
 
+#include "calfile/averaging.h"
 #include "calfile/create_command.h"
+#include "calfile/loss_curve.h"
 #include "calfile/processing_phases.h"
 #include "common/number_text.h"
 #include "host/apply_command.h"
@@ -21,6 +23,7 @@
 #include "support/calibration_fixture.h"
 #include "support/jet_test_files.h"
 #include "support/row_model.h"
+#include "support/statement_phases_model.h"
 #include "templates/build_file.h"
 #include "templates/templates.h"
 
@@ -43,9 +46,9 @@ RundownModel ShortRundown() {
 
 class CreateTest : public ::testing::Test {
  protected:
-  void CreateAs(const std::string& typed, PhaseMethod method = PhaseMethod::kDirect) {
+  void CreateAs(const std::string& typed) {
     p.ui.fileNameAnswers.push_back(typed.empty() ? "" : p.CalFile(typed));
-    CreateCalibrationFile(p.app, p.dc, method);
+    CreateCalibrationFile(p.app, p.dc, PreviewedRange(p.app));
   }
   void ApplyAs(const std::string& name) {
     p.ui.fileNameAnswers.push_back(p.CalFile(name));
@@ -177,20 +180,32 @@ TEST_F(CreateTest, StatusLogReadsLineByLine) {
   EXPECT_EQ(d.title, "Filename to save Losses Information to");
 }
 
-TEST_F(CreateTest, DirectAndStatementWaysWriteIdenticalFiles) {
+// Create reads RawData and PointData once each; the statement model runs an aggregate per RPM
+// and one-row lookups, as the phases are defined. Both write the same file, byte for byte.
+TEST_F(CreateTest, WritesTheStatementModelsFileByteForByte) {
   for (const double jitter : {0.0, 25.0}) {
     RundownModel model = ShortRundown();
     model.jitterUs = jitter;
     model.seed = 11;
     p.SimulateAndPreview(model);
-    CreateAs("direct", PhaseMethod::kDirect);
-    CreateAs("statements", PhaseMethod::kStatements);
+    const RpmRange range = PreviewedRange(p.app);
+    // Create works over the range it is given, whatever App holds.
+    p.app.MinMassRPM = 0.0f;
+    p.app.MaxMassRPM = 0.0f;
+    p.ui.fileNameAnswers.push_back(p.CalFile("product"));
+    CreateCalibrationFile(p.app, p.dc, range);
+    ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
+    testing::ModelCreate(p.app, range, p.CalFile("model.Frixa"));
     for (const char* table : {"RawData", "PointData", "Losses", "Info"}) {
-      const Rows a = ReadTable(p.CalFile("direct.Frixa"), table);
-      const Rows b = ReadTable(p.CalFile("statements.Frixa"), table);
+      const Rows a = ReadTable(p.CalFile("product.Frixa"), table);
+      const Rows b = ReadTable(p.CalFile("model.Frixa"), table);
       ASSERT_FALSE(a.empty()) << table;
       EXPECT_EQ(a, b) << table << " with jitter " << jitter;
     }
+    EXPECT_EQ(F(ReadTable(p.CalFile("product.Frixa"), "Info")[0][3]), range.MaxMassRPM);
+    EXPECT_TRUE(testing::FileBytes(p.CalFile("product.Frixa")) ==
+                testing::FileBytes(p.CalFile("model.Frixa")))
+        << "jitter " << jitter;
     EXPECT_TRUE(p.ui.messages.empty());
   }
 }
@@ -433,20 +448,19 @@ TEST(CreateGuard, NoSecondCommandStartsWhileCreateRuns) {
   app.VersionText = kVersionText;
   app.InertiaFactor = 1.25f;
   app.SensorMassRatio = 1.0f;
-  app.MinMassRPM = 590;
-  app.MaxMassRPM = 600;
+  const RpmRange range{590, 600};
   WriteRundownFile(ShortRundown(), app.ProgramFile(kRunFileName));
   DataControls dc;
   testing::WriteBytes(app.ProgramFile(kHostLossFileName), {1, 2, 3});
   int attempts = 0;
   ui.onEvents = [&] {
     ++attempts;
-    CreateCalibrationFile(app, dc);
+    CreateCalibrationFile(app, dc, range);
     ApplyCommand(app, dc);
     RemoveCommand(app);
   };
   ui.fileNameAnswers.push_back(folder.File("Custom Cal") + kPathSeparator + "one");
-  CreateCalibrationFile(app, dc);
+  CreateCalibrationFile(app, dc, range);
   EXPECT_GT(attempts, 0);
   EXPECT_EQ(ui.dialogs.size(), 1u);  // only the first Create ever asked for a name
   // Remove neither asked its question nor touched the host file or Create's log.
@@ -461,7 +475,31 @@ TEST(CreateGuard, NoSecondCommandStartsWhileCreateRuns) {
 
 // ---- the phases on hand-made points --------------------------------------------------------
 
-class PhaseTest : public ::testing::TestWithParam<PhaseMethod> {
+// Averaging and the loss curve one way: the product's, or the statement model's.
+struct PhaseWay {
+  const char* name;
+  long (*average)(Frontend&, const RpmRange&, DataControls&);
+  void (*curve)(Frontend&, const RpmRange&, DataControls&);
+};
+
+const PhaseWay kProductWay = {
+    "Product",
+    [](Frontend& ui, const RpmRange& range, DataControls& dc) {
+      return AverageRawData(ui, range, dc.RD, dc.PD);
+    },
+    [](Frontend& ui, const RpmRange& range, DataControls& dc) {
+      BuildLossCurve(ui, range, dc.RD, dc.PD, dc.LD);
+    }};
+const PhaseWay kModelWay = {
+    "StatementModel",
+    [](Frontend& ui, const RpmRange& range, DataControls& dc) {
+      return testing::ModelAverageRawData(ui, range, dc.RD, dc.PD);
+    },
+    [](Frontend& ui, const RpmRange& range, DataControls& dc) {
+      testing::ModelBuildLossCurve(ui, range, dc.RD, dc.PD, dc.LD);
+    }};
+
+class PhaseTest : public ::testing::TestWithParam<PhaseWay> {
  protected:
   void SetUp() override {
     file = p.CalFile("phase.Frixa");
@@ -473,6 +511,8 @@ class PhaseTest : public ::testing::TestWithParam<PhaseMethod> {
   void TearDown() override {
     for (RecordSet* rs : {&p.dc.RD, &p.dc.PD, &p.dc.LD}) Release(*rs);
   }
+  long Average(const RpmRange& range) { return GetParam().average(p.ui, range, p.dc); }
+  void Curve(const RpmRange& range) { GetParam().curve(p.ui, range, p.dc); }
   // Rows of (RPM, power, torque), compared exactly.
   static void ExpectRows(const Rows& rows, const std::vector<std::array<double, 3>>& expected) {
     ASSERT_EQ(rows.size(), expected.size());
@@ -505,9 +545,7 @@ TEST_P(PhaseTest, AveragingTakesTheMeanPerRpmAndSkipsRpmsWithoutRows) {
   AddRow(p.dc.RD, 700, 2.0f, 20.0f);
   AddRow(p.dc.RD, 700, 6.0f, 30.0f);
   AddRow(p.dc.RD, 650, 9.0f, 9.0f);  // outside the range
-  p.app.MinMassRPM = 700;
-  p.app.MaxMassRPM = 702;
-  EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 2);
+  EXPECT_EQ(Average({700, 702}), 2);
   const Rows points = ReadTable(file, "PointData");
   ASSERT_EQ(points.size(), 2u);
   EXPECT_EQ(points[0][0].AsInteger(), 700);
@@ -519,29 +557,29 @@ TEST_P(PhaseTest, AveragingTakesTheMeanPerRpmAndSkipsRpmsWithoutRows) {
 }
 
 // Means gathered as the rows were stored stand in for reading RawData, over the same range and
-// while nothing stored went unnoted; otherwise RawData is read.
+// while nothing stored went unnoted; otherwise RawData is read, through a statement averaging
+// sets itself, whatever RD was left on.
 TEST_F(PhaseTest, AveragesGatheredAsRowsAreStoredStandInForReadingRawData) {
   AddRow(p.dc.RD, 700, 1.0f, 10.0f);
   AddRow(p.dc.RD, 701, 3.0f, 30.0f);
-  p.app.MinMassRPM = 700;
-  p.app.MaxMassRPM = 702;
+  const RpmRange range{700, 702};
   const RowNumber noted[] = {RowNumber::Single(702), RowNumber::Single(5.0f), RowNumber::Single(50.0f)};
-  RawDataAverages gathered = RawDataAverages::For(p.app);
+  RawDataAverages gathered = RawDataAverages::For(range);
   gathered.Note(noted);  // a row the table does not hold: only the gathered means can give it
-  EXPECT_EQ(AverageRawData(p.app, p.dc, PhaseMethod::kDirect, nullptr, &gathered), 1);
+  EXPECT_EQ(AverageRawData(p.ui, range, p.dc.RD, p.dc.PD, nullptr, &gathered), 1);
   Rows points = ReadTable(file, "PointData");
   ASSERT_EQ(points.size(), 1u);
   EXPECT_EQ(points[0][0].AsInteger(), 702);
   EXPECT_EQ(F(points[0][1]), 5.0f);
 
-  RawDataAverages lost = RawDataAverages::For(p.app);
+  RawDataAverages lost = RawDataAverages::For(range);
   lost.Note(noted);
   lost.Lose();
   RawDataAverages narrower(700, 2);  // not the range averaging works over
   for (RawDataAverages* other : {&lost, &narrower}) {
     const std::size_t before = ReadTable(file, "PointData").size();
-    p.dc.RD.SetRecordSource("Select * From RawData");  // as Create leaves it for averaging
-    EXPECT_EQ(AverageRawData(p.app, p.dc, PhaseMethod::kDirect, nullptr, other), 2);
+    p.dc.RD.SetRecordSource("Select * From PointData");  // not what averaging reads
+    EXPECT_EQ(AverageRawData(p.ui, range, p.dc.RD, p.dc.PD, nullptr, other), 2);
     points = ReadTable(file, "PointData");
     ASSERT_EQ(points.size(), before + 2);
     EXPECT_EQ(points[before][0].AsInteger(), 700);
@@ -549,18 +587,15 @@ TEST_F(PhaseTest, AveragesGatheredAsRowsAreStoredStandInForReadingRawData) {
     EXPECT_EQ(F(points[before + 1][2]), 30.0f);
   }
   // No range to gather over: a run without data, which averaging finds itself.
-  p.app.MaxMassRPM = 699;
-  EXPECT_FALSE(RawDataAverages::For(p.app).Gathers(700, 0));
-  p.app.MaxMassRPM = 700.5f;
-  EXPECT_FALSE(RawDataAverages::For(p.app).Gathers(700, 1));
+  EXPECT_FALSE(RawDataAverages::For({700, 699}).Gathers(700, 0));
+  EXPECT_FALSE(RawDataAverages::For({700, 700.5f}).Gathers(700, 1));
 }
 
 TEST_P(PhaseTest, EmptyRangeAveragesNothingButCompletes) {
   AddRow(p.dc.RD, 700, 1.0f, 10.0f);
-  p.app.MinMassRPM = 100000;
-  p.app.MaxMassRPM = 0;
-  EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 0);
-  BuildLossCurve(p.app, p.dc, GetParam());
+  const RpmRange none{100000, 0};  // a graph pass that counted no revolution
+  EXPECT_EQ(Average(none), 0);
+  Curve(none);
   EXPECT_TRUE(ReadTable(file, "PointData").empty());
   EXPECT_TRUE(Losses().empty());
   EXPECT_EQ(p.ui.StatusLines().back(), "Phase 2 - Complete");
@@ -571,9 +606,11 @@ TEST_P(PhaseTest, GapsFollowTheLineAndTheEndsCarryTheNearestPoint) {
   AddRow(p.dc.PD, 104, 4.0f, 40.0f);
   AddRow(p.dc.PD, 105, 5.0f, 50.0f);
   AddRow(p.dc.PD, 107, 1.0f, 10.0f);
-  p.app.MinMassRPM = 98;
-  p.app.MaxMassRPM = 109;
-  BuildLossCurve(p.app, p.dc, GetParam());
+  // The curve reads PointData and RawData through statements of its own, whatever the record
+  // sets were left on.
+  p.dc.PD.SetRecordSource("Select * From Losses");
+  p.dc.RD.SetRecordSource("Select * From PointData");
+  Curve({98, 109});
   const Rows rows = Losses();
   const std::vector<std::pair<int, float>> expected = {
       {98, 2.0f},  {99, 2.0f},  {100, 2.0f}, {101, 2.5f}, {102, 3.0f}, {103, 3.5f},
@@ -588,9 +625,7 @@ TEST_P(PhaseTest, GapsFollowTheLineAndTheEndsCarryTheNearestPoint) {
 }
 
 TEST_P(PhaseTest, CurveWithoutAnyPointIsARunWithoutData) {
-  p.app.MinMassRPM = 0;
-  p.app.MaxMassRPM = 0;
-  EXPECT_THROW(BuildLossCurve(p.app, p.dc, GetParam()), NoRunData);
+  EXPECT_THROW(Curve({0, 0}), NoRunData);
 }
 
 TEST_P(PhaseTest, RpmsAboveTenMillionFindTheirOwnRows) {
@@ -599,10 +634,9 @@ TEST_P(PhaseTest, RpmsAboveTenMillionFindTheirOwnRows) {
   AddRow(p.dc.RD, 12345679, 2.0f, 20.0f);
   AddRow(p.dc.RD, 12345680, 5.0f, 50.0f);
   AddRow(p.dc.RD, 12345679, 4.0f, 40.0f);
-  p.app.MinMassRPM = 12345678;
-  p.app.MaxMassRPM = 12345680;
-  EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 3);
-  BuildLossCurve(p.app, p.dc, GetParam());
+  const RpmRange range{12345678, 12345680};
+  EXPECT_EQ(Average(range), 3);
+  Curve(range);
   const std::vector<std::array<double, 3>> expected = {
       {12345678, 1, 10}, {12345679, 3, 30}, {12345680, 5, 50}};
   ExpectRows(ReadTable(file, "PointData"), expected);
@@ -613,10 +647,9 @@ TEST_P(PhaseTest, RangesBeyondTheWholeNumbersOfASingleEndAndCoverEveryRpm) {
   // From 16,777,216 on a single no longer holds every whole number.
   AddRow(p.dc.RD, 16777216.0f, 2.0f, 20.0f);
   AddRow(p.dc.RD, 16777218.0f, 4.0f, 40.0f);
-  p.app.MinMassRPM = 16777215.0f;
-  p.app.MaxMassRPM = 16777220.0f;
-  EXPECT_EQ(AverageRawData(p.app, p.dc, GetParam()), 2);
-  BuildLossCurve(p.app, p.dc, GetParam());
+  const RpmRange range{16777215.0f, 16777220.0f};
+  EXPECT_EQ(Average(range), 2);
+  Curve(range);
   ExpectRows(Losses(), {{16777215, 2, 20},
                         {16777216, 2, 20},
                         {16777217, 3, 30},
@@ -627,16 +660,17 @@ TEST_P(PhaseTest, RangesBeyondTheWholeNumbersOfASingleEndAndCoverEveryRpm) {
 
 TEST_P(PhaseTest, ARangeWiderThanTheLimitIsARunWithoutDataAndWritesNothing) {
   AddRow(p.dc.RD, 700, 1.0f, 10.0f);
-  p.app.MinMassRPM = 0;
-  p.app.MaxMassRPM = static_cast<float>(kMaxRpmRange);  // one RPM more than the limit
-  EXPECT_THROW(AverageRawData(p.app, p.dc, GetParam()), NoRunData);
-  EXPECT_THROW(BuildLossCurve(p.app, p.dc, GetParam()), NoRunData);
+  const RpmRange wide{0, static_cast<float>(kMaxRpmRange)};  // one RPM more than the limit
+  EXPECT_THROW(Average(wide), NoRunData);
+  EXPECT_THROW(Curve(wide), NoRunData);
   EXPECT_TRUE(ReadTable(file, "PointData").empty());
   EXPECT_TRUE(Losses().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, PhaseTest,
-                         ::testing::Values(PhaseMethod::kDirect, PhaseMethod::kStatements));
+INSTANTIATE_TEST_SUITE_P(ProductAndModel, PhaseTest, ::testing::Values(kProductWay, kModelWay),
+                         [](const ::testing::TestParamInfo<PhaseWay>& way) {
+                           return std::string(way.param.name);
+                         });
 
 }  // namespace
 }  // namespace frixa

@@ -57,7 +57,7 @@ void ProgramFolder::Preview() {
 
 void ProgramFolder::Create(const std::string& name) {
   ui.fileNameAnswers.push_back(CalFile(name));
-  CreateCalibrationFile(app, dc);
+  CreateCalibrationFile(app, dc, PreviewedRange(app));
 }
 
 RundownModel ProgramFolder::ShortRundown() {
