@@ -9,7 +9,7 @@
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
-#include "platform/file_ops.h"
+#include "platform/whole_file.h"
 #include "templates/build_file.h"
 #include "templates/template_ids.h"
 
@@ -44,8 +44,7 @@ void CompleteCalibrationFile(DataControls& dc, const std::string& building,
   Release(dc.PD);
   Release(dc.LD);
   Release(dc.ID);
-  if (!SyncFileToDisk(building)) RaiseRuntimeError(errnum::kPathFileAccess);
-  if (!MoveIntoPlace(building, name)) RaiseRuntimeError(errnum::kPermissionDenied);
+  PutFileInPlace(building, name);
 }
 
 void AbandonCalibrationFile(DataControls& dc, const std::string& building) {

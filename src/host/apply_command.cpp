@@ -9,7 +9,7 @@
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
-#include "platform/file_ops.h"
+#include "platform/whole_file.h"
 #include "templates/build_file.h"
 #include "templates/template_ids.h"
 
@@ -77,8 +77,7 @@ void ApplyCommand(App& app, DataControls& dc) {
     Release(dc.LossCal);
 
     // The complete new file replaces the old one in one step, once its data is on the disk.
-    if (!SyncFileToDisk(buildFile)) RaiseRuntimeError(errnum::kPathFileAccess);
-    if (!MoveIntoPlace(buildFile, hostFile)) RaiseRuntimeError(errnum::kPermissionDenied);
+    PutFileInPlace(buildFile, hostFile);
 
     ui.AppendStatusLine("********");
     ui.AppendStatusLine("Done");
