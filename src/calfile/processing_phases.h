@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/app.h"
+#include "common/error.h"
 #include "recordset/data_controls.h"
 #include "run/revolution_calculator.h"
 
@@ -31,8 +32,10 @@ inline constexpr std::int64_t kMaxRpmRange = 2'000'000;
 inline constexpr long kFirstSettledRawRow = kFirstSettledRevolution - 2;
 
 // Raised by the phases when the run left nothing to average or no point to build the curve
-// from; Create reports it as a run without data.
-struct NoRunData {};
+// from; Create reports it as a run without data. Error 1003.
+struct NoRunData : Error {
+  NoRunData() : Error(errnum::kNoRunData, FrixaErrorDescription(errnum::kNoRunData)) {}
+};
 
 // The sums and counts of one RPM's non-null KWloss and NMLoss values, in double.
 struct LossSums {
