@@ -73,18 +73,19 @@ void WriteCalibrationFile(Frontend& ui, const std::string& name,
   }
 }
 
-void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
+CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
   CommandGuard guard(app);
-  if (!guard.Acquired()) return;
+  if (!guard.Acquired()) return CommandOutcome::Refused(0, false);
   Frontend& ui = app.ui;
   std::string building;
+  CommandOutcome outcome;
   try {
     OpenCommandLog(ui, "Creating a Losses Cal File");
 
     std::string name = ui.AskFileName(CalibrationFileDialog(
         app, "Frix Losses Files (*.Frixa)|*.Frixa|", kDialogNoChangeDir,
         "Filename to save Losses Information to"));
-    if (name.empty()) return;
+    if (name.empty()) return CommandOutcome::Cancelled();
     name = WithCalibrationExtension(std::move(name));
     ui.AppendStatusLine("Filename : " + StripPathAndExtension(name) + kCalibrationExtension);
 
@@ -98,7 +99,7 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
 
     // The averages are gathered as RawData's rows are stored, which spares reading them back.
     RawDataAverages gathered = RawDataAverages::For(app);
-    ProcessRunData(app, dc.RD, &gathered);
+    outcome.NoteStep(ProcessRunData(app, dc.RD, &gathered));
     ui.SetProcessCaption("Data Averaging");
     // A run that left no point at all has nothing to build a curve from.
     SettledRpms settled;
@@ -118,15 +119,18 @@ void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method) {
     ui.AppendStatusLine("Process Completed");
     ui.AppendStatusLine(kStars);
     ui.StatusCaretToEnd();
-  } catch (const NoRunData&) {
+    return outcome;
+  } catch (const NoRunData& e) {
     ui.AppendStatusLine("No Run Data - Terminating");
-    ui.ShowMessage("No RUN DATA recorded", kCreateTitle, MessageIcon::Exclamation,
-                   MessageButtons::Ok);
+    ui.ShowMessage(e.description(), kCreateTitle, MessageIcon::Exclamation, MessageButtons::Ok);
     AbandonCalibrationFile(dc, building);
+    return CommandOutcome::Refused(e.number(), true);
   } catch (...) {
-    ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kCreateTitle, MessageIcon::Exclamation,
+    const int number = CurrentError().number();
+    ui.ShowMessage(ErrorOccurredText(number), kCreateTitle, MessageIcon::Exclamation,
                    MessageButtons::Ok);
     AbandonCalibrationFile(dc, building);
+    return CommandOutcome::Failed(number, true);
   }
 }
 

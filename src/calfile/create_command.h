@@ -8,6 +8,7 @@
 
 #include "calfile/processing_phases.h"
 #include "common/app.h"
+#include "common/command_outcome.h"
 #include "recordset/data_controls.h"
 
 namespace frixa {
@@ -38,6 +39,10 @@ void AbandonCalibrationFile(DataControls& dc, const std::string& building);
 void WriteCalibrationFile(Frontend& ui, const std::string& name,
                           const std::function<void(DataControls&)>& fill);
 
-void CreateCalibrationFile(App& app, DataControls& dc, PhaseMethod method = PhaseMethod::kDirect);
+// Completed (perhaps after a failed physics processor, whose failure it carries), cancelled when
+// no name was chosen, refused (1003) for a run without data or while another command runs,
+// failed with the number of the error it reported.
+CommandOutcome CreateCalibrationFile(App& app, DataControls& dc,
+                                     PhaseMethod method = PhaseMethod::kDirect);
 
 }  // namespace frixa

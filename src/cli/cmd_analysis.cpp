@@ -267,7 +267,7 @@ int RunCombine(const std::vector<std::string>& args) {
                  e.number());
     return kExitError;
   }
-  return ui.errorMessages > 0 ? kExitError : kExitOk;
+  return kExitOk;
 }
 
 int RunReport(const std::vector<std::string>& args) {

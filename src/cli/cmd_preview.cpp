@@ -46,7 +46,7 @@ int RunPreview(const std::vector<std::string>& args) {
   const auto csv = opt.Get("points-csv");
   ui.keepPoints = csv.has_value();
 
-  RunStartupPreview(app);
+  const std::optional<CommandOutcome> outcome = RunStartupPreview(app);
   std::fflush(stdout);
   if (csv) {
     try {
@@ -57,7 +57,7 @@ int RunPreview(const std::vector<std::string>& args) {
       return kExitError;
     }
   }
-  return ui.errorMessages > 0 ? kExitError : kExitOk;
+  return outcome ? ExitCodeOf(*outcome) : kExitOk;
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ constexpr const char* kLossesStatement = "Select * from Losses";
 
 }  // namespace
 
-void ApplyCommand(App& app, DataControls& dc) {
+CommandOutcome ApplyCommand(App& app, DataControls& dc) {
   CommandGuard guard(app);
-  if (!guard.Acquired()) return;
+  if (!guard.Acquired()) return CommandOutcome::Refused(0, false);
   Frontend& ui = app.ui;
   const std::string hostFile = app.ProgramFile(kHostLossFileName);
   const std::string buildFile = app.ProgramFile(kHostLossBuildName);
@@ -33,7 +33,7 @@ void ApplyCommand(App& app, DataControls& dc) {
     std::string chosen = ui.AskFileName(CalibrationFileDialog(
         app, "Frix Losses Files (*.FRIXA)|*.FRIXA|", kDialogCreatePrompt | kDialogHideReadOnly,
         "Apply a Losses file to Torvex2"));
-    if (chosen.empty()) return;
+    if (chosen.empty()) return CommandOutcome::Cancelled();
     chosen = WithCalibrationExtension(std::move(chosen));
     ui.AppendStatusLine("Source Filename : " + StripPathAndExtension(chosen) +
                         kCalibrationExtension);
@@ -82,14 +82,17 @@ void ApplyCommand(App& app, DataControls& dc) {
     ui.AppendStatusLine("********");
     ui.AppendStatusLine("Done");
     ui.AppendStatusLine("********");
+    return CommandOutcome::Completed();
   } catch (...) {
-    ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kApplyTitle,
-                   MessageIcon::Exclamation, MessageButtons::Ok);
+    const int number = CurrentError().number();
+    ui.ShowMessage(ErrorOccurredText(number), kApplyTitle, MessageIcon::Exclamation,
+                   MessageButtons::Ok);
     try {
       Release(dc.LossCal);
     } catch (...) {
     }
     std::remove(buildFile.c_str());
+    return CommandOutcome::Failed(number, true);
   }
 }
 
