@@ -1,6 +1,7 @@
-// The pictures and the report written through their own entry points (WritePng, WritePlotSvg,
-// WriteCalibrationReport): a write that fails midway leaves the older file of the name byte for
-// byte and no temporary; a complete one replaces it with the new document.
+// Whole files written through their own entry points (WritePng, WritePlotSvg,
+// WriteCalibrationReport, and WholeFileWriter in parts): a failure at any step, a write failing
+// midway among them, leaves the older file of the name byte for byte and no temporary, with
+// error 75 (70 when the temporary cannot replace it); a complete write replaces it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,70 +20,76 @@
 namespace frixa {
 namespace {
 
+using Step = testing::FailingFileSteps::Step;
+
 AnalysedFile Rig() {
   AnalysedFile f;
-  f.path = "Rig.Frixa";
   f.title = "Rig";
   for (int rpm = 400; rpm <= 2500; ++rpm) {
     const double nm = 1.5 + 0.002 * rpm;
     f.curve.push_back({rpm, nm * OmegaOfRpm(rpm) / 1000.0, nm});
   }
-  f.rpmLow = 400;
-  f.rpmHigh = 2500;
   return f;
 }
 
 RgbImage Picture() {
-  RgbImage image{64, 48, {}};
-  image.rgb.resize(64 * 48 * 3);
+  RgbImage image{64, 48, std::vector<std::uint8_t>(64 * 48 * 3)};
   for (std::size_t i = 0; i < image.rgb.size(); ++i) image.rgb[i] = static_cast<std::uint8_t>(i * 7);
   return image;
 }
 
 struct Writer {
-  const char* name;
+  const char* file;
   std::function<void(const std::string&)> write;
   std::function<bool(const std::string&)> isTheNewFile;
 };
 
-std::vector<Writer> Writers() {
-  return {
-      {"png", [](const std::string& p) { WritePng(p, Picture()); },
+TEST(WholeFileWrites, AFailureAtAnyStepKeepsTheOlderFileOfEachKind) {
+  const PlotDescription plot = DescribeAnalysisPlot({Rig()}, nullptr, {});
+  const Writer writers[] = {
+      {"a.png", [](const std::string& p) { WritePng(p, Picture()); },
        [](const std::string& bytes) { return bytes == EncodePng(Picture()); }},
-      {"svg",
-       [](const std::string& p) { WritePlotSvg(p, DescribeAnalysisPlot({Rig()}, nullptr, {}), 720, 432); },
-       [](const std::string& bytes) {
-         return bytes == PlotSvg(DescribeAnalysisPlot({Rig()}, nullptr, {}), 720, 432);
-       }},
-      {"pdf", [](const std::string& p) { WriteCalibrationReport(Rig(), nullptr, p); },
+      {"a.svg", [&](const std::string& p) { WritePlotSvg(p, plot, 720, 432); },
+       [&](const std::string& bytes) { return bytes == PlotSvg(plot, 720, 432); }},
+      {"a.pdf", [](const std::string& p) { WriteCalibrationReport(Rig(), nullptr, p); },
        [](const std::string& bytes) {
          return bytes.starts_with("%PDF-1.4\n") && bytes.ends_with("%%EOF\n") &&
                 bytes.find("(Calibration report: Rig)") != std::string::npos;
        }},
+      {"a.csv",
+       [](const std::string& p) {
+         WholeFileWriter parts(p);
+         parts.Write("rpm,kw\n");
+         parts.Write("400,0.1\n");
+         parts.Commit();
+       },
+       [](const std::string& bytes) { return bytes == "rpm,kw\n400,0.1\n"; }},
   };
-}
-
-TEST(WholeFileWrites, AWriteFailingMidwayKeepsTheOlderFileOfEachKind) {
-  for (const Writer& w : Writers()) {
-    SCOPED_TRACE(w.name);
-    testing::TempFolder folder;
-    const std::string target = folder.File(std::string("out.") + w.name);
-    const std::string old = std::string("older ") + w.name + " file, kept\r\n";
-    testing::WriteText(target, old);
-    {
-      testing::FailingFileSteps midway(testing::FailingFileSteps::Step::kWrite);
-      ScopedFileWriteSteps scoped(midway);
-      EXPECT_EQ(testing::ErrorOf([&] { w.write(target); }), errnum::kPathFileAccess);
-      EXPECT_TRUE(midway.failed());
+  for (const Writer& w : writers) {
+    for (const Step step : {Step::kCreate, Step::kWrite, Step::kFinish, Step::kSync, Step::kReplace}) {
+      SCOPED_TRACE(std::string(w.file) + " failing at step " + std::to_string(static_cast<int>(step)));
+      testing::TempFolder folder;
+      const std::string target = folder.File(w.file);
+      const std::string old = std::string("older ") + w.file + ", kept\r\n";
+      testing::WriteText(target, old);
+      {
+        testing::FailingFileSteps failing(step);
+        ScopedFileWriteSteps scoped(failing);
+        EXPECT_EQ(testing::ErrorOf([&] { w.write(target); }),
+                  step == Step::kReplace ? errnum::kPermissionDenied : errnum::kPathFileAccess);
+        EXPECT_TRUE(failing.failed());
+      }
+      EXPECT_EQ(testing::ReadText(target), old);
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+      w.write(target);
+      EXPECT_TRUE(w.isTheNewFile(testing::ReadText(target)));
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
     }
-    EXPECT_EQ(testing::ReadText(target), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                            std::filesystem::directory_iterator()),
-              1);
-    // The same write on the disk as it is replaces the file.
-    w.write(target);
-    EXPECT_TRUE(w.isTheNewFile(testing::ReadText(target)));
   }
+  // A writer let go without Commit leaves nothing behind.
+  testing::TempFolder folder;
+  { WholeFileWriter(folder.File("x.csv")).Write("never committed"); }
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 }  // namespace
