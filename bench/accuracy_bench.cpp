@@ -81,13 +81,13 @@ int main() {
     app.SensorMassRatio = static_cast<float>(c.model.ratio);
     const auto revolutions =
         frixa::WriteRundownFile(c.model, app.ProgramFile(frixa::kRunFileName));
-    frixa::PreviewRun(app);
+    frixa::CommandOutcome outcome = frixa::PreviewRun(app);
     const std::string file = (folder / frixa::kCalibrationFolderName / "bench.Frixa").string();
     const std::string smoothed =
         (folder / frixa::kCalibrationFolderName / "smoothed.Frixa").string();
     ui.fileNames.push_back(file);
     frixa::DataControls dc;
-    frixa::CreateCalibrationFile(app, dc, frixa::PreviewedRange(app));
+    outcome.NoteStep(frixa::CreateCalibrationFile(app, dc, frixa::PreviewedRange(app)));
 
     Worst stored, fitted, smooth;
     try {
@@ -108,7 +108,7 @@ int main() {
       ++failures;
       continue;
     }
-    if (ui.errorMessages > 0) ++failures;
+    if (outcome.failureShown) ++failures;
 
     std::printf("| %s | %s | %lld | %.0f-%.0f | %.2f %% / %.2f %% | %.3f %% / %.3f %% | %.3f %% / "
                 "%.3f %% |\n",

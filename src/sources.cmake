@@ -7,7 +7,10 @@ set(FRIXA_COMMON_SOURCES
   common/number_text.cpp
   common/twips.cpp)
 
-# The operating system seams: one portable header each, the Windows body in *_win32.cpp.
+# The operating system seams: one portable header each, the Windows body in *_win32.cpp; the
+# whole-file writer, portable, on top of them.
+set(FRIXA_PLATFORM_SOURCES
+  platform/whole_file.cpp)
 set(FRIXA_PLATFORM_SOURCES_POSIX
   platform/file_ops.cpp
   platform/program_resource.cpp
@@ -117,7 +120,7 @@ set(FRIXA_SIM_SOURCES
   sim/rundown_simulator.cpp)
 
 set(FRIXA_CORE_SOURCES
-  ${FRIXA_COMMON_SOURCES} ${FRIXA_JET_SOURCES} ${FRIXA_RUN_SOURCES} ${FRIXA_RECORDSET_SOURCES}
+  ${FRIXA_COMMON_SOURCES} ${FRIXA_PLATFORM_SOURCES} ${FRIXA_JET_SOURCES} ${FRIXA_RUN_SOURCES} ${FRIXA_RECORDSET_SOURCES}
   ${FRIXA_TEMPLATES_SOURCES} ${FRIXA_CALFILE_SOURCES}
   ${FRIXA_GRAPHS_SOURCES} ${FRIXA_HOST_SOURCES} ${FRIXA_ANALYSIS_SOURCES}
   ${FRIXA_BROWSER_SOURCES} ${FRIXA_APP_SOURCES} ${FRIXA_SIM_SOURCES})

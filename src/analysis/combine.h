@@ -8,18 +8,19 @@
 // renamed when complete.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/error.h"
 #include "common/frontend.h"
 
 namespace frixa {
 
 // Files that cannot be combined: fewer than two, of different rigs, or without a usable RPM
-// range. The message names the files concerned.
-struct CombiningRefused : std::runtime_error {
-  using std::runtime_error::runtime_error;
+// range. Error 1002; the description names the files concerned.
+struct CombiningRefused : Error {
+  explicit CombiningRefused(const std::string& reason)
+      : Error(errnum::kCombiningRefused, FrixaErrorDescription(errnum::kCombiningRefused, reason)) {}
 };
 
 inline constexpr const char* kCombinedCommentPrefix = "Combined: ";

@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "common/error.h"
-#include "platform/file_ops.h"
 
 namespace frixa {
 namespace {
@@ -256,22 +255,6 @@ std::string PdfDocumentBytes(const PdfPage& page, std::string_view title) {
   out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
          " /Root 1 0 R /Info 7 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
   return out;
-}
-
-void WriteFileInPlace(const std::string& path, const std::string& bytes) {
-  const std::string building = path + ".tmp";
-  std::FILE* f = std::fopen(building.c_str(), "wb");
-  if (!f) RaiseRuntimeError(errnum::kPathFileAccess);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed || !SyncFileToDisk(building)) {
-    std::remove(building.c_str());
-    RaiseRuntimeError(errnum::kPathFileAccess);
-  }
-  if (!MoveIntoPlace(building, path)) {
-    std::remove(building.c_str());
-    RaiseRuntimeError(errnum::kPermissionDenied);
-  }
 }
 
 std::vector<PlotPoint> PdfCanvas::Moved(const std::vector<PlotPoint>& points) const {

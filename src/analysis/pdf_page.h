@@ -50,11 +50,6 @@ class PdfPage {
 // dictionary.
 std::string PdfDocumentBytes(const PdfPage& page, std::string_view title);
 
-// Writes `bytes` to `path` under a temporary name first (path + ".tmp"), renamed when complete,
-// so that an older file of the name stays when writing fails: frixa::Error 75 when the file
-// cannot be written, 70 when it cannot be put in place.
-void WriteFileInPlace(const std::string& path, const std::string& bytes);
-
 // Draws into the rectangle of `page` whose top left corner is (left, top).
 class PdfCanvas : public PlotCanvas {
  public:

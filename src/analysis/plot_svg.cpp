@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/whole_file.h"
+
 namespace frixa {
 namespace {
 
@@ -99,6 +101,11 @@ std::string PlotSvg(const PlotDescription& plot, double width, double height) {
   SvgCanvas canvas(width, height);
   RenderPlot(plot, canvas, width, height);
   return canvas.Document();
+}
+
+void WritePlotSvg(const std::string& path, const PlotDescription& plot, double width,
+                  double height) {
+  WriteWholeFile(path, PlotSvg(plot, width, height));
 }
 
 }  // namespace frixa

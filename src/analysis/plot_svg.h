@@ -30,4 +30,9 @@ class SvgCanvas : public PlotCanvas {
 // RenderPlot into an SVG document of width x height points.
 std::string PlotSvg(const PlotDescription& plot, double width, double height);
 
+// Writes that document as the whole file `path` (WriteWholeFile: frixa::Error 75 or 70; an older
+// file of the name then stays as it was).
+void WritePlotSvg(const std::string& path, const PlotDescription& plot, double width,
+                  double height);
+
 }  // namespace frixa

@@ -3,9 +3,8 @@
 
 #include <zlib.h>
 
-#include <cstdio>
-
 #include "common/error.h"
+#include "platform/whole_file.h"
 
 namespace frixa {
 namespace {
@@ -63,15 +62,7 @@ std::string EncodePng(const RgbImage& image) {
 }
 
 void WritePng(const std::string& path, const RgbImage& image) {
-  const std::string bytes = EncodePng(image);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) RaiseRuntimeError(errnum::kPathFileAccess);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed) {
-    std::remove(path.c_str());
-    RaiseRuntimeError(errnum::kPathFileAccess);
-  }
+  WriteWholeFile(path, EncodePng(image));
 }
 
 }  // namespace frixa

@@ -18,7 +18,8 @@ struct RgbImage {
 // whose pixel buffer does not match its size, 7 when zlib runs out of memory.
 std::string EncodePng(const RgbImage& image);
 
-// Writes the PNG file (frixa::Error 75 when it cannot be written; no partial file stays).
+// Writes the PNG file as a whole (WriteWholeFile: frixa::Error 75 or 70 when it cannot be
+// written or put in place; an older picture of the name then stays as it was).
 void WritePng(const std::string& path, const RgbImage& image);
 
 }  // namespace frixa

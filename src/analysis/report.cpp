@@ -9,6 +9,7 @@
 #include "analysis/plot.h"
 #include "browser/info_display.h"
 #include "common/app.h"
+#include "platform/whole_file.h"
 
 namespace frixa {
 namespace {
@@ -151,7 +152,7 @@ PdfPage CalibrationReportPage(const AnalysedFile& file, const std::vector<LossCu
 void WriteCalibrationReport(const AnalysedFile& file, const std::vector<LossCurveRow>* hostCurve,
                             const std::string& path) {
   const PdfPage page = CalibrationReportPage(file, hostCurve);
-  WriteFileInPlace(path, PdfDocumentBytes(page, "Calibration report: " + file.title));
+  WriteWholeFile(path, PdfDocumentBytes(page, "Calibration report: " + file.title));
 }
 
 }  // namespace frixa

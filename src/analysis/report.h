@@ -16,8 +16,8 @@ namespace frixa {
 // The page of the report, drawn.
 PdfPage CalibrationReportPage(const AnalysedFile& file, const std::vector<LossCurveRow>* hostCurve);
 
-// Writes the report to `path` (an older file of the name stays when writing fails:
-// frixa::Error 75 or 70, see WriteFileInPlace). `hostCurve` null: no comparison with the host.
+// Writes the report to `path` as a whole (an older file of the name stays when writing fails:
+// frixa::Error 75 or 70, see WriteWholeFile). `hostCurve` null: no comparison with the host.
 void WriteCalibrationReport(const AnalysedFile& file, const std::vector<LossCurveRow>* hostCurve,
                             const std::string& path);
 

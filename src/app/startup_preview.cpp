@@ -5,15 +5,14 @@
 
 namespace frixa {
 
-bool RunStartupPreview(App& app) {
+std::optional<CommandOutcome> RunStartupPreview(App& app) {
   if (app.InertiaFactor != 0.0f || app.SensorMassRatio != 0.0f) {
     app.ui.ShowMessage(kRundownAssumptionText, kRundownAssumptionTitle, MessageIcon::Information,
                        MessageButtons::Ok);
-    PreviewRun(app);
-    return true;
+    return PreviewRun(app);
   }
   app.ui.SetCreateEnabled(false);
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace frixa

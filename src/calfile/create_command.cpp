@@ -12,7 +12,7 @@
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
-#include "platform/file_ops.h"
+#include "platform/whole_file.h"
 #include "templates/build_file.h"
 #include "templates/template_ids.h"
 
@@ -47,8 +47,7 @@ void CompleteCalibrationFile(DataControls& dc, const std::string& building,
   Release(dc.PD);
   Release(dc.LD);
   Release(dc.ID);
-  if (!SyncFileToDisk(building)) RaiseRuntimeError(errnum::kPathFileAccess);
-  if (!MoveIntoPlace(building, name)) RaiseRuntimeError(errnum::kPermissionDenied);
+  PutFileInPlace(building, name);
 }
 
 void AbandonCalibrationFile(DataControls& dc, const std::string& building) {
@@ -77,18 +76,19 @@ void WriteCalibrationFile(Frontend& ui, const std::string& name,
   }
 }
 
-void CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range) {
+CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range) {
   CommandGuard guard(app);
-  if (!guard.Acquired()) return;
+  if (!guard.Acquired()) return CommandOutcome::Refused(0, false);
   Frontend& ui = app.ui;
   std::string building;
+  CommandOutcome outcome;
   try {
     OpenCommandLog(ui, "Creating a Losses Cal File");
 
     std::string name = ui.AskFileName(CalibrationFileDialog(
         app, "Frix Losses Files (*.Frixa)|*.Frixa|", kDialogNoChangeDir,
         "Filename to save Losses Information to"));
-    if (name.empty()) return;
+    if (name.empty()) return CommandOutcome::Cancelled();
     name = WithCalibrationExtension(std::move(name));
     ui.AppendStatusLine("Filename : " + StripPathAndExtension(name) + kCalibrationExtension);
 
@@ -102,7 +102,7 @@ void CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range) {
 
     // The averages are gathered as RawData's rows are stored, which spares reading them back.
     RawDataAverages gathered = RawDataAverages::For(range);
-    ProcessRunData(app, dc.RD, &gathered);
+    outcome.NoteStep(ProcessRunData(app, dc.RD, &gathered));
     ui.SetProcessCaption("Data Averaging");
     // A run that left no point at all has nothing to build a curve from.
     SettledRpms settled;
@@ -122,15 +122,18 @@ void CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range) {
     ui.AppendStatusLine("Process Completed");
     ui.AppendStatusLine(kStars);
     ui.StatusCaretToEnd();
-  } catch (const NoRunData&) {
+    return outcome;
+  } catch (const NoRunData& e) {
     ui.AppendStatusLine("No Run Data - Terminating");
-    ui.ShowMessage("No RUN DATA recorded", kCreateTitle, MessageIcon::Exclamation,
-                   MessageButtons::Ok);
+    ui.ShowMessage(e.description(), kCreateTitle, MessageIcon::Exclamation, MessageButtons::Ok);
     AbandonCalibrationFile(dc, building);
+    return CommandOutcome::Refused(e.number(), true);
   } catch (...) {
-    ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kCreateTitle, MessageIcon::Exclamation,
+    const int number = CurrentError().number();
+    ui.ShowMessage(ErrorOccurredText(number), kCreateTitle, MessageIcon::Exclamation,
                    MessageButtons::Ok);
     AbandonCalibrationFile(dc, building);
+    return CommandOutcome::Failed(number, true);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "calfile/processing_phases.h"
 #include "common/app.h"
+#include "common/command_outcome.h"
 #include "recordset/data_controls.h"
 
 namespace frixa {
@@ -41,6 +42,9 @@ void WriteCalibrationFile(Frontend& ui, const std::string& name,
 
 // Create over `range`, the RPM range the start-up preview's graph pass left (PreviewedRange):
 // every phase works over it and the information row and the summary show it.
-void CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range);
+// Completed (perhaps after a failed physics processor, whose failure it carries), cancelled when
+// no name was chosen, refused (1003) for a run without data or while another command runs,
+// failed with the number of the error it reported.
+CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange& range);
 
 }  // namespace frixa

@@ -13,7 +13,7 @@
 
 namespace frixa {
 
-void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
+CommandOutcome ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
   Frontend& ui = app.ui;
   RowBlock raw(RD, 3);  // RPM, KWloss, NMLoss
   if (gathered) {
@@ -51,8 +51,11 @@ void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
       }
       ui.RefreshRpm();
     };
-    RunPass(app, WindowPrecision::Double, header, perRevolution);
+    const RunPassOutcome pass = RunPass(app, WindowPrecision::Double, header, perRevolution);
     raw.Store();
+    // A rejected record ended the pass: the corrupt-data message was shown.
+    if (!pass.completed) return CommandOutcome::Failed(errnum::kCorruptRunData, true);
+    return CommandOutcome::Completed();
   } catch (...) {
     // The rows of the revolutions before the failure are stored as they would have been one
     // at a time; when one of them fails, that is the failure to report, as it came first.
@@ -64,6 +67,7 @@ void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
     }
     ui.ShowMessage(ErrorOccurredText(number, " processing the Run data"), "Torvex1 Data Processor",
                    MessageIcon::Exclamation, MessageButtons::Ok);
+    return CommandOutcome::Failed(number, true);
   }
 }
 

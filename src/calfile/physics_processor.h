@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/app.h"
+#include "common/command_outcome.h"
 #include "recordset/record_set.h"
 
 namespace frixa {
@@ -11,8 +12,9 @@ class RawDataAverages;  // calfile/rpm_sums.h
 
 // RD must be bound to "Select * From RawData" of the new calibration file. Reports progress in
 // the status log, the process caption and the RPM display; handles its own failures (message
-// box) and always returns normally. `gathered`, when given, is fed every row as it is stored
+// box) and always returns normally: completed, or failed with the number of the failure it
+// reported (1004 for corrupt run data). `gathered`, when given, is fed every row as it is stored
 // (and told when rows were stored that it was not fed).
-void ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered = nullptr);
+CommandOutcome ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered = nullptr);
 
 }  // namespace frixa

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/app.h"
+#include "common/error.h"
 #include "recordset/record_set.h"
 #include "run/revolution_calculator.h"
 
@@ -35,8 +36,10 @@ inline constexpr std::int64_t kMaxRpmRange = 2'000'000;
 inline constexpr long kFirstSettledRawRow = kFirstSettledRevolution - 2;
 
 // Raised by the phases when the run left nothing to average or no point to build the curve
-// from; Create reports it as a run without data.
-struct NoRunData {};
+// from; Create reports it as a run without data. Error 1003.
+struct NoRunData : Error {
+  NoRunData() : Error(errnum::kNoRunData, FrixaErrorDescription(errnum::kNoRunData)) {}
+};
 
 // The whole RPMs [first, first + count) a phase works over.
 struct WholeRpms {

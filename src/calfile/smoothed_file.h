@@ -6,18 +6,20 @@
 // Create's files: under a temporary name, renamed when complete.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 
 #include "calfile/friction_fit.h"
+#include "common/error.h"
 #include "common/frontend.h"
 
 namespace frixa {
 
 // A source that cannot be smoothed: no model fits its settled rows, the model gives negative
-// losses inside the range, or its information record holds no usable RPM range.
-struct SmoothingRefused : std::runtime_error {
-  using std::runtime_error::runtime_error;
+// losses inside the range, or its information record holds no usable RPM range. Error 1001,
+// the reason as its description.
+struct SmoothingRefused : Error {
+  explicit SmoothingRefused(const std::string& reason)
+      : Error(errnum::kSmoothingRefused, FrixaErrorDescription(errnum::kSmoothingRefused, reason)) {}
 };
 
 inline constexpr const char* kSmoothedCommentPrefix = "Smoothed from ";

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/command_outcome.h"
+
 namespace frixa {
 struct InfoDisplay;
 }
@@ -21,6 +23,12 @@ void PrintInfoLines(const InfoDisplay& d);
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
+
+// The exit code of a command that ended as `outcome` says: 1 when it ended with an error
+// message (its own failure's or a step's), otherwise 0.
+inline int ExitCodeOf(const CommandOutcome& outcome) {
+  return outcome.failureShown ? kExitError : kExitOk;
+}
 
 // Thrown for a malformed command line; main prints the message and the command's usage.
 struct UsageError : std::runtime_error {

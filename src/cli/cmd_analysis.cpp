@@ -261,15 +261,13 @@ int RunCombine(const std::vector<std::string>& args) {
                 "%.0f RPM\n",
                 files.size(), out.rawRows, out.points, out.lossRows,
                 static_cast<double>(out.rpmLow), static_cast<double>(out.rpmHigh));
-  } catch (const CombiningRefused& e) {
-    std::fprintf(stderr, "frixa-cli combine: %s\n", e.what());
-    return kExitError;
   } catch (const Error& e) {
+    // A refusal (1002) or a file that cannot be read or written.
     std::fprintf(stderr, "frixa-cli combine: %s (error %d)\n", e.description().c_str(),
                  e.number());
     return kExitError;
   }
-  return ui.errorMessages > 0 ? kExitError : kExitOk;
+  return kExitOk;
 }
 
 int RunReport(const std::vector<std::string>& args) {

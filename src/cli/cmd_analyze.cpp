@@ -112,14 +112,15 @@ int RunSmooth(const std::vector<std::string>& args) {
                   out.fit.notPhysical ? "not physical" : "poor");
     }
   } catch (const SmoothingRefused& e) {
-    std::fprintf(stderr, "frixa-cli smooth: %s: %s\n", source.c_str(), e.what());
+    std::fprintf(stderr, "frixa-cli smooth: %s: %s (error %d)\n", source.c_str(),
+                 e.description().c_str(), e.number());
     return kExitError;
   } catch (const Error& e) {
     std::fprintf(stderr, "frixa-cli smooth: %s (error %d)\n", e.description().c_str(),
                  e.number());
     return kExitError;
   }
-  return ui.errorMessages > 0 ? kExitError : kExitOk;
+  return kExitOk;
 }
 
 }  // namespace

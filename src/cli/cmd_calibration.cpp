@@ -45,16 +45,20 @@ int RunCreate(const std::vector<std::string>& args) {
   app.SensorMassRatio = opt.RequireSingle("ratio");
   const std::string name = opt.Require("out");
 
-  // Start-up's preview finds the RPM range Create works over; its log is not Create's.
+  // Start-up's preview finds the RPM range Create works over; its log is not Create's, but a
+  // failure it reported is the command's too.
   ui.quiet = true;
-  RunStartupPreview(app);
+  CommandOutcome outcome;
+  if (const auto preview = RunStartupPreview(app)) outcome.NoteStep(*preview);
   ui.quiet = false;
 
   DataControls dc;
   ui.fileNames.push_back(DialogAnswer(app, name));
-  CreateCalibrationFile(app, dc, PreviewedRange(app));
+  const CommandOutcome created = CreateCalibrationFile(app, dc, PreviewedRange(app));
+  outcome.end = created.end;
+  outcome.NoteStep(created);
   std::fflush(stdout);
-  return ui.errorMessages > 0 ? kExitError : kExitOk;
+  return ExitCodeOf(outcome);
 }
 
 int RunApply(const std::vector<std::string>& args) {
@@ -65,9 +69,9 @@ int RunApply(const std::vector<std::string>& args) {
   app.VersionText = kVersionText;
   DataControls dc;
   ui.fileNames.push_back(DialogAnswer(app, opt.Positional()[0]));
-  ApplyCommand(app, dc);
+  const CommandOutcome outcome = ApplyCommand(app, dc);
   std::fflush(stdout);
-  return ui.errorMessages > 0 ? kExitError : kExitOk;
+  return ExitCodeOf(outcome);
 }
 
 int RunRemove(const std::vector<std::string>& args) {
@@ -76,9 +80,10 @@ int RunRemove(const std::vector<std::string>& args) {
   ConsoleFrontend ui;
   ui.yesNoAnswer = opt.Has("yes") ? MessageAnswer::Yes : MessageAnswer::No;
   App app(ui, opt.Require("folder"));
-  RemoveCommand(app);
+  // A failure is told in the status log only ("Already inactive...."): no error message.
+  const CommandOutcome outcome = RemoveCommand(app);
   std::fflush(stdout);
-  return kExitOk;
+  return ExitCodeOf(outcome);
 }
 
 int RunInfo(const std::vector<std::string>& args) {

@@ -4,21 +4,15 @@
 // still what the builder makes.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <stdexcept>
+#include <string_view>
 
 #include "cli/cli.h"
+#include "common/error.h"
+#include "platform/whole_file.h"
 #include "templates/templates.h"
 
 namespace frixa::cli {
 namespace {
-
-void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
 
 int RunMakeTemplates(const std::vector<std::string>& args) {
   const Options options(args, {});
@@ -29,7 +23,14 @@ int RunMakeTemplates(const std::vector<std::string>& args) {
   for (const auto& [id, file] : templates) {
     const auto bytes = BuildTemplate(id);
     const auto path = dir / std::string(file);
-    WriteFile(path, *bytes);
+    try {
+      WriteWholeFile(path.string(),
+                     std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    } catch (const Error& e) {
+      std::fprintf(stderr, "frixa-cli make-templates: cannot write %s: %s (error %d)\n",
+                   path.string().c_str(), e.description().c_str(), e.number());
+      return kExitError;
+    }
     std::printf("%s: %zu bytes (%zu pages)\n", path.string().c_str(), bytes->size(), bytes->size() / 2048);
   }
   return kExitOk;

@@ -38,14 +38,12 @@ int RunPlot(const std::vector<std::string>& args) {
   }
   AnalysisPlotOptions options;
   options.power = opt.Has("power");
-  const std::string svg =
-      PlotSvg(DescribeAnalysisPlot(files, host ? &*host : nullptr, options), kSvgWidth, kSvgHeight);
-  std::FILE* f = std::fopen(out.c_str(), "wb");
-  const bool written = f && std::fwrite(svg.data(), 1, svg.size(), f) == svg.size();
-  if (f && std::fclose(f) != 0) f = nullptr;
-  if (!written || !f) {
-    std::remove(out.c_str());
-    std::fprintf(stderr, "frixa-cli plot: cannot write %s\n", out.c_str());
+  try {
+    WritePlotSvg(out, DescribeAnalysisPlot(files, host ? &*host : nullptr, options), kSvgWidth,
+                 kSvgHeight);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "frixa-cli plot: cannot write %s: %s (error %d)\n", out.c_str(),
+                 e.description().c_str(), e.number());
     return kExitError;
   }
   if (files.size() > std::size_t{kMaxPlotFiles}) {

@@ -10,22 +10,29 @@
 #include "cli/cli.h"
 #include "cli/console_frontend.h"
 #include "common/app.h"
+#include "common/error.h"
+#include "platform/whole_file.h"
 
 namespace frixa::cli {
 namespace {
 
+// Lines end as in the platform's text files.
+#ifdef _WIN32
+constexpr const char* kLineEnd = "\r\n";
+#else
+constexpr const char* kLineEnd = "\n";
+#endif
+
+// The points as CSV, written as a whole file (frixa::Error 75 or 70, see WriteWholeFile).
 void WritePointsCsv(const std::string& path, const std::vector<PlottedPoint>& points) {
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
-  if (!file) throw std::runtime_error("cannot write " + path);
-  std::fprintf(file.get(), "graph,x,y\n");
+  std::string csv = std::string("graph,x,y") + kLineEnd;
+  char line[80];
   for (const auto& p : points) {
-    std::fprintf(file.get(), "%s,%.17g,%.17g\n", p.graph == Graph::Power ? "KWGraph" : "NMGraph",
-                 p.x, p.y);
+    std::snprintf(line, sizeof line, "%s,%.17g,%.17g%s",
+                  p.graph == Graph::Power ? "KWGraph" : "NMGraph", p.x, p.y, kLineEnd);
+    csv += line;
   }
-  if (std::fclose(file.release()) != 0) throw std::runtime_error("cannot write " + path);
+  WriteWholeFile(path, csv);
 }
 
 int RunPreview(const std::vector<std::string>& args) {
@@ -39,10 +46,18 @@ int RunPreview(const std::vector<std::string>& args) {
   const auto csv = opt.Get("points-csv");
   ui.keepPoints = csv.has_value();
 
-  RunStartupPreview(app);
+  const std::optional<CommandOutcome> outcome = RunStartupPreview(app);
   std::fflush(stdout);
-  if (csv) WritePointsCsv(*csv, ui.points);
-  return ui.errorMessages > 0 ? kExitError : kExitOk;
+  if (csv) {
+    try {
+      WritePointsCsv(*csv, ui.points);
+    } catch (const Error& e) {
+      std::fprintf(stderr, "frixa-cli preview: cannot write %s: %s (error %d)\n", csv->c_str(),
+                   e.description().c_str(), e.number());
+      return kExitError;
+    }
+  }
+  return outcome ? ExitCodeOf(*outcome) : kExitOk;
 }
 
 }  // namespace

@@ -14,9 +14,8 @@ void ConsoleFrontend::AppendStatusLine(std::string_view text) {
 }
 
 MessageAnswer ConsoleFrontend::ShowMessage(std::string_view text, std::string_view title,
-                                           MessageIcon icon, MessageButtons buttons) {
+                                           MessageIcon, MessageButtons buttons) {
   ++messagesShown;
-  if (icon != MessageIcon::Information && icon != MessageIcon::Question) ++errorMessages;
   std::fflush(stdout);
   std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                static_cast<int>(text.size()), text.data());

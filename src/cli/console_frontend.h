@@ -28,8 +28,6 @@ class ConsoleFrontend : public Frontend {
   std::vector<PlottedPoint> points;
   bool createEnabled = true;
   int messagesShown = 0;
-  // Message boxes that report a failure: every icon but information and question.
-  int errorMessages = 0;
   // While set, status lines are not printed (a command's own log follows on its own).
   bool quiet = false;
 

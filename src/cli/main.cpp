@@ -8,6 +8,7 @@
 
 #include "cli/cli.h"
 #include "common/app.h"
+#include "common/error.h"
 
 namespace frixa::cli {
 
@@ -60,6 +61,12 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       std::fprintf(stderr, "frixa-cli %s: %s\nUsage: frixa-cli %s\n", c.name, e.what(), c.usage);
       return kExitUsage;
+    } catch (const frixa::Error& e) {
+      // A failure the command left to its caller: its description and number.
+      std::fflush(stdout);
+      std::fprintf(stderr, "frixa-cli %s: %s (error %d)\n", c.name, e.description().c_str(),
+                   e.number());
+      return kExitError;
     } catch (const std::exception& e) {
       std::fflush(stdout);
       std::fprintf(stderr, "frixa-cli %s: %s\n", c.name, e.what());

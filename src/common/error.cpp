@@ -34,6 +34,20 @@ std::string RuntimeErrorDescription(int number) {
 
 void RaiseRuntimeError(int number) { throw Error(number, RuntimeErrorDescription(number)); }
 
+std::string FrixaErrorDescription(int number, const std::string& detail) {
+  switch (number) {
+    case errnum::kSmoothingRefused:
+    case errnum::kCombiningRefused:
+    case errnum::kDoesNotFit: return detail;
+    case errnum::kNoRunData: return "No RUN DATA recorded";
+    case errnum::kCorruptRunData: return "The Runtime Data is corrupt and cannot be processed";
+    default: return RuntimeErrorDescription(number);
+  }
+}
+
+DoesNotFit::DoesNotFit(const std::string& what)
+    : Error(errnum::kDoesNotFit, FrixaErrorDescription(errnum::kDoesNotFit, what)) {}
+
 Error CurrentError() {
   try {
     throw;

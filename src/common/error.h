@@ -56,6 +56,19 @@ inline constexpr int kJetItemNotFound = 3265;
 inline constexpr int kJetZeroLengthNotAllowed = 3315;
 inline constexpr int kJetUnrecognisedFormat = 3343;
 inline constexpr int kJetCorrupt = 3049;
+// Frixa's own errors, where neither the runtime nor the Jet engine has a number. The message the
+// user reads (FrixaErrorDescription):
+//   1001 smoothing refused  the reason, as given ("the file's information record is missing")
+//   1002 combining refused  the reason, as given ("combining needs two calibration files or more")
+//   1003 no run data        "No RUN DATA recorded"
+//   1004 corrupt run data   "The Runtime Data is corrupt and cannot be processed"
+//   1005 does not fit       what did not fit its page ("EncodeTdefPage: definition longer than a
+//                           page"); std::length_error keeps its one meaning, out of memory
+inline constexpr int kSmoothingRefused = 1001;
+inline constexpr int kCombiningRefused = 1002;
+inline constexpr int kNoRunData = 1003;
+inline constexpr int kCorruptRunData = 1004;
+inline constexpr int kDoesNotFit = 1005;
 }  // namespace errnum
 
 class Error : public std::exception {
@@ -72,8 +85,19 @@ class Error : public std::exception {
   std::string description_;
 };
 
+// Bytes that do not fit the place made for them: rows on a data page, index entries on one leaf,
+// a table definition on one page, a page beyond an inline usage map's window. Error 1005.
+class DoesNotFit : public Error {
+ public:
+  explicit DoesNotFit(const std::string& what);
+};
+
 // The runtime's own description of a runtime error number ("Overflow", "Division by zero").
 std::string RuntimeErrorDescription(int number);
+
+// The description of one of Frixa's own error numbers (1001 to 1005 above), with `detail` (a
+// reason, what did not fit) where the text takes one.
+std::string FrixaErrorDescription(int number, const std::string& detail = {});
 
 // Raises the runtime error `number` with its standard description.
 [[noreturn]] void RaiseRuntimeError(int number);
@@ -86,9 +110,9 @@ std::string JetErrorDescription(int number, const std::string& item = {});
 [[noreturn]] void RaiseJetError(int number, const std::string& item = {});
 
 // The exception being handled, as the error an error trap reports: call it only inside a
-// catch block. An Error is returned as it is; memory exhaustion (std::bad_alloc, or a
-// std::length_error from a size no allocation can meet) is error 7 "Out of memory"; anything
-// else is error 51 "Internal error".
+// catch block. An Error is returned as it is; memory exhaustion (std::bad_alloc, or the standard
+// library's std::length_error for a size no allocation can meet) is error 7 "Out of memory";
+// anything else is error 51 "Internal error".
 Error CurrentError();
 
 // The text of the commands' error messages: "An ERROR (" + the number as SignedNumberText (a

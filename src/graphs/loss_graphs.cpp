@@ -42,7 +42,7 @@ void PrepareLossGraphs(App& app) {
   app.ui.GraphSetUp(Graph::Torque);
 }
 
-void GraphRunData(App& app) {
+CommandOutcome GraphRunData(App& app) {
   Frontend& ui = app.ui;
   double lowestRpm = kGraphPassStartLowestRpm;
   double highestRpm = kGraphPassStartHighestRpm;
@@ -80,7 +80,10 @@ void GraphRunData(App& app) {
       if (settled) fitter.Add(whole + 0.5, std::fabs(static_cast<double>(r.torque)));
     };
     const RunPassOutcome outcome = RunPass(app, WindowPrecision::Single, header, perRevolution);
-    if (!outcome.completed) return;  // corrupt data: reported, graphs and extremes left as they are
+    if (!outcome.completed) {
+      // Corrupt data: reported, graphs and extremes left as they are.
+      return CommandOutcome::Failed(errnum::kCorruptRunData, true);
+    }
 
     app.MinMassRPM = static_cast<float>(lowestRpm);
     app.MaxMassRPM = static_cast<float>(highestRpm);
@@ -94,8 +97,11 @@ void GraphRunData(App& app) {
     }
     ui.GraphFinish(Graph::Power);
     ui.GraphFinish(Graph::Torque);
+    return CommandOutcome::Completed();
   } catch (...) {
-    ReportGraphPassFailure(app, CurrentError().number());
+    const int number = CurrentError().number();
+    ReportGraphPassFailure(app, number);
+    return CommandOutcome::Failed(number, true);
   }
 }
 

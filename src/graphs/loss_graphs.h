@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/app.h"
+#include "common/command_outcome.h"
 
 namespace frixa {
 
@@ -20,7 +21,8 @@ void PrepareLossGraphs(App& app);
 // settled, as start points), and on a completed pass stores the lowest and highest rounded-down
 // RPM in app.MinMassRPM / app.MaxMassRPM and draws the friction model fitted to the settled
 // revolutions over that range, where one can be fitted. Reports its own failures in a message
-// box and disables Create; never throws.
-void GraphRunData(App& app);
+// box and disables Create; never throws. Returns completed, or failed with the number of the
+// failure it reported (1004 for corrupt run data, 6 for a run without data).
+CommandOutcome GraphRunData(App& app);
 
 }  // namespace frixa

@@ -20,8 +20,9 @@ void ReportPreviewFailure(App& app, int number) {
 
 }  // namespace
 
-void PreviewRun(App& app) {
+CommandOutcome PreviewRun(App& app) {
   Frontend& ui = app.ui;
+  CommandOutcome outcome;
   try {
     ui.ClearStatus();
     PrepareLossGraphs(app);
@@ -32,7 +33,7 @@ void PreviewRun(App& app) {
     ui.AppendStatusLine("Sensor / Mass Ratio " + SignedNumberText(app.SensorMassRatio) + ":1");
     ui.AppendStatusLine("");
 
-    GraphRunData(app);  // reports its own failures; the preview goes on regardless
+    outcome.NoteStep(GraphRunData(app));  // reports its own failures; the preview goes on
 
     ui.RepaintMain();
     ui.AppendStatusLine("");
@@ -44,8 +45,11 @@ void PreviewRun(App& app) {
     ui.AppendStatusLine("Preview Completed");
     ui.AppendStatusLine(stars);
     ui.StatusCaretToEnd();
+    return outcome;
   } catch (...) {
-    ReportPreviewFailure(app, CurrentError().number());
+    const int number = CurrentError().number();
+    ReportPreviewFailure(app, number);
+    return CommandOutcome::Failed(number, true);
   }
 }
 

@@ -3,12 +3,14 @@
 #pragma once
 
 #include "common/app.h"
+#include "common/command_outcome.h"
 
 namespace frixa {
 
 // Clears the status log, prepares the graphs, logs the parameters, runs the graph pass and logs
 // the mass RPM range and "Preview Completed". A failure of its own steps is reported in a
-// message box titled "Frixa Startup" and disables Create; never throws.
-void PreviewRun(App& app);
+// message box titled "Frixa Startup" and disables Create; never throws. Returns failed with that
+// failure's number, or completed (with the graph pass's failure, when it reported one).
+CommandOutcome PreviewRun(App& app);
 
 }  // namespace frixa

@@ -9,7 +9,7 @@
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
-#include "platform/file_ops.h"
+#include "platform/whole_file.h"
 #include "templates/build_file.h"
 #include "templates/template_ids.h"
 
@@ -21,9 +21,9 @@ constexpr const char* kLossesStatement = "Select * from Losses";
 
 }  // namespace
 
-void ApplyCommand(App& app, DataControls& dc) {
+CommandOutcome ApplyCommand(App& app, DataControls& dc) {
   CommandGuard guard(app);
-  if (!guard.Acquired()) return;
+  if (!guard.Acquired()) return CommandOutcome::Refused(0, false);
   Frontend& ui = app.ui;
   const std::string hostFile = app.ProgramFile(kHostLossFileName);
   const std::string buildFile = app.ProgramFile(kHostLossBuildName);
@@ -33,7 +33,7 @@ void ApplyCommand(App& app, DataControls& dc) {
     std::string chosen = ui.AskFileName(CalibrationFileDialog(
         app, "Frix Losses Files (*.FRIXA)|*.FRIXA|", kDialogCreatePrompt | kDialogHideReadOnly,
         "Apply a Losses file to Torvex2"));
-    if (chosen.empty()) return;
+    if (chosen.empty()) return CommandOutcome::Cancelled();
     chosen = WithCalibrationExtension(std::move(chosen));
     ui.AppendStatusLine("Source Filename : " + StripPathAndExtension(chosen) +
                         kCalibrationExtension);
@@ -77,20 +77,22 @@ void ApplyCommand(App& app, DataControls& dc) {
     Release(dc.LossCal);
 
     // The complete new file replaces the old one in one step, once its data is on the disk.
-    if (!SyncFileToDisk(buildFile)) RaiseRuntimeError(errnum::kPathFileAccess);
-    if (!MoveIntoPlace(buildFile, hostFile)) RaiseRuntimeError(errnum::kPermissionDenied);
+    PutFileInPlace(buildFile, hostFile);
 
     ui.AppendStatusLine("********");
     ui.AppendStatusLine("Done");
     ui.AppendStatusLine("********");
+    return CommandOutcome::Completed();
   } catch (...) {
-    ui.ShowMessage(ErrorOccurredText(CurrentError().number()), kApplyTitle,
-                   MessageIcon::Exclamation, MessageButtons::Ok);
+    const int number = CurrentError().number();
+    ui.ShowMessage(ErrorOccurredText(number), kApplyTitle, MessageIcon::Exclamation,
+                   MessageButtons::Ok);
     try {
       Release(dc.LossCal);
     } catch (...) {
     }
     std::remove(buildFile.c_str());
+    return CommandOutcome::Failed(number, true);
   }
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "common/app.h"
+#include "common/command_outcome.h"
 #include "recordset/data_controls.h"
 
 namespace frixa {
@@ -17,6 +18,8 @@ namespace frixa {
 // The temporary name the new host loss file is built under, in the program folder.
 inline constexpr const char* kHostLossBuildName = "Torvex2.005.new";
 
-void ApplyCommand(App& app, DataControls& dc);
+// Completed, cancelled when no file was chosen, refused while another command runs, failed with
+// the number of the error it reported.
+CommandOutcome ApplyCommand(App& app, DataControls& dc);
 
 }  // namespace frixa

@@ -4,9 +4,12 @@
 #pragma once
 
 #include "common/app.h"
+#include "common/command_outcome.h"
 
 namespace frixa {
 
-void RemoveCommand(App& app);
+// Completed, cancelled by the answer No, refused while another command runs, or failed (the
+// file could not be deleted: its error number, told to the user only as "Already inactive....").
+CommandOutcome RemoveCommand(App& app);
 
 }  // namespace frixa

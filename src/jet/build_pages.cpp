@@ -2,8 +2,8 @@
 #include "jet/build_pages.h"
 
 #include <algorithm>
-#include <stdexcept>
 
+#include "common/error.h"
 #include "jet/header.h"
 #include "jet/table_def.h"
 
@@ -58,7 +58,7 @@ Bytes EncodeDataPage(std::uint32_t owner, const std::vector<Bytes>& rows) {
   Bytes page(kPageSize);
   data_page::Initialize(page, owner);
   for (const Bytes& row : rows) {
-    if (!data_page::RoomForRow(page, row.size())) throw std::length_error("EncodeDataPage: rows do not fit");
+    if (!data_page::RoomForRow(page, row.size())) throw DoesNotFit("EncodeDataPage: rows do not fit");
     data_page::AddRow(page, row, 0);
   }
   return page;
@@ -71,7 +71,7 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> PackRows(const std::vector<s
   std::uint32_t slot = 0;
   for (const auto size : sizes) {
     const std::size_t need = size + data_page::kSlotSize;
-    if (need > data_page::kEmptyFreeSpace) throw std::length_error("PackRows: row larger than a page");
+    if (need > data_page::kEmptyFreeSpace) throw DoesNotFit("PackRows: row larger than a page");
     if (used + need > data_page::kEmptyFreeSpace || slot >= data_page::kMaxRowsPerPage) {
       ++page;
       used = 0;
@@ -110,7 +110,7 @@ Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries) {
   std::size_t at = kLeafEntriesStart;
   for (const auto& e : entries) {
     const std::size_t size = e.key.size() + 4;
-    if (at + size > kPageSize) throw std::length_error("EncodeIndexLeaf: entries do not fit one leaf");
+    if (at + size > kPageSize) throw DoesNotFit("EncodeIndexLeaf: entries do not fit one leaf");
     std::copy(e.key.begin(), e.key.end(), page.begin() + static_cast<std::ptrdiff_t>(at));
     at += e.key.size();
     page[at++] = static_cast<std::uint8_t>(e.row.page >> 16);
@@ -151,7 +151,7 @@ Bytes EncodeTdefPage(const TableDefinition& table) {
     AppendText(d, c.name);
   }
   for (const auto& ix : table.realIndexes) {
-    if (ix.columns.size() > kIndexColumnSlots) throw std::length_error("EncodeTdefPage: index of more than 10 columns");
+    if (ix.columns.size() > kIndexColumnSlots) throw DoesNotFit("EncodeTdefPage: index of more than 10 columns");
     for (std::size_t i = 0; i < kIndexColumnSlots; ++i) {
       if (i < ix.columns.size()) {
         AppendU16(d, ix.columns[i].first);
@@ -186,7 +186,7 @@ Bytes EncodeTdefPage(const TableDefinition& table) {
   }
   AppendU16(d, tdef::kEnd);
 
-  if (d.size() > kPageSize) throw std::length_error("EncodeTdefPage: definition longer than a page");
+  if (d.size() > kPageSize) throw DoesNotFit("EncodeTdefPage: definition longer than a page");
   TableDefHeader h;
   h.length = static_cast<std::uint32_t>(d.size());
   h.rowCount = table.rowCount;

@@ -24,7 +24,7 @@ Bytes EncodeHeaderPage();
 // ---- data pages ----------------------------------------------------------------------------
 
 // A data page of `owner` holding `rows` in slot order, as the writer lays rows out
-// (data_page.h); throws std::length_error when they do not fit.
+// (data_page.h); throws DoesNotFit (error 1005) when they do not fit.
 Bytes EncodeDataPage(std::uint32_t owner, const std::vector<Bytes>& rows);
 
 // Places rows of the given sizes on consecutive pages, filling each page in order until the
@@ -41,7 +41,7 @@ struct LeafEntry {
 // Leaf header: [04][01][u16 free][u32 owner TDEF][u32 prev][u32 next][u32 tail][u8 prefix]
 // [u8 0], a bitmask from 0x16 with one bit set where each entry ends (bit k = offset 0xF8 + k),
 // entries from 0xF8: key, 3-byte big-endian page, slot. Entries are sorted by key bytes, equal
-// keys by row. A single leaf: no neighbours, no shared prefix. Throws std::length_error when
+// keys by row. A single leaf: no neighbours, no shared prefix. Throws DoesNotFit when
 // the entries do not fit on one page.
 Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries);
 inline constexpr std::size_t kLeafEntriesStart = 0xF8;
@@ -88,7 +88,7 @@ struct TableDefinition {
 // index, the index names, 10 bytes per long-value column, FF FF. The next TDEF page and the
 // next AutoNumber are 0; the max column count is the column count (no column was deleted).
 //
-// Throws std::length_error when the definition needs more than one page.
+// Throws DoesNotFit when the definition needs more than one page.
 Bytes EncodeTdefPage(const TableDefinition& table);
 
 }  // namespace frixa::jet::build

@@ -384,7 +384,7 @@ std::vector<std::uint8_t> BuildDatabase(const DatabaseSchema& schema) {
   Validate(schema);
   try {
     return Build(schema);
-  } catch (const std::length_error& e) {
+  } catch (const DoesNotFit& e) {
     Refuse(std::string("schema too large: ") + e.what());
   }
 }

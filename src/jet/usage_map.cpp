@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
+#include "common/error.h"
 #include "jet/data_page.h"
 
 namespace frixa::jet {
@@ -277,7 +277,7 @@ std::vector<std::uint8_t> NewInlineUsageMap(const std::vector<PageNumber>& pages
   StoreU32(row, usage_map::kInlineStartOffset, 0);
   const MutableByteSpan bitmap = MutableByteSpan(row).subspan(kInlineBitmapOffset);
   for (const PageNumber p : pages) {
-    if (p >= usage_map::kInlineRowPages) throw std::length_error("a page beyond an inline usage map");
+    if (p >= usage_map::kInlineRowPages) throw DoesNotFit("a page beyond an inline usage map");
     PutBit(bitmap, p, true);
   }
   return row;

@@ -45,7 +45,7 @@ std::vector<PageNumber> ReadUsageMap(const PageFile& file, RowPointer map);
 std::vector<PageNumber> DecodeUsageMap(const PageFile& file, ByteSpan row);
 
 // A new inline map row of kInlineRowSize bytes, its window from page 0, listing `pages`.
-// Raises std::length_error for a page beyond the window.
+// Raises DoesNotFit (error 1005) for a page beyond the window.
 std::vector<std::uint8_t> NewInlineUsageMap(const std::vector<PageNumber>& pages);
 
 // ---- changing usage maps (the writer) ----------------------------------------------------

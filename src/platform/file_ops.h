@@ -1,4 +1,4 @@
-// Room platform/, OS seams: includes no other room; Win32 only in *_win32.cpp.
+// Room platform/, OS seams: includes common/ only; Win32 only in *_win32.cpp.
 // File operations the commands need beyond <cstdio>: forcing a file's data to the disk and
 // replacing one file by another in a single step, so that readers of the target see either the
 // old complete file or the new complete one.

@@ -2,10 +2,9 @@
 #include "sim/rundown_simulator.h"
 
 #include <cmath>
-#include <cstdio>
-#include <memory>
+#include <string_view>
 
-#include "common/error.h"
+#include "platform/whole_file.h"
 
 namespace frixa {
 namespace {
@@ -126,20 +125,12 @@ std::vector<SimulatedRevolution> SimulateRundown(const RundownModel& model) {
 }
 
 std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path) {
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file) RaiseRuntimeError(errnum::kPathFileAccess);
-
+  WholeFileWriter file(path);
   constexpr std::size_t kRecordsPerWrite = 4096;
   std::vector<std::uint8_t> buffer;
   buffer.reserve(kRecordsPerWrite * kRunRecordSize);
   auto flush = [&] {
-    if (!buffer.empty() &&
-        std::fwrite(buffer.data(), 1, buffer.size(), file.get()) != buffer.size()) {
-      RaiseRuntimeError(errnum::kPathFileAccess);
-    }
+    file.Write(std::string_view(reinterpret_cast<const char*>(buffer.data()), buffer.size()));
     buffer.clear();
   };
 
@@ -153,7 +144,7 @@ std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path
     if (buffer.size() >= kRecordsPerWrite * kRunRecordSize) flush();
   }
   flush();
-  if (std::fclose(file.release()) != 0) RaiseRuntimeError(errnum::kPathFileAccess);
+  file.Commit();
   return records;
 }
 

@@ -82,8 +82,8 @@ struct ReferenceRig {
 };
 std::vector<ReferenceRig> ReferenceRigs();
 
-// Writes the rundown to `path` (replacing it) and returns the number of records. Raises
-// "Path/File access error" (75) when the file cannot be written.
+// Writes the rundown as the whole file `path` (replacing it) and returns the number of records.
+// Raises 75 (path/file access) or 70 as WriteWholeFile does; an older file then stays.
 std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path);
 
 }  // namespace frixa

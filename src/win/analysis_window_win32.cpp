@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "analysis/combine.h"
 #include "analysis/png_writer.h"
 #include "app/dialog_filter.h"
 #include "calfile/smoothed_file.h"
@@ -392,6 +393,9 @@ void AnalysisWindow::Combine() {
   if (target.empty()) return;
   try {
     actions.combine(Paths(), target);
+  } catch (const CombiningRefused& e) {
+    Tell(e.what(), "Combine", MessageIcon::Exclamation);  // the reason alone, as a refusal
+    return;
   } catch (const Error& e) {
     Tell(ErrorOccurredText(e.number()) + " (" + e.description() + ")", "Combine",
          MessageIcon::Exclamation);

@@ -290,6 +290,7 @@ TEST_F(AnalysisCli, CombineOfThreeRundownsOfOneRigAndARefusedOtherRig) {
                              " (inertia 1.25, ratio 1)"),
             std::string::npos)
       << refused.out;
+  EXPECT_NE(refused.out.find("(error 1002)\n"), std::string::npos) << refused.out;
   EXPECT_EQ(refused.out.find("R2.Frixa"), std::string::npos) << refused.out;
   EXPECT_EQ(Bytes(all), before);
   std::set<std::string> names;

@@ -16,6 +16,7 @@
 #include "calfile/create_command.h"
 #include "calfile/loss_curve.h"
 #include "calfile/processing_phases.h"
+#include "common/error.h"
 #include "common/number_text.h"
 #include "host/apply_command.h"
 #include "host/remove_command.h"
@@ -46,9 +47,9 @@ RundownModel ShortRundown() {
 
 class CreateTest : public ::testing::Test {
  protected:
-  void CreateAs(const std::string& typed) {
+  CommandOutcome CreateAs(const std::string& typed) {
     p.ui.fileNameAnswers.push_back(typed.empty() ? "" : p.CalFile(typed));
-    CreateCalibrationFile(p.app, p.dc, PreviewedRange(p.app));
+    return CreateCalibrationFile(p.app, p.dc, PreviewedRange(p.app));
   }
   void ApplyAs(const std::string& name) {
     p.ui.fileNameAnswers.push_back(p.CalFile(name));
@@ -265,7 +266,7 @@ TEST_F(CreateTest, NameGetsTheExtensionUnlessItEndsInExactlyFrixa) {
 
 TEST_F(CreateTest, CancelledDialogLeavesTheHeadingOnly) {
   p.SimulateAndPreview(ShortRundown());
-  CreateAs("");
+  EXPECT_EQ(CreateAs(""), CommandOutcome::Cancelled());
   EXPECT_EQ(p.ui.StatusLines(),
             (std::vector<std::string>{"Creating a Losses Cal File", std::string(44, '-')}));
   EXPECT_TRUE(std::filesystem::is_empty(p.CalFolder()));
@@ -309,7 +310,9 @@ TEST_F(CreateTest, CorruptRecordAfterAHundredKeepsNinetyEightRowsAndGoesOn) {
   records.push_back(bad);
   records.push_back(records.front());
   testing::WriteRunFile(p.app.ProgramFile(kRunFileName), records);
-  CreateAs("cut");
+  // Completed, with the physics processor's failure told on the way.
+  EXPECT_EQ(CreateAs("cut"),
+            (CommandOutcome{CommandEnd::kCompleted, errnum::kCorruptRunData, true}));
   ASSERT_EQ(p.ui.messages.size(), 1u);
   EXPECT_EQ(p.ui.messages[0].text, "The Runtime Data is corrupt and cannot be processed");
   EXPECT_EQ(ReadTable(p.CalFile("cut.Frixa"), "RawData").size(), 98u);
@@ -318,7 +321,7 @@ TEST_F(CreateTest, CorruptRecordAfterAHundredKeepsNinetyEightRowsAndGoesOn) {
 
 TEST_F(CreateTest, ZeroCountFirstRecordEndsAsARunWithoutData) {
   p.WriteRunAndPreview(testing::RecordsWithCounts({0, 100000, 100100, 100200}));
-  CreateAs("zero");
+  EXPECT_EQ(CreateAs("zero"), CommandOutcome::Refused(errnum::kNoRunData, true));
   ASSERT_EQ(p.ui.messages.size(), 2u);
   EXPECT_EQ(p.ui.messages[0].text, "An ERROR ( 6) has occured processing the Run data");
   EXPECT_EQ(p.ui.messages[0].title, "Torvex1 Data Processor");
@@ -340,25 +343,29 @@ TEST_F(CreateTest, MemoryExhaustedInAnyStepIsErrorSevenInThatStepsMessage) {
     std::function<void()> fail;
     std::vector<std::string> texts;
     const char* title;
+    CommandOutcome outcome;
   };
   const std::vector<Case> cases = {
       {"SetProcessCaption:Raw Data Processing", [] { throw std::bad_alloc(); },
        {"An ERROR ( 7) has occured processing the Run data", "No RUN DATA recorded"},
-       "Torvex1 Data Processor"},
+       "Torvex1 Data Processor", CommandOutcome::Refused(errnum::kNoRunData, true)},
       {"SetProcessCaption:Data Averaging", [] { throw std::bad_alloc(); },
-       {"An ERROR ( 7) has occured"}, "Frixa Data Processor"},
+       {"An ERROR ( 7) has occured"}, "Frixa Data Processor",
+       CommandOutcome::Failed(errnum::kOutOfMemory, true)},
       {"SetProcessCaption:Final Data Processing",
        [] { throw std::length_error("vector::_M_default_append"); },
-       {"An ERROR ( 7) has occured"}, "Frixa Data Processor"},
+       {"An ERROR ( 7) has occured"}, "Frixa Data Processor",
+       CommandOutcome::Failed(errnum::kOutOfMemory, true)},
       {"AppendStatusLine:Setup : Data Structures", [] { throw std::runtime_error("unexpected"); },
-       {"An ERROR ( 51) has occured"}, "Frixa Data Processor"},
+       {"An ERROR ( 51) has occured"}, "Frixa Data Processor",
+       CommandOutcome::Failed(errnum::kInternalError, true)},
   };
   for (const Case& c : cases) {
     p.ui.messages.clear();
     p.ui.onCall = [&c](const std::string& call) {
       if (call == c.call) c.fail();
     };
-    CreateAs("Rig");
+    EXPECT_EQ(CreateAs("Rig"), c.outcome) << c.call;
     p.ui.onCall = nullptr;
     ASSERT_EQ(p.ui.messages.size(), c.texts.size()) << c.call;
     for (std::size_t i = 0; i < c.texts.size(); ++i) {
@@ -370,7 +377,7 @@ TEST_F(CreateTest, MemoryExhaustedInAnyStepIsErrorSevenInThatStepsMessage) {
     EXPECT_FALSE(p.app.commandRunning) << c.call;
   }
   // The same program goes on to a Create that works.
-  CreateAs("Rig");
+  EXPECT_EQ(CreateAs("Rig"), CommandOutcome::Completed());
   EXPECT_EQ(p.ui.StatusLines()[p.ui.StatusLines().size() - 2], "Process Completed");
   EXPECT_TRUE(std::filesystem::exists(p.CalFile("Rig.Frixa")));
 }
@@ -422,7 +429,7 @@ TEST_F(CreateTest, MicrosecondRevolutionsEndAsARunWithoutDataInBoundedTime) {
   p.WriteRunAndPreview(testing::RecordsWithCounts(std::vector<std::uint32_t>(30, 1)));
   ASSERT_EQ(p.app.MinMassRPM, 100000.0f);
   ASSERT_GT(static_cast<double>(p.app.MaxMassRPM) - 100000.0, static_cast<double>(kMaxRpmRange));
-  CreateAs("fast");
+  EXPECT_EQ(CreateAs("fast"), CommandOutcome::Refused(errnum::kNoRunData, true));
   ASSERT_EQ(p.ui.messages.size(), 1u);
   EXPECT_EQ(p.ui.messages[0].text, "No RUN DATA recorded");
   EXPECT_EQ(p.ui.messages[0].title, "Frixa Data Processor");
@@ -455,9 +462,10 @@ TEST(CreateGuard, NoSecondCommandStartsWhileCreateRuns) {
   int attempts = 0;
   ui.onEvents = [&] {
     ++attempts;
-    CreateCalibrationFile(app, dc, range);
-    ApplyCommand(app, dc);
-    RemoveCommand(app);
+    // Each refuses while Create runs, silently.
+    EXPECT_EQ(CreateCalibrationFile(app, dc, range), CommandOutcome::Refused(0, false));
+    EXPECT_EQ(ApplyCommand(app, dc), CommandOutcome::Refused(0, false));
+    EXPECT_EQ(RemoveCommand(app), CommandOutcome::Refused(0, false));
   };
   ui.fileNameAnswers.push_back(folder.File("Custom Cal") + kPathSeparator + "one");
   CreateCalibrationFile(app, dc, range);

@@ -13,6 +13,7 @@
 
 #include "jet/database.h"
 #include "support/jet_test_files.h"
+#include "support/shell_run.h"
 
 namespace frixa {
 namespace {
@@ -107,7 +108,12 @@ TEST(CliExport, CsvAndJsonCarryEveryRowInStoredOrder) {
 
 TEST(CliExport, FailuresExitWithOneAndUsageWithTwo) {
   EXPECT_EQ(RunCli("export " + Fixture("jackcess_testV1997.mdb") + " NoSuchTable").status, 1);
-  EXPECT_EQ(RunCli("export /nonexistent/file.mdb Table1").status, 1);
+  const auto missing = testing::RunShell(testing::CliCommand("export /nonexistent/file.mdb Table1"));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.out.find("frixa-cli export: Couldn't find file '/nonexistent/file.mdb'. "
+                             "(error 3024)\n"),
+            std::string::npos)
+      << missing.out;
   EXPECT_EQ(RunCli("export " + Fixture("jackcess_testV1997.mdb")).status, 2);
   EXPECT_EQ(RunCli("export " + Fixture("jackcess_testV1997.mdb") + " Table1 --format xml").status, 2);
   EXPECT_EQ(RunCli("tables").status, 2);

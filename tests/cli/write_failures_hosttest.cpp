@@ -127,6 +127,28 @@ TEST_F(FileSizeLimit, FailedApplyLeavesTheOldHostFileUnchanged) {
   EXPECT_NE(Bytes(host), before);
 }
 
+// ---- exports ------------------------------------------------------------------------------
+
+// The preview's points CSV over an older file, under a limit of two blocks: the write fails
+// midway, exit code 1 with error 75, the older file byte for byte and no temporary beside it.
+TEST_F(FileSizeLimit, FailedPointsCsvWriteKeepsTheOlderFile) {
+  const std::string out = folder.File("out");
+  fs::create_directory(out);
+  const std::string args = "preview --folder " + Quote(folder.str()) +
+                           " --inertia 1.25 --ratio 1 --points-csv " + Quote(out + "/p.csv");
+  std::ofstream(out + "/p.csv", std::ios::binary) << std::string(700, 'k');
+  const Output o = Limited(2, args);
+  EXPECT_EQ(o.status, 1) << o.out;
+  EXPECT_NE(o.out.find("frixa-cli preview: cannot write " + out + "/p.csv: Path/File access "
+                       "error (error 75)\n"),
+            std::string::npos)
+      << o.out;
+  EXPECT_EQ(Bytes(out + "/p.csv"), std::vector<char>(700, 'k'));
+  EXPECT_EQ(FilesIn(out), std::vector<std::string>{"p.csv"});
+  EXPECT_EQ(Shell(Cli(args)).status, 0);  // without the limit it is replaced
+  EXPECT_GT(Bytes(out + "/p.csv").size(), 1024u);
+}
+
 // ---- memory ---------------------------------------------------------------------------------
 
 // A ratio far below any rig's (0.0015) makes this rundown span 1.57 million RPMs (100000 to

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error.h"
 #include "sim/rundown_simulator.h"
 #include "support/recording_frontend.h"
 #include "support/run_files.h"
@@ -242,7 +243,7 @@ TEST_F(GraphPassTest, CorruptRecordKeepsEarlierPointsAndLeavesExtremesAndCreateA
   auto records = RecordsWithCounts({100000, 100000, 110000, 120000, 130000, 140000});
   records[4].marker = '?';
   Write(records);
-  GraphRunData(app);
+  EXPECT_EQ(GraphRunData(app), CommandOutcome::Failed(errnum::kCorruptRunData, true));
 
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "The Runtime Data is corrupt and cannot be processed");

@@ -129,7 +129,8 @@ TEST_F(PreviewTest, MemoryExhaustionIsErrorSevenOfTheGraphPassOrOfThePreview) {
   ui.onCall = [](const std::string& call) {
     if (call == "GraphFinish:KWGraph") throw std::length_error("vector::reserve");
   };
-  PreviewRun(app);
+  // Completed, carrying the graph pass's failure.
+  EXPECT_EQ(PreviewRun(app), (CommandOutcome{CommandEnd::kCompleted, errnum::kOutOfMemory, true}));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "An ERROR ( 7) has occured Graphing the Run data");
   EXPECT_EQ(ui.messages[0].title, "FRIXA Graph Processor");
@@ -140,7 +141,7 @@ TEST_F(PreviewTest, MemoryExhaustionIsErrorSevenOfTheGraphPassOrOfThePreview) {
   ui.onCall = [](const std::string& call) {
     if (call == "AppendStatusLine:Loading Data from Torvex2") throw std::bad_alloc();
   };
-  PreviewRun(app);
+  EXPECT_EQ(PreviewRun(app), CommandOutcome::Failed(errnum::kOutOfMemory, true));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, "An ERROR ( 7) has occured");
   EXPECT_EQ(ui.messages[0].title, "Frixa Startup");

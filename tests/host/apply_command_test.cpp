@@ -8,9 +8,11 @@
 #include <new>
 
 #include "calfile/create_command.h"
+#include "common/error.h"
 #include "host/apply_command.h"
 #include "host/remove_command.h"
 #include "support/calibration_fixture.h"
+#include "support/failing_file_steps.h"
 #include "templates/build_file.h"
 
 namespace frixa {
@@ -32,16 +34,16 @@ class ApplyTest : public ::testing::Test {
     ASSERT_TRUE(p.ui.messages.empty());
     p.ui.status.clear();
   }
-  void Apply(const std::string& typed) {
+  CommandOutcome Apply(const std::string& typed) {
     p.ui.fileNameAnswers.push_back(typed.empty() ? "" : p.CalFile(typed));
-    ApplyCommand(p.app, p.dc);
+    return ApplyCommand(p.app, p.dc);
   }
   std::string HostFile() const { return p.app.ProgramFile("Torvex2.005"); }
   ProgramFolder p;
 };
 
 TEST_F(ApplyTest, HostFileGetsTheLossesRowForRowAndBitForBit) {
-  Apply("Rig");
+  EXPECT_EQ(Apply("Rig"), CommandOutcome::Completed());
   ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
   const auto source = ReadTable(p.CalFile("Rig.Frixa"), "Losses");
   ASSERT_FALSE(source.empty());
@@ -74,7 +76,7 @@ TEST_F(ApplyTest, AFileThatIsNotADatabaseLeavesTheHostFileUntouched) {
   Apply("Rig");
   const auto before = Bytes(HostFile());
   testing::WriteBytes(p.CalFile("junk.Frixa"), std::vector<std::uint8_t>(5000, 'x'));
-  Apply("junk");
+  EXPECT_EQ(Apply("junk"), CommandOutcome::Failed(errnum::kJetUnrecognisedFormat, true));
   ASSERT_EQ(p.ui.messages.size(), 1u);
   EXPECT_EQ(p.ui.messages[0].title, "Frixa - Torvex Interface");
   EXPECT_EQ(p.ui.messages[0].icon, MessageIcon::Exclamation);
@@ -104,10 +106,22 @@ TEST_F(ApplyTest, MemoryExhaustedIsErrorSevenAndLeavesTheHostFileUntouched) {
 TEST_F(ApplyTest, CancelTouchesNothing) {
   Apply("Rig");
   const auto before = Bytes(HostFile());
-  Apply("");
+  EXPECT_EQ(Apply(""), CommandOutcome::Cancelled());
   EXPECT_EQ(p.ui.StatusLines(),
             (std::vector<std::string>{"Apply a Frixa File", std::string(44, '-')}));
   EXPECT_EQ(Bytes(HostFile()), before);
+}
+
+TEST_F(ApplyTest, AHostFileThatCannotBeReplacedStaysAsItWasWithErrorSeventy) {
+  Apply("Rig");
+  const auto before = Bytes(HostFile());
+  testing::FailingFileSteps held(testing::FailingFileSteps::Step::kReplace);
+  ScopedFileWriteSteps scoped(held);
+  EXPECT_EQ(Apply("Rig"), CommandOutcome::Failed(errnum::kPermissionDenied, true));
+  ASSERT_EQ(p.ui.messages.size(), 1u);
+  EXPECT_EQ(p.ui.messages[0].text, "An ERROR ( 70) has occured");
+  EXPECT_EQ(Bytes(HostFile()), before);
+  EXPECT_FALSE(std::filesystem::exists(p.app.ProgramFile(kHostLossBuildName)));
 }
 
 TEST_F(ApplyTest, AnEmptyCurveGivesAnEmptyHostTable) {

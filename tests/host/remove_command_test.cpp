@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "common/app.h"
+#include "common/error.h"
 #include "host/remove_command.h"
 #include "support/recording_frontend.h"
 #include "support/run_files.h"
@@ -27,7 +28,7 @@ TEST_F(RemoveCommandTest, NoKeepsTheFileAndLogsOnlyTheHeading) {
   MakeHostFile();
   ui.status = "old lines\r\n";
   ui.messageAnswers.push_back(MessageAnswer::No);
-  RemoveCommand(app);
+  EXPECT_EQ(RemoveCommand(app), CommandOutcome::Cancelled());
   EXPECT_TRUE(std::filesystem::exists(HostFile()));
   EXPECT_EQ(ui.StatusLines(), (std::vector<std::string>{
                                   "Disabling Losses Calibration",
@@ -42,7 +43,7 @@ TEST_F(RemoveCommandTest, NoKeepsTheFileAndLogsOnlyTheHeading) {
 TEST_F(RemoveCommandTest, YesDeletesThePresentFile) {
   MakeHostFile();
   ui.messageAnswers.push_back(MessageAnswer::Yes);
-  RemoveCommand(app);
+  EXPECT_EQ(RemoveCommand(app), CommandOutcome::Completed());
   EXPECT_FALSE(std::filesystem::exists(HostFile()));
   ASSERT_EQ(ui.StatusLines().size(), 3u);
   EXPECT_EQ(ui.StatusLines()[2], "Torvex Losses : Disabled");
@@ -50,7 +51,8 @@ TEST_F(RemoveCommandTest, YesDeletesThePresentFile) {
 
 TEST_F(RemoveCommandTest, YesWithoutAFileSaysAlreadyInactive) {
   ui.messageAnswers.push_back(MessageAnswer::Yes);
-  RemoveCommand(app);
+  // Failed, but told in the status log only: frixa-cli's exit code stays 0.
+  EXPECT_EQ(RemoveCommand(app), CommandOutcome::Failed(errnum::kFileNotFound, false));
   ASSERT_EQ(ui.StatusLines().size(), 3u);
   EXPECT_EQ(ui.StatusLines()[2], "Already inactive....");
   EXPECT_EQ(ui.messages.size(), 1u);  // the question only: no error box
