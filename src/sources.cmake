@@ -44,6 +44,7 @@ set(FRIXA_JET_SOURCES
   jet/writer.cpp)
 
 set(FRIXA_RUN_SOURCES
+  run/record_repair.cpp
   run/revolution_calculator.cpp
   run/run_file.cpp)
 
