@@ -24,18 +24,34 @@ double Square(double x) { return x * x; }
 // them, so the short memory costs nothing.
 class Tracker {
  public:
-  Tracker(double x, double v) : x_(x), v_(v) {}
+  Tracker(double x, double v) : x_(x), v_(v) { Tune(); }
 
-  double Period() const { return v_; }
   // Where the pulse m revolutions after the last numbered one is expected.
   double Position(double m) const { return x_ + m * (v_ + 0.5 * m * a_); }
   // How many revolutions after the last numbered pulse the stamp s lies (not rounded).
   double Offset(double s) const {
     double m = (s - x_) / v_;
-    const double slope = v_ + m * a_;
-    if (slope > 0) m -= (Position(m) - s) / slope;  // one Newton step for the growth
+    if (!Steady()) {  // one Newton step for the growth, where it matters
+      const double slope = v_ + m * a_;
+      if (slope > 0) m -= (Position(m) - s) / slope;
+    }
     return m;
   }
+  // The whole revolutions the stamp s lies after the last numbered pulse. The borders lie at .6
+  // rather than .5: a stamp that lags the trend (as the last revolutions before the stop make
+  // it) must not pass for a missed pulse, while a bounce's early stamp that passes for a whole
+  // revolution is caught anyway when the true pulse falls on the same number. The common cases
+  // are told by comparisons alone, without a division.
+  long Step(double s) const {
+    if (Steady()) {
+      const double d = s - x_;
+      if (d >= 0.6 * v_ && d < 1.6 * v_) return 1;
+      if (d >= 1.6 * v_ && d < 2.6 * v_) return 2;
+    }
+    return static_cast<long>(std::floor(Offset(s) + 0.4));
+  }
+  // How far the stamp s lies from the pulse `step` revolutions on, in revolutions.
+  double Miss(double s, long step) const { return std::fabs(Offset(s) - static_cast<double>(step)); }
   // Moves on by one revolution.
   void Advance() {
     x_ += v_ + 0.5 * a_;
@@ -44,20 +60,37 @@ class Tracker {
   // Corrects towards the stamp of the pulse just advanced to. The residual is clipped so that a
   // stamp far off the trend (one of a bounce pair that the filter kept) cannot drag it.
   void Correct(double stamp) {
-    const double memory =
-        std::clamp(0.25 * std::cbrt(Square(v_ / std::max(std::fabs(a_), 1e-300))), 2.0, 10.0);
-    const double theta = 1 - 1 / memory;
-    const double q = 1 - theta;
     const double limit = 0.3 * v_;
     const double r = std::clamp(stamp - x_, -limit, limit);
-    x_ += (1 - theta * theta * theta) * r;
-    v_ += 1.5 * q * q * (1 + theta) * r;
-    a_ += q * q * q * r;
+    x_ += g_ * r;
+    v_ += h_ * r;
+    a_ += k_ * r;
     if (!(v_ > 0)) v_ = std::fabs(v_) + 1e-9;
+    if (++sinceTuned_ == 8 || std::fabs(a_) > 1e-3 * v_) Tune();
   }
 
  private:
+  // The filter's gains for the memory that the trend's growth allows (see above); while the
+  // period grows slowly they are worked out every few revolutions only.
+  void Tune() {
+    // 0.25 (v / a)^(2/3) reaches the longest memory, 10, from v / a = 40^1.5 = 253 on.
+    const double growth = std::fabs(a_);
+    const double memory =
+        growth * 253 <= v_ ? 10.0 : std::clamp(0.25 * std::cbrt(Square(v_ / growth)), 2.0, 10.0);
+    const double theta = 1 - 1 / memory;
+    const double q = 1 - theta;
+    g_ = 1 - theta * theta * theta;
+    h_ = 1.5 * q * q * (1 + theta);
+    k_ = q * q * q;  // twice the textbook k: a_ is the second derivative itself
+    sinceTuned_ = 0;
+  }
+
+  // The growth changes a revolution's time by less than a thousandth of a period.
+  bool Steady() const { return std::fabs(a_) <= 1e-3 * v_; }
+
   double x_, v_, a_ = 0;
+  double g_ = 0, h_ = 0, k_ = 0;
+  int sinceTuned_ = 0;
 };
 
 // The period and the pulse grid of the run's first revolutions, from the stamps alone: near the
@@ -67,8 +100,10 @@ class Tracker {
 // barely moves it. The resultant is weighed down with the distance from the mean: a timer whose
 // step is close to the period puts the stamps on a lattice that another period, 20 % off the
 // true one, fits as well, with a fault every few records.
+constexpr std::size_t kStartRecords = 48;
+
 Tracker StartTracker(std::span<const double> stamps) {
-  const std::size_t j = std::min<std::size_t>(stamps.size() - 1, 48);
+  const std::size_t j = stamps.size() - 1;
   const double rough = (stamps[j] - stamps[0]) / static_cast<double>(j);
   double best = -1, bestPeriod = rough, bestPhase = 0;
   const double step = 1 + 0.05 / static_cast<double>(j);
@@ -89,67 +124,60 @@ Tracker StartTracker(std::span<const double> stamps) {
   return Tracker(stamps[0] + bestPeriod * bestPhase / kTwoPi, bestPeriod);
 }
 
-// The whole revolutions an offset stands for. The borders lie at .6 rather than .5: a stamp that
-// lags the trend (as the last revolutions before the stop make it) must not pass for a missed
-// pulse, while a bounce's early stamp that passes for a whole revolution is caught anyway when
-// the true pulse falls on the same number.
-long Revolutions(double offset) { return static_cast<long>(std::floor(offset + 0.4)); }
-
-// Numbers the pulses: fills `kept` with one stamp per revolution boundary (bounces taken out,
-// missed pulses put in) and counts both.
-void NumberPulses(std::span<const double> stamps, std::vector<double>& kept, std::int64_t& merged,
-                  std::int64_t& split) {
-  Tracker tracker = StartTracker(stamps);
-  kept.push_back(stamps[0]);
+// Numbers the pulses: fills `kept` with the time stamp of every revolution's end (bounces taken
+// out, missed pulses put in), the first pulse at 0, and counts both.
+void NumberPulses(std::span<const std::uint32_t> counts, std::vector<double>& kept,
+                  std::int64_t& merged, std::int64_t& split) {
+  double first[kStartRecords + 1];
+  first[0] = 0;
+  const std::size_t head = std::min(counts.size(), kStartRecords);
+  for (std::size_t i = 0; i < head; ++i) first[i + 1] = first[i] + counts[i];
+  Tracker tracker = StartTracker(std::span<const double>(first, head + 1));
+  kept.push_back(0);
   // The latest stamp waits one record before it is numbered for good, so that of a bounce pair
   // the stamp nearer the trend is kept whichever comes first.
   bool pending = false;
-  double pendingStamp = 0, pendingMiss = 0;
+  double pendingStamp = 0;
   long pendingStep = 0;
 
   // A record spanning `pendingStep` revolutions is cut where the trend's periods divide it: the
   // shares of the predicted periods, so that an error in the predicted level cancels out.
-  auto commit = [&] {
-    if (pendingStep > 1) {
-      const double from = kept.back();
-      const double whole = tracker.Position(static_cast<double>(pendingStep)) - tracker.Position(0);
-      for (long m = 1; m < pendingStep; ++m) {
-        const double lo = kept.back() + 1, hi = pendingStamp - 1;
-        if (lo > hi || !(whole > 0)) break;
-        const double share = (tracker.Position(static_cast<double>(m)) - tracker.Position(0)) / whole;
-        kept.push_back(std::clamp(std::round(from + share * (pendingStamp - from)), lo, hi));
-        ++split;
-      }
-      for (long m = 1; m < pendingStep; ++m) tracker.Advance();
+  auto putBackMissed = [&] {
+    const double from = kept.back();
+    const double whole = tracker.Position(static_cast<double>(pendingStep)) - tracker.Position(0);
+    for (long m = 1; m < pendingStep; ++m) {
+      const double lo = kept.back() + 1, hi = pendingStamp - 1;
+      if (lo > hi || !(whole > 0)) break;
+      const double share = (tracker.Position(static_cast<double>(m)) - tracker.Position(0)) / whole;
+      kept.push_back(std::clamp(std::round(from + share * (pendingStamp - from)), lo, hi));
+      ++split;
     }
+    for (long m = 1; m < pendingStep; ++m) tracker.Advance();
+  };
+  auto commit = [&] {
+    if (pendingStep > 1) [[unlikely]] putBackMissed();
     tracker.Advance();
     tracker.Correct(pendingStamp);
     kept.push_back(pendingStamp);
     pending = false;
   };
 
-  for (std::size_t i = 1; i < stamps.size(); ++i) {
-    const double s = stamps[i];
-    double offset = tracker.Offset(s);
-    long step = Revolutions(offset);
+  double s = 0;
+  for (const std::uint32_t count : counts) {
+    s += count;
+    long step = tracker.Step(s);
     if (pending && step > pendingStep) {
       commit();
-      offset = tracker.Offset(s);
-      step = Revolutions(offset);
+      step = tracker.Step(s);
     }
-    const double miss = std::fabs(offset - static_cast<double>(step));
     if (pending && step == pendingStep) {
       ++merged;  // two pulses for one revolution: keep the one nearer the trend
-      if (miss < pendingMiss) {
-        pendingStamp = s;
-        pendingMiss = miss;
-      }
+      if (tracker.Miss(s, step) < tracker.Miss(pendingStamp, pendingStep)) pendingStamp = s;
     } else if (step <= 0) {
       ++merged;  // falls on the last numbered pulse
     } else {
       pending = true;
       pendingStamp = s;
-      pendingMiss = miss;
       pendingStep = step;
     }
   }
@@ -161,30 +189,38 @@ void NumberPulses(std::span<const double> stamps, std::vector<double>& kept, std
   }
 }
 
-// Residual sum of squares of the hinge fit y_i = b0 + b1 x + b2 h^2 + b3 h^3, h = max(0, x - c),
-// x = i / n, over the stamps' deviations y from their first-to-last line, i = 0..n.
-double HingeRss(std::span<const double> y, double c) {
-  const std::size_t n = y.size() - 1;
+// The hinge models of the run's head, fitted by least squares: a constant period up to revolution
+// c, a growing one from there. On the periods y_i: b0 + b1 h + b2 h^2; on the stamps (their
+// deviations from a line): b0 + b1 x + b2 h^2 + b3 h^3; x = i / n, h = max(0, x - c).
+// Returns the residual sum of squares.
+double HingeRss(std::span<const double> y, double c, bool onStamps) {
+  const int size = onStamps ? 4 : 3;
+  const std::size_t n = y.size();
   double m[4][4] = {}, r[4] = {};
   double basis[4];
   auto fill = [&](std::size_t i) {
     const double x = static_cast<double>(i) / static_cast<double>(n);
     const double h = std::max(0.0, x - c);
     basis[0] = 1;
-    basis[1] = x;
-    basis[2] = h * h;
-    basis[3] = h * h * h;
+    if (onStamps) {
+      basis[1] = x;
+      basis[2] = h * h;
+      basis[3] = h * h * h;
+    } else {
+      basis[1] = h;
+      basis[2] = h * h;
+    }
   };
-  for (std::size_t i = 0; i <= n; ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     fill(i);
-    for (int a = 0; a < 4; ++a) {
+    for (int a = 0; a < size; ++a) {
       r[a] += basis[a] * y[i];
       for (int b = 0; b <= a; ++b) m[a][b] += basis[a] * basis[b];
     }
   }
   // Cholesky of the normal equations.
   double l[4][4] = {};
-  for (int a = 0; a < 4; ++a) {
+  for (int a = 0; a < size; ++a) {
     for (int b = 0; b <= a; ++b) {
       double sum = m[a][b];
       for (int k = 0; k < b; ++k) sum -= l[a][k] * l[b][k];
@@ -197,36 +233,80 @@ double HingeRss(std::span<const double> y, double c) {
     }
   }
   double z[4], beta[4];
-  for (int a = 0; a < 4; ++a) {
+  for (int a = 0; a < size; ++a) {
     double sum = r[a];
     for (int k = 0; k < a; ++k) sum -= l[a][k] * z[k];
     z[a] = sum / l[a][a];
   }
-  for (int a = 3; a >= 0; --a) {
+  for (int a = size - 1; a >= 0; --a) {
     double sum = z[a];
-    for (int k = a + 1; k < 4; ++k) sum -= l[k][a] * beta[k];
+    for (int k = a + 1; k < size; ++k) sum -= l[k][a] * beta[k];
     beta[a] = sum / l[a][a];
   }
   double rss = 0;  // summed directly: the normal equations' shortcut loses it to cancellation
-  for (std::size_t i = 0; i <= n; ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     fill(i);
-    const double e = y[i] - (beta[0] + beta[1] * basis[1] + beta[2] * basis[2] + beta[3] * basis[3]);
+    double e = y[i];
+    for (int a = 0; a < size; ++a) e -= beta[a] * basis[a];
     rss += e * e;
   }
   return rss;
 }
 
-// The number of revolutions before the coast: 0 unless a hinge at some revolution c (constant
-// period before, a smooth coast after) fits the first stamps far better than a coast throughout.
-// The stamps looked at end where the period has grown by `growth` (a cubic follows the coast that
-// far) or after kHeadLimit revolutions.
-constexpr std::size_t kHeadLimit = 1500;
-constexpr double kHingeSignificance = 100;  // F ratio of the hinge against a plain coast
-constexpr std::size_t kMinCoast = 16;       // revolutions that must stay
+// The lag-one autocorrelation of the periods' deviations from a plain coast (a quadratic trend).
+// Near -0.5 when the timer's error lies in the stamps (each stamp's error enters two periods with
+// opposite signs); near 0 when it lies in each count on its own.
+double PeriodNoiseCorrelation(std::span<const double> y) {
+  const std::size_t n = y.size();
+  double m[3][3] = {}, r[3] = {};
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = static_cast<double>(i) / static_cast<double>(n);
+    const double b[3] = {1, x, x * x};
+    for (int a = 0; a < 3; ++a) {
+      r[a] += b[a] * y[i];
+      for (int c = 0; c < 3; ++c) m[a][c] += b[a] * b[c];
+    }
+  }
+  // Gaussian elimination of the 3 x 3 normal equations.
+  for (int k = 0; k < 3; ++k) {
+    if (m[k][k] == 0) return 0;
+    for (int i = k + 1; i < 3; ++i) {
+      const double f = m[i][k] / m[k][k];
+      for (int j = k; j < 3; ++j) m[i][j] -= f * m[k][j];
+      r[i] -= f * r[k];
+    }
+  }
+  double beta[3];
+  for (int i = 2; i >= 0; --i) {
+    double sum = r[i];
+    for (int j = i + 1; j < 3; ++j) sum -= m[i][j] * beta[j];
+    beta[i] = sum / m[i][i];
+  }
+  double lagged = 0, squares = 0, previous = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = static_cast<double>(i) / static_cast<double>(n);
+    const double e = y[i] - (beta[0] + x * (beta[1] + x * beta[2]));
+    if (i > 0) lagged += e * previous;
+    squares += e * e;
+    previous = e;
+  }
+  return squares > 0 ? lagged / squares : 0;
+}
 
-// The head of the run to fit: the stamps' deviations from their first-to-last line, up to where
-// the mean period of 8 revolutions has grown by `growth` over the one at `from`.
-std::vector<double> Head(std::span<const double> pulses, std::size_t from, double growth) {
+// The number of revolutions before the coast: 0 unless a hinge at some revolution c fits the
+// first revolutions far better than a coast throughout (the hinge at 0), by an F ratio above
+// kHingeSignificance. The fit is made where the timer's noise is independent from one value to
+// the next: on the stamps when their rounding is the noise (there the fit is the more
+// sensitive), on the periods when each count has a jitter of its own (on the stamps that jitter
+// adds up to a random walk, which a hinge can follow). The head looked at ends where the mean
+// period has grown by `growth` or after kHeadLimit revolutions.
+constexpr std::size_t kHeadLimit = 1500;
+constexpr double kHingeSignificance = 100;
+constexpr std::size_t kMinCoast = 16;  // revolutions that must stay
+
+// The head's periods (less their first level), or its stamps less their first-to-last line.
+std::vector<double> Head(std::span<const double> pulses, std::size_t from, double growth,
+                         bool onStamps) {
   constexpr std::size_t kSpan = 8;
   const std::size_t revolutions = pulses.size() - 1;
   const double level = (pulses[from + kSpan] - pulses[from]) / kSpan;
@@ -237,24 +317,31 @@ std::vector<double> Head(std::span<const double> pulses, std::size_t from, doubl
       break;
     }
   }
-  std::vector<double> y(n + 1);
-  const double slope = (pulses[n] - pulses[0]) / static_cast<double>(n);
-  for (std::size_t i = 0; i <= n; ++i) y[i] = pulses[i] - pulses[0] - slope * static_cast<double>(i);
+  std::vector<double> y(onStamps ? n + 1 : n);
+  if (onStamps) {
+    const double slope = (pulses[n] - pulses[0]) / static_cast<double>(n);
+    for (std::size_t i = 0; i <= n; ++i) {
+      y[i] = pulses[i] - pulses[0] - slope * static_cast<double>(i);
+    }
+  } else {
+    for (std::size_t i = 0; i < n; ++i) y[i] = pulses[i + 1] - pulses[i] - level;
+  }
   return y;
 }
 
 std::size_t CoastStart(std::span<const double> pulses) {
   const std::size_t revolutions = pulses.size() - 1;
   if (revolutions < 3 * kMinCoast) return 0;
-  std::vector<double> y = Head(pulses, 0, 1.3);
-  std::size_t n = y.size() - 1;
+  const bool onStamps = PeriodNoiseCorrelation(Head(pulses, 0, 1.3, false)) < -0.25;
+  std::vector<double> y = Head(pulses, 0, 1.3, onStamps);
+  std::size_t n = y.size();
 
-  const double plain = HingeRss(y, 0);
+  const double plain = HingeRss(y, 0, onStamps);
   const std::size_t last = n - std::max(kMinCoast, n / 3);
   std::size_t best = 0;
   double bestRss = plain;
   auto tryAt = [&](std::size_t c) {
-    const double rss = HingeRss(y, static_cast<double>(c) / static_cast<double>(n));
+    const double rss = HingeRss(y, static_cast<double>(c) / static_cast<double>(n), onStamps);
     if (rss < bestRss) {
       bestRss = rss;
       best = c;
@@ -272,18 +359,18 @@ std::size_t CoastStart(std::span<const double> pulses) {
     step = next;
   }
   if (best == 0 || !(bestRss >= 0)) return 0;
-  const double noise = bestRss / static_cast<double>(n + 1 - 5);
+  const double noise = bestRss / static_cast<double>(n - 5);
   if (!((plain - bestRss) > kHingeSignificance * noise)) return 0;
 
-  // Found: now place it on the stamps close after it, up to 10 % of growth, where the coast's
-  // own curvature does not blur the corner.
-  y = Head(pulses, best, 1.1);
-  n = y.size() - 1;
+  // Found: now place it on the revolutions close after it, up to 10 % of growth, where the
+  // coast's own curvature does not blur the corner.
+  y = Head(pulses, best, 1.1, onStamps);
+  n = y.size();
   const std::size_t reach = std::max<std::size_t>(coarse, 10);
   const std::size_t centre = best;
   bestRss = INFINITY;
-  for (std::size_t c = centre > reach ? centre - reach : 1; c <= std::min(n - kMinCoast, centre + reach);
-       ++c) {
+  for (std::size_t c = centre > reach ? centre - reach : 1;
+       c <= std::min(n - kMinCoast, centre + reach); ++c) {
     tryAt(c);
   }
   return best;
@@ -297,14 +384,10 @@ RecordRepair RepairRecords(std::span<const std::uint32_t> counts) {
     out.counts.assign(counts.begin(), counts.end());
     return out;
   }
-  // The pulses' stamps: exact in a double up to 2^53 counts.
-  std::vector<double> stamps(counts.size() + 1);
-  stamps[0] = 0;
-  for (std::size_t i = 0; i < counts.size(); ++i) stamps[i + 1] = stamps[i] + counts[i];
-
+  // The pulses' stamps (exact in a double up to 2^53 counts), as numbered.
   std::vector<double> pulses;
-  pulses.reserve(stamps.size() + stamps.size() / 16);
-  NumberPulses(stamps, pulses, out.merged, out.split);
+  pulses.reserve(counts.size() + counts.size() / 16 + 1);
+  NumberPulses(counts, pulses, out.merged, out.split);
   if (static_cast<double>(out.merged + out.split) > kMaxFaultShare * static_cast<double>(counts.size())) {
     // More faults than a sensor in working order gives: no trend to trust, nothing changed.
     out.counts.assign(counts.begin(), counts.end());
@@ -312,7 +395,6 @@ RecordRepair RepairRecords(std::span<const std::uint32_t> counts) {
     out.untrusted = true;
     return out;
   }
-  if (out.merged == 0 && out.split == 0) pulses = std::move(stamps);
   const std::size_t start = CoastStart(pulses);
   out.leftOut = static_cast<std::int64_t>(start);
 
