@@ -46,7 +46,8 @@ set(FRIXA_JET_SOURCES
 set(FRIXA_RUN_SOURCES
   run/record_repair.cpp
   run/revolution_calculator.cpp
-  run/run_file.cpp)
+  run/run_file.cpp
+  run/time_fit.cpp)
 
 set(FRIXA_RECORDSET_SOURCES
   recordset/field_convert.cpp

@@ -303,6 +303,7 @@ double PeriodNoiseCorrelation(std::span<const double> y) {
 constexpr std::size_t kHeadLimit = 1500;
 constexpr double kHingeSignificance = 100;
 constexpr std::size_t kMinCoast = 16;  // revolutions that must stay
+constexpr std::size_t kCornerMargin = 2;
 
 // The head's periods (less their first level), or its stamps less their first-to-last line.
 std::vector<double> Head(std::span<const double> pulses, std::size_t from, double growth,
@@ -373,7 +374,9 @@ std::size_t CoastStart(std::span<const double> pulses) {
        c <= std::min(n - kMinCoast, centre + reach); ++c) {
     tryAt(c);
   }
-  return best;
+  // The corner is placed to within a revolution or two; a driven revolution left in would bend
+  // the start of the coast, a coasting one left out costs nothing.
+  return best + kCornerMargin;
 }
 
 }  // namespace
