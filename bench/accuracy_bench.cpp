@@ -210,7 +210,7 @@ int main() {
     const std::vector<std::uint32_t> counts = ReadCounts(runFile);
     const frixa::RecordRepair repair = frixa::RepairRecords(counts);
     std::vector<std::vector<double>> rundowns(1);
-    for (const auto count : repair.counts) rundowns[0].push_back(count * c.model.ratio / 1e6);
+    for (const auto count : repair.Revolutions(counts)) rundowns[0].push_back(count * c.model.ratio / 1e6);
     const frixa::TimeFit fit = frixa::FitRevolutionTimes(rundowns, c.model.inertia);
     if (!fit.fitted) {
       std::fprintf(stderr, "%s: %s\n", c.name, fit.problem.c_str());

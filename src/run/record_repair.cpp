@@ -124,16 +124,55 @@ Tracker StartTracker(std::span<const double> stamps) {
   return Tracker(stamps[0] + bestPeriod * bestPhase / kTwoPi, bestPeriod);
 }
 
+// The stamps of the numbered pulses. Until the first fault they are the recorded stamps
+// themselves, and only counted; the first merge or split writes them out, so that a run without
+// faults costs no copy of its stamps.
+class PulseList {
+ public:
+  explicit PulseList(std::span<const std::uint32_t> counts) : counts_(counts) {}
+
+  std::size_t Size() const { return written_ ? stamps_.size() : implicit_; }
+  double Back() const { return last_; }
+  bool Written() const { return written_; }
+  const std::vector<double>& Stamps() const { return stamps_; }
+  void Push(double stamp) {
+    if (written_) {
+      stamps_.push_back(stamp);
+    } else {
+      ++implicit_;
+    }
+    last_ = stamp;
+  }
+  // Called before the list departs from the recorded stamps.
+  void Write() {
+    if (written_) return;
+    written_ = true;
+    stamps_.reserve(counts_.size() + counts_.size() / 16 + 1);
+    double s = 0;
+    for (std::size_t i = 0; i < implicit_; ++i) {
+      stamps_.push_back(s);
+      if (i < counts_.size()) s += counts_[i];
+    }
+  }
+
+ private:
+  std::span<const std::uint32_t> counts_;
+  std::vector<double> stamps_;
+  std::size_t implicit_ = 0;  // recorded stamps kept so far, while none was changed
+  double last_ = 0;
+  bool written_ = false;
+};
+
 // Numbers the pulses: fills `kept` with the time stamp of every revolution's end (bounces taken
 // out, missed pulses put in), the first pulse at 0, and counts both.
-void NumberPulses(std::span<const std::uint32_t> counts, std::vector<double>& kept,
+void NumberPulses(std::span<const std::uint32_t> counts, PulseList& kept,
                   std::int64_t& merged, std::int64_t& split) {
   double first[kStartRecords + 1];
   first[0] = 0;
   const std::size_t head = std::min(counts.size(), kStartRecords);
   for (std::size_t i = 0; i < head; ++i) first[i + 1] = first[i] + counts[i];
   Tracker tracker = StartTracker(std::span<const double>(first, head + 1));
-  kept.push_back(0);
+  kept.Push(0);
   // The latest stamp waits one record before it is numbered for good, so that of a bounce pair
   // the stamp nearer the trend is kept whichever comes first.
   bool pending = false;
@@ -143,13 +182,14 @@ void NumberPulses(std::span<const std::uint32_t> counts, std::vector<double>& ke
   // A record spanning `pendingStep` revolutions is cut where the trend's periods divide it: the
   // shares of the predicted periods, so that an error in the predicted level cancels out.
   auto putBackMissed = [&] {
-    const double from = kept.back();
+    kept.Write();
+    const double from = kept.Back();
     const double whole = tracker.Position(static_cast<double>(pendingStep)) - tracker.Position(0);
     for (long m = 1; m < pendingStep; ++m) {
-      const double lo = kept.back() + 1, hi = pendingStamp - 1;
+      const double lo = kept.Back() + 1, hi = pendingStamp - 1;
       if (lo > hi || !(whole > 0)) break;
       const double share = (tracker.Position(static_cast<double>(m)) - tracker.Position(0)) / whole;
-      kept.push_back(std::clamp(std::round(from + share * (pendingStamp - from)), lo, hi));
+      kept.Push(std::clamp(std::round(from + share * (pendingStamp - from)), lo, hi));
       ++split;
     }
     for (long m = 1; m < pendingStep; ++m) tracker.Advance();
@@ -158,7 +198,7 @@ void NumberPulses(std::span<const std::uint32_t> counts, std::vector<double>& ke
     if (pendingStep > 1) [[unlikely]] putBackMissed();
     tracker.Advance();
     tracker.Correct(pendingStamp);
-    kept.push_back(pendingStamp);
+    kept.Push(pendingStamp);
     pending = false;
   };
 
@@ -172,9 +212,11 @@ void NumberPulses(std::span<const std::uint32_t> counts, std::vector<double>& ke
     }
     if (pending && step == pendingStep) {
       ++merged;  // two pulses for one revolution: keep the one nearer the trend
+      kept.Write();
       if (tracker.Miss(s, step) < tracker.Miss(pendingStamp, pendingStep)) pendingStamp = s;
     } else if (step <= 0) {
       ++merged;  // falls on the last numbered pulse
+      kept.Write();
     } else {
       pending = true;
       pendingStamp = s;
@@ -304,6 +346,8 @@ constexpr std::size_t kHeadLimit = 1500;
 constexpr double kHingeSignificance = 100;
 constexpr std::size_t kMinCoast = 16;  // revolutions that must stay
 constexpr std::size_t kCornerMargin = 2;
+// Stamps enough for every head the search looks at.
+constexpr std::size_t kHeadStamps = kHeadLimit + 4 * kMinCoast + 1;
 
 // The head's periods (less their first level), or its stamps less their first-to-last line.
 std::vector<double> Head(std::span<const double> pulses, std::size_t from, double growth,
@@ -383,31 +427,41 @@ std::size_t CoastStart(std::span<const double> pulses) {
 
 RecordRepair RepairRecords(std::span<const std::uint32_t> counts) {
   RecordRepair out;
-  if (counts.size() < kMinRepairRecords || counts[0] == 0) {
-    out.counts.assign(counts.begin(), counts.end());
-    return out;
-  }
+  if (counts.size() < kMinRepairRecords || counts[0] == 0) return out;
   // The pulses' stamps (exact in a double up to 2^53 counts), as numbered.
-  std::vector<double> pulses;
-  pulses.reserve(counts.size() + counts.size() / 16 + 1);
+  PulseList pulses(counts);
   NumberPulses(counts, pulses, out.merged, out.split);
   if (static_cast<double>(out.merged + out.split) > kMaxFaultShare * static_cast<double>(counts.size())) {
     // More faults than a sensor in working order gives: no trend to trust, nothing changed.
-    out.counts.assign(counts.begin(), counts.end());
     out.merged = out.split = 0;
     out.untrusted = true;
     return out;
   }
-  const std::size_t start = CoastStart(pulses);
+  // The coast's start is looked for among the first revolutions only.
+  std::vector<double> head;
+  std::span<const double> first;
+  if (pulses.Written()) {
+    first = std::span<const double>(pulses.Stamps()).first(std::min(pulses.Size(), kHeadStamps));
+  } else {
+    head.resize(std::min(pulses.Size(), kHeadStamps));
+    double s = 0;
+    for (std::size_t i = 0; i < head.size(); ++i) {
+      head[i] = s;
+      if (i < counts.size()) s += counts[i];
+    }
+    first = head;
+  }
+  const std::size_t start = CoastStart(first);
   out.leftOut = static_cast<std::int64_t>(start);
 
-  if (!out.Changed()) {
-    out.counts.assign(counts.begin(), counts.end());
+  if (!pulses.Written()) {
+    if (start > 0) out.counts.assign(counts.begin() + static_cast<std::ptrdiff_t>(start), counts.end());
     return out;
   }
-  out.counts.reserve(pulses.size() - 1 - start);
-  for (std::size_t i = start + 1; i < pulses.size(); ++i) {
-    out.counts.push_back(static_cast<std::uint32_t>(pulses[i] - pulses[i - 1]));
+  const std::vector<double>& stamps = pulses.Stamps();
+  out.counts.reserve(stamps.size() - 1 - start);
+  for (std::size_t i = start + 1; i < stamps.size(); ++i) {
+    out.counts.push_back(static_cast<std::uint32_t>(stamps[i] - stamps[i - 1]));
   }
   return out;
 }

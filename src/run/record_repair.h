@@ -30,8 +30,8 @@
 namespace frixa {
 
 struct RecordRepair {
-  // The repaired revolutions, as counts in the recorded unit; the input's counts when nothing
-  // was repaired.
+  // The repaired revolutions, as counts in the recorded unit. Empty when nothing was repaired:
+  // then the recorded counts stand as they are, and no copy of them is made.
   std::vector<std::uint32_t> counts;
   std::int64_t merged = 0;   // bounces merged (records taken away)
   std::int64_t split = 0;    // missed pulses put back (records added)
@@ -40,6 +40,10 @@ struct RecordRepair {
   // through unrepaired, since no trend can be trusted.
   bool untrusted = false;
   bool Changed() const { return merged != 0 || split != 0 || leftOut != 0; }
+  // The revolutions to go on with: the repaired ones, or `recorded` when nothing was repaired.
+  std::span<const std::uint32_t> Revolutions(std::span<const std::uint32_t> recorded) const {
+    return Changed() ? std::span<const std::uint32_t>(counts) : recorded;
+  }
 };
 
 // Runs shorter than this are passed through untouched: too few revolutions to judge a trend.
@@ -49,7 +53,7 @@ inline constexpr std::size_t kMinRepairRecords = 24;
 inline constexpr double kMaxFaultShare = 0.2;
 
 // Repairs the records of one rundown, `counts` as recorded (e.g. microseconds of the sensor).
-// O(n), no allocation beyond the result.
+// O(n); a run without faults costs no copy of its records.
 RecordRepair RepairRecords(std::span<const std::uint32_t> counts);
 
 }  // namespace frixa

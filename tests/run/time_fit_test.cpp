@@ -40,7 +40,7 @@ Prepared Prepare(const RundownModel& model) {
   std::vector<std::uint32_t> counts;
   for (const auto& r : SimulateRundown(model, &p.faults)) counts.push_back(r.record.Count());
   p.repair = RepairRecords(counts);
-  for (const auto c : p.repair.counts) p.periods.push_back(c * model.ratio / 1e6);
+  for (const auto c : p.repair.Revolutions(counts)) p.periods.push_back(c * model.ratio / 1e6);
   return p;
 }
 
