@@ -111,7 +111,7 @@ TEST(RecordRepair, DrivenStartIsLeftOut) {
     EXPECT_GE(repair.leftOut, 150);
     EXPECT_LE(repair.leftOut, 154);
     EXPECT_EQ(repair.merged + repair.split, 0);
-    const auto from = clean.begin() + (repair.leftOut - 150);
+    const auto from = clean.begin() + static_cast<std::ptrdiff_t>(repair.leftOut - 150);
     EXPECT_EQ(repair.counts, std::vector<std::uint32_t>(from, clean.end()));
   }
 }

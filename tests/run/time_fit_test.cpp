@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <vector>
 
 #include "run/record_repair.h"
@@ -15,6 +16,8 @@
 
 namespace frixa {
 namespace {
+
+double RadPerSecond(double rpm) { return rpm * 2 * std::numbers::pi / 60; }
 
 // A bare 10 kg m^2 drum coasting from 380 RPM to a stop, about 1,400 revolutions in 7 minutes.
 RundownModel Drum() {
@@ -70,8 +73,8 @@ TEST(TimeFit, CleanRigsGiveTheirFrictionToAHundredthOfAPerMille) {
     ASSERT_TRUE(fit.fitted) << rig.name << ": " << fit.problem;
     EXPECT_LT(WorstError(fit, model), 0.005) << rig.name;
     // The range is the run's: from the start speed to the last revolution's end.
-    EXPECT_NEAR(fit.omegaHigh, model.startRpm * 2 * M_PI / 60, 1e-3 * fit.omegaHigh) << rig.name;
-    EXPECT_NEAR(fit.omegaLow, model.endRpm * 2 * M_PI / 60, 0.02 * fit.omegaLow) << rig.name;
+    EXPECT_NEAR(fit.omegaHigh, RadPerSecond(model.startRpm), 1e-3 * fit.omegaHigh) << rig.name;
+    EXPECT_NEAR(fit.omegaLow, RadPerSecond(model.endRpm), 0.02 * fit.omegaLow) << rig.name;
     EXPECT_LT(fit.timeRmsUs, 100) << rig.name;  // jitter of 1 us on every count, summed
     EXPECT_LT(fit.bandPct, 0.005) << rig.name;
     EXPECT_EQ(fit.revolutions, static_cast<long>(p.periods.size()));
@@ -147,9 +150,9 @@ TEST(TimeFit, TwoRundownsOfOneRigAgreeAndFitJointly) {
   const TimeFit joint = FitRevolutionTimes(both, 10);
   ASSERT_TRUE(joint.fitted) << joint.problem;
   ASSERT_EQ(joint.startOmega.size(), 2u);
-  EXPECT_NEAR(joint.startOmega[0], 380 * 2 * M_PI / 60, 0.01);
+  EXPECT_NEAR(joint.startOmega[0], RadPerSecond(380), 0.01);
   // the second's coast is taken from a revolution or two after the corner of its driven start
-  EXPECT_NEAR(joint.startOmega[1], 350 * 2 * M_PI / 60, 0.05);
+  EXPECT_NEAR(joint.startOmega[1], RadPerSecond(350), 0.05);
   EXPECT_EQ(joint.revolutions, static_cast<long>(a.periods.size() + b.periods.size()));
   EXPECT_LT(WorstError(joint, first), 0.01);
   EXPECT_LE(joint.bandPct, std::min(fa.bandPct, fb.bandPct));  // two rundowns know more than one
