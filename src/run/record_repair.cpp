@@ -24,7 +24,7 @@ double Square(double x) { return x * x; }
 // them, so the short memory costs nothing.
 class Tracker {
  public:
-  Tracker(double x, double v) : x_(x), v_(v) { Tune(); }
+  Tracker(double x, double v, double a = 0) : x_(x), v_(v), a_(a) { Tune(); }
 
   // Where the pulse m revolutions after the last numbered one is expected.
   double Position(double m) const { return x_ + m * (v_ + 0.5 * m * a_); }
@@ -93,7 +93,8 @@ class Tracker {
   int sinceTuned_ = 0;
 };
 
-// The period and the pulse grid of the run's first revolutions, from the stamps alone: near the
+// The period and the pulse grid of the run's first revolutions, from the stamps alone. Where
+// they are not smooth, near the
 // mean count of the first records (faults are rare, so that is within a few per cent of the
 // period), the period whose grid the first stamps fit best, i.e. with the largest resultant of
 // the phases 2 pi s / P. A bounce or missed pulse among them, or a coarse timer's rounding,
@@ -103,6 +104,21 @@ class Tracker {
 constexpr std::size_t kStartRecords = 48;
 
 Tracker StartTracker(std::span<const double> stamps) {
+  // A smooth start (no two of the first eight periods more than 25 % apart) needs no search:
+  // the first period and its growth over the first three revolutions start the trend, however
+  // fast it grows.
+  constexpr std::size_t kSmooth = 8;
+  if (stamps.size() > kSmooth) {
+    bool smooth = true;
+    for (std::size_t i = 2; i <= kSmooth && smooth; ++i) {
+      const double ratio = (stamps[i] - stamps[i - 1]) / (stamps[i - 1] - stamps[i - 2]);
+      smooth = ratio >= 0.8 && ratio <= 1.25;
+    }
+    if (smooth) {
+      const double first = stamps[1] - stamps[0];
+      return Tracker(stamps[0], first, (stamps[4] - stamps[3] - first) / 3);
+    }
+  }
   const std::size_t j = stamps.size() - 1;
   const double rough = (stamps[j] - stamps[0]) / static_cast<double>(j);
   double best = -1, bestPeriod = rough, bestPhase = 0;
@@ -164,9 +180,12 @@ class PulseList {
 };
 
 // Numbers the pulses: fills `kept` with the time stamp of every revolution's end (bounces taken
-// out, missed pulses put in), the first pulse at 0, and counts both.
+// out, missed pulses put in), the first pulse at 0, and counts both; `longStreak` tells of
+// kMaxFaultStreak records in a row that were all faults.
+constexpr std::int64_t kMaxFaultStreak = 8;
+
 void NumberPulses(std::span<const std::uint32_t> counts, PulseList& kept,
-                  std::int64_t& merged, std::int64_t& split) {
+                  std::int64_t& merged, std::int64_t& split, bool& longStreak) {
   double first[kStartRecords + 1];
   first[0] = 0;
   const std::size_t head = std::min(counts.size(), kStartRecords);
@@ -203,7 +222,17 @@ void NumberPulses(std::span<const std::uint32_t> counts, PulseList& kept,
   };
 
   double s = 0;
+  std::int64_t faults = 0, streak = 0;
   for (const std::uint32_t count : counts) {
+    // A fault is a single event among normal revolutions: a long streak of records that all
+    // look faulty (a speed that jumps, a sensor that drops every other pulse) is no rundown the
+    // trend can repair.
+    if (merged + split == faults) {
+      streak = 0;
+    } else if (++streak == kMaxFaultStreak) {
+      longStreak = true;
+    }
+    faults = merged + split;
     s += count;
     long step = tracker.Step(s);
     if (pending && step > pendingStep) {
@@ -430,8 +459,10 @@ RecordRepair RepairRecords(std::span<const std::uint32_t> counts) {
   if (counts.size() < kMinRepairRecords || counts[0] == 0) return out;
   // The pulses' stamps (exact in a double up to 2^53 counts), as numbered.
   PulseList pulses(counts);
-  NumberPulses(counts, pulses, out.merged, out.split);
-  if (static_cast<double>(out.merged + out.split) > kMaxFaultShare * static_cast<double>(counts.size())) {
+  bool longStreak = false;
+  NumberPulses(counts, pulses, out.merged, out.split, longStreak);
+  if (longStreak ||
+      static_cast<double>(out.merged + out.split) > kMaxFaultShare * static_cast<double>(counts.size())) {
     // More faults than a sensor in working order gives: no trend to trust, nothing changed.
     out.merged = out.split = 0;
     out.untrusted = true;

@@ -36,8 +36,8 @@ struct RecordRepair {
   std::int64_t merged = 0;   // bounces merged (records taken away)
   std::int64_t split = 0;    // missed pulses put back (records added)
   std::int64_t leftOut = 0;  // revolutions before the coast, left out at the front
-  // True when the records hold more faults than kMaxFaultShare of them: the run is passed
-  // through unrepaired, since no trend can be trusted.
+  // True when the records hold more faults than kMaxFaultShare of them, or a streak of records
+  // that all look faulty: the run is passed through unrepaired, since no trend can be trusted.
   bool untrusted = false;
   bool Changed() const { return merged != 0 || split != 0 || leftOut != 0; }
   // The revolutions to go on with: the repaired ones, or `recorded` when nothing was repaired.
