@@ -383,7 +383,18 @@ TimeFit Fitter::Run(std::vector<double> start) {
     squares += e * e;
   }
   const double dof = std::max(1.0, weights - size_);
-  const double variance = weighted / dof;
+  // The covariance takes the times' errors as independent, as a timer's stamps are. A host that
+  // counts each period on its own (rounding or jitter in every count) gives times whose errors
+  // add up from revolution to revolution, and residuals that follow each other: the variance is
+  // widened by (1 + r) / (1 - r) for their lag-one correlation r, the factor of an AR(1) noise.
+  double lagged = 0;
+  std::size_t at = 0;
+  for (const auto& list : observations_) {
+    for (std::size_t i = 1; i < list.size(); ++i) lagged += residuals_[at + i] * residuals_[at + i - 1];
+    at += list.size();
+  }
+  const double correlation = squares > 0 ? std::clamp(lagged / squares, 0.0, 0.999) : 0.0;
+  const double variance = weighted / dof * (1 + correlation) / (1 - correlation);
 
   parameters_ = p;
   fit.fitted = true;
