@@ -93,12 +93,12 @@ class Tracker {
   int sinceTuned_ = 0;
 };
 
-// The period and the pulse grid of the run's first revolutions, from the stamps alone. Where
-// they are not smooth, near the
-// mean count of the first records (faults are rare, so that is within a few per cent of the
-// period), the period whose grid the first stamps fit best, i.e. with the largest resultant of
-// the phases 2 pi s / P. A bounce or missed pulse among them, or a coarse timer's rounding,
-// barely moves it. The resultant is weighed down with the distance from the mean: a timer whose
+// The trend of the run's first revolutions, from their stamps alone. A smooth start gives it
+// directly. Otherwise (a coarse timer, a fault among the first records) the period is searched
+// near the mean count of the first records (faults are rare, so that is within a few per cent
+// of the period): the period whose grid the first stamps fit best, i.e. with the largest
+// resultant of the phases 2 pi s / P, which a bounce, a missed pulse or a timer's rounding
+// barely moves. The resultant is weighed down with the distance from the mean: a timer whose
 // step is close to the period puts the stamps on a lattice that another period, 20 % off the
 // true one, fits as well, with a fault every few records.
 constexpr std::size_t kStartRecords = 48;
@@ -181,11 +181,11 @@ class PulseList {
   bool written_ = false;
 };
 
+constexpr std::int64_t kMaxFaultStreak = 8;
+
 // Numbers the pulses: fills `kept` with the time stamp of every revolution's end (bounces taken
 // out, missed pulses put in), the first pulse at 0, and counts both; `longStreak` tells of
 // kMaxFaultStreak records in a row that were all faults.
-constexpr std::int64_t kMaxFaultStreak = 8;
-
 void NumberPulses(std::span<const std::uint32_t> counts, PulseList& kept,
                   std::int64_t& merged, std::int64_t& split, bool& longStreak) {
   double first[kStartRecords + 1];

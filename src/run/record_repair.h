@@ -19,8 +19,11 @@
 // revolution c, a smooth coast from c on); the revolutions before it are left out when the hinge
 // explains them far better than a coast from the first record.
 //
-// A run without faults comes back unchanged, record for record. A run too short to judge, or one
-// whose first count is 0 (it has no time at all), is passed through untouched.
+// A run without faults comes back unchanged, record for record; one whose every record lies
+// within a fifth of the one before (no bounce or missed pulse can hide there) is not numbered at
+// all, only looked at for a driven start. A run too short to judge, one whose first count is 0
+// (it has no time at all), and one with more faults than a working sensor gives (a fifth of its
+// records, or eight in a row) are passed through untouched.
 #pragma once
 
 #include <cstdint>
