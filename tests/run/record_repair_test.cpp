@@ -143,6 +143,24 @@ TEST(RecordRepair, ShortConstantAndZeroFirstRunsPassThroughUntouched) {
   }
 }
 
+TEST(RecordRepair, HandMadeRunsThatAreNoFaultyRundownsStayAsRecorded) {
+  // Periods growing by 5 % a revolution from the first record on: a fast, smooth start.
+  std::vector<std::uint32_t> ramp;
+  for (std::uint32_t k = 0; k < 40; ++k) ramp.push_back(20000 + 1000 * k);
+  RecordRepair repair = RepairRecords(ramp);
+  EXPECT_FALSE(repair.Changed());
+  EXPECT_FALSE(repair.untrusted);
+
+  // A period that doubles at once and stays doubled: 150 records in a row that each span two
+  // revolutions of the trend are no missed pulses but a different run.
+  std::vector<std::uint32_t> step(680, 62500);
+  step.insert(step.end(), 150, 125000);
+  repair = RepairRecords(step);
+  EXPECT_TRUE(repair.untrusted);
+  EXPECT_FALSE(repair.Changed());
+  EXPECT_TRUE(repair.counts.empty());
+}
+
 TEST(RecordRepair, APulseWithinOneTimerTickIsABounce) {
   // A bounce whose two stamps the timer gives the same value: a count of 0 in mid-run.
   auto counts = Counts(ReferenceRigs()[1].model);
