@@ -50,8 +50,10 @@ set(FRIXA_JET_SOURCES
   jet/writer_placement.cpp)
 
 set(FRIXA_RUN_SOURCES
+  run/record_repair.cpp
   run/revolution_calculator.cpp
-  run/run_file.cpp)
+  run/run_file.cpp
+  run/time_fit.cpp)
 
 set(FRIXA_RECORDSET_SOURCES
   recordset/bulk_rows.cpp

@@ -1,6 +1,7 @@
 // The rundown simulator: see rundown_simulator.h.
 #include "sim/rundown_simulator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -24,7 +25,10 @@ double FrictionTorque(const RundownModel& model, double omega) {
 }
 
 RundownSimulator::RundownSimulator(const RundownModel& model)
-    : model_(model), omega_(model.startRpm * kRadiansPerSecondPerRpm), engine_(model.seed) {}
+    : model_(model),
+      omega_(model.startRpm * kRadiansPerSecondPerRpm),
+      engine_(model.seed),
+      faultEngine_(model.seed ^ 0x9E3779B97F4A7C15ull) {}
 
 // Integrates one full turn of the mass from omega; false if the mass stops before completing it.
 bool RundownSimulator::IntegrateRevolution(double& omega, double& period) const {
@@ -69,6 +73,85 @@ double RundownSimulator::Gaussian() {
   return radius * std::cos(kTwoPi * u2);
 }
 
+double RundownSimulator::FaultUniform() {
+  constexpr double kUnit = 1.0 / 9007199254740992.0;  // 2^-53
+  return static_cast<double>(faultEngine_() >> 11) * kUnit;  // [0, 1)
+}
+
+// The next revolution of the mass: held at the start speed while the driven start lasts, then
+// coasting. False once the coast is over.
+bool RundownSimulator::NextRevolution(Piece& out) {
+  if (faults_.drivenRevolutions < model_.drivenRevolutions && omega_ > 0.0) {
+    out = Piece{kTwoPi / omega_, omega_, omega_, RecordKind::Driven};
+    ++faults_.drivenRevolutions;
+    return true;
+  }
+  double omega = omega_;
+  double period = 0.0;
+  if (!(omega_ > model_.endRpm * kRadiansPerSecondPerRpm) || !IntegrateRevolution(omega, period)) {
+    return false;
+  }
+  out = Piece{period, omega_, omega, RecordKind::Coast};
+  omega_ = omega;
+  return true;
+}
+
+// The next record of a run with faults: which time between two recorded pulses it holds, and
+// its count as the sensor's clock gave it. False when the run is over.
+bool RundownSimulator::NextFaultedCount(Piece& piece, std::uint32_t& count) {
+  if (haveQueued_) {
+    piece = queued_;
+    haveQueued_ = false;
+  } else {
+    if (!NextRevolution(piece)) return false;
+    // Both draws are made for every revolution, so that a fault's place depends on the seed and
+    // the rates only.
+    const double choice = FaultUniform();
+    const double share = FaultUniform();
+    if (choice < model_.doubleTriggerRate) {
+      // A bounce just after the true pulse: a short period, then the rest of the revolution.
+      const double shortShare = 0.05 + 0.4 * share;
+      queued_ = piece;
+      queued_.period = piece.period * (1.0 - shortShare);
+      queued_.kind = RecordKind::BounceLong;
+      haveQueued_ = true;
+      piece.period *= shortShare;
+      piece.kind = RecordKind::BounceShort;
+      ++faults_.doubleTriggers;
+    } else if (choice < model_.doubleTriggerRate + model_.missedPulseRate) {
+      Piece next;
+      if (NextRevolution(next)) {  // at the end of the run there is no pulse left to miss
+        piece.period += next.period;
+        piece.endOmega = next.endOmega;
+        piece.kind = RecordKind::TwoRevolutions;
+        ++faults_.missedPulses;
+      }
+    }
+  }
+
+  const double micros = piece.period * kMicrosecondsPerSecond / model_.ratio;
+  trueStamp_ += micros;
+  double value = 0.0;
+  std::int64_t stamp = 0;
+  if (model_.timerUs > 0.0) {
+    // The clock stamps each pulse (late or early by the jitter) and rounds the stamp to its
+    // step; the count is the difference of two stamps, so a stamp's error enters two counts
+    // with opposite signs and the sum of the counts keeps the true time to within one step.
+    double at = trueStamp_;
+    if (model_.jitterUs > 0.0) at += model_.jitterUs * Gaussian();
+    stamp = std::llround(std::round(at / model_.timerUs) * model_.timerUs);
+    value = std::max(0.0, static_cast<double>(stamp - lastStamp_));
+  } else {
+    value = micros;
+    if (model_.jitterUs > 0.0) value += model_.jitterUs * Gaussian();
+    value = std::max(1.0, std::round(value));
+  }
+  if (!(value <= static_cast<double>(kMaxRevolutionCount))) return false;
+  if (model_.timerUs > 0.0) lastStamp_ = std::max(lastStamp_, stamp);
+  count = static_cast<std::uint32_t>(value);
+  return true;
+}
+
 bool RundownSimulator::Next(SimulatedRevolution& out) {
   if (finished_ || (model_.maxRecords > 0 && written_ >= model_.maxRecords)) return false;
 
@@ -76,6 +159,17 @@ bool RundownSimulator::Next(SimulatedRevolution& out) {
   std::uint32_t count = 0;
   if (model_.zeroFirst && written_ == 0) {
     out.startOmega = out.endOmega = omega_;  // count 0: no time recorded
+  } else if (model_.HasFaults()) {
+    Piece piece;
+    if (!NextFaultedCount(piece, count)) {
+      finished_ = true;
+      return false;
+    }
+    out.period = piece.period;
+    out.startOmega = piece.startOmega;
+    out.endOmega = piece.endOmega;
+    out.kind = piece.kind;
+    elapsed_ += piece.period;
   } else {
     const double endOmega = model_.endRpm * kRadiansPerSecondPerRpm;
     double omega = omega_;
@@ -116,15 +210,18 @@ bool RundownSimulator::Next(SimulatedRevolution& out) {
   return true;
 }
 
-std::vector<SimulatedRevolution> SimulateRundown(const RundownModel& model) {
+std::vector<SimulatedRevolution> SimulateRundown(const RundownModel& model,
+                                                 InjectedFaults* faults) {
   std::vector<SimulatedRevolution> run;
   RundownSimulator simulator(model);
   SimulatedRevolution revolution;
   while (simulator.Next(revolution)) run.push_back(revolution);
+  if (faults) *faults = simulator.Faults();
   return run;
 }
 
-std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path) {
+std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path,
+                              InjectedFaults* faults) {
   WholeFileWriter file(path);
   constexpr std::size_t kRecordsPerWrite = 4096;
   std::vector<std::uint8_t> buffer;
@@ -145,6 +242,7 @@ std::int64_t WriteRundownFile(const RundownModel& model, const std::string& path
   }
   flush();
   file.Commit();
+  if (faults) *faults = simulator.Faults();
   return records;
 }
 

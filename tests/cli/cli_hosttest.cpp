@@ -156,5 +156,33 @@ TEST_F(CliTest, SimulateOptionsShapeTheRun) {
   EXPECT_EQ(std::filesystem::file_size(dir.File("Torvex2.000")), 148u * 16u);
 }
 
+TEST_F(CliTest, SimulateFaultOptionsCountWhatTheyPutIn) {
+  // The same run with 40 revolutions held at 600 RPM first (100 ms each, every count 50000 at
+  // ratio 2) and every stamp on a 10 ms timer: no bounces or missed pulses at rate 0.
+  auto sim = Cli(dir, "simulate --out " + RunFile() +
+                          " --friction 2,0,0 --start-rpm 600 --end-rpm 300 --ratio 2"
+                          " --driven-revs 40 --timer-us 10000");
+  ASSERT_EQ(sim.exitCode, 0);
+  EXPECT_EQ(sim.out, "188\nfaults: 0 double triggers, 0 missed pulses, 40 driven revolutions\n");
+  const std::string bytes = ReadText(dir.File("Torvex2.000"));
+  ASSERT_EQ(bytes.size(), 188u * 16u);
+  for (std::size_t i = 0; i < 188; ++i) {
+    const unsigned count = (static_cast<unsigned char>(bytes[i * 16 + 1]) << 16) |
+                           (static_cast<unsigned char>(bytes[i * 16 + 2]) << 8) |
+                           static_cast<unsigned char>(bytes[i * 16 + 3]);
+    EXPECT_EQ(count % 10000, 0u) << i;
+    if (i < 40) {
+      EXPECT_EQ(count, 50000u) << i;
+    }
+  }
+  sim = Cli(dir, "simulate --out " + RunFile() + " --double-trigger-rate 0.02 --missed-pulse-rate 0.01");
+  ASSERT_EQ(sim.exitCode, 0);
+  // 3134 revolutions, 56 split in two, 38 joined to the next: 3134 + 56 - 38 records
+  EXPECT_EQ(sim.out, "3152\nfaults: 56 double triggers, 38 missed pulses, 0 driven revolutions\n");
+  EXPECT_EQ(Cli(dir, "simulate --out " + RunFile() + " --double-trigger-rate 0.7 --missed-pulse-rate 0.4").exitCode, 2);
+  EXPECT_EQ(Cli(dir, "simulate --out " + RunFile() + " --timer-us -1").exitCode, 2);
+  EXPECT_EQ(Cli(dir, "simulate --out " + RunFile() + " --driven-revs -5").exitCode, 2);
+}
+
 }  // namespace
 }  // namespace frixa

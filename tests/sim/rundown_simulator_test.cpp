@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <vector>
 
@@ -226,6 +227,148 @@ TEST(RundownFile, WrittenFileReadsBackAsTheSimulatedRecords) {
   }
   EXPECT_EQ(i, expected.size());
   EXPECT_EQ(std::filesystem::file_size(dir.File("run")), expected.size() * kRunRecordSize);
+}
+
+}  // namespace
+}  // namespace frixa
+
+namespace frixa {
+namespace {
+
+// The counts of a run's records of one kind.
+std::vector<std::uint32_t> CountsOf(const std::vector<SimulatedRevolution>& run, RecordKind kind) {
+  std::vector<std::uint32_t> counts;
+  for (const auto& r : run) {
+    if (r.kind == kind) counts.push_back(r.record.Count());
+  }
+  return counts;
+}
+
+std::int64_t Total(const std::vector<SimulatedRevolution>& run) {
+  std::int64_t sum = 0;
+  for (const auto& r : run) sum += r.record.Count();
+  return sum;
+}
+
+TEST(RundownFaults, BouncesSplitRevolutionsIntoAShortAndALongPeriod) {
+  RundownModel model;
+  model.doubleTriggerRate = 0.02;
+  InjectedFaults faults;
+  const auto run = SimulateRundown(model, &faults);
+  const auto clean = SimulateRundown(RundownModel{});
+  EXPECT_EQ(faults.doubleTriggers, 57);  // pinned for seed 1: about 2 % of 3134 revolutions
+  EXPECT_EQ(faults.missedPulses, 0);
+  ASSERT_EQ(run.size(), clean.size() + 57);
+  EXPECT_EQ(CountsOf(run, RecordKind::BounceShort).size(), 57u);
+  // Walking both runs together: a bounce pair holds the clean revolution's time to within the
+  // rounding of its two counts, every other record is the clean one.
+  std::size_t i = 0;
+  for (const auto& c : clean) {
+    ASSERT_LT(i, run.size());
+    if (run[i].kind == RecordKind::BounceShort) {
+      ASSERT_EQ(run[i + 1].kind, RecordKind::BounceLong);
+      const auto pair = run[i].record.Count() + run[i + 1].record.Count();
+      EXPECT_LE(std::abs(static_cast<long>(pair) - static_cast<long>(c.record.Count())), 1) << i;
+      EXPECT_LT(run[i].record.Count(), run[i + 1].record.Count());
+      EXPECT_GE(run[i].period, 0.05 * c.period * 0.999);
+      EXPECT_LE(run[i].period, 0.45 * c.period * 1.001);
+      i += 2;
+    } else {
+      EXPECT_EQ(run[i].record.Count(), c.record.Count()) << i;
+      ++i;
+    }
+  }
+  EXPECT_EQ(i, run.size());
+}
+
+TEST(RundownFaults, MissedPulsesJoinTwoRevolutions) {
+  RundownModel model;
+  model.missedPulseRate = 0.01;
+  InjectedFaults faults;
+  const auto run = SimulateRundown(model, &faults);
+  const auto clean = SimulateRundown(RundownModel{});
+  EXPECT_EQ(faults.missedPulses, 25);  // pinned for seed 1: about 1 %
+  ASSERT_EQ(run.size() + 25, clean.size());
+  std::size_t k = 0;
+  for (const auto& r : run) {
+    ASSERT_LT(k, clean.size());
+    if (r.kind == RecordKind::TwoRevolutions) {
+      const auto two = clean[k].record.Count() + clean[k + 1].record.Count();
+      EXPECT_LE(std::abs(static_cast<long>(r.record.Count()) - static_cast<long>(two)), 1) << k;
+      k += 2;
+    } else {
+      EXPECT_EQ(r.record.Count(), clean[k].record.Count()) << k;
+      ++k;
+    }
+  }
+  EXPECT_EQ(k, clean.size());
+}
+
+TEST(RundownFaults, DrivenStartHoldsTheStartSpeedThenCoastsAsBefore) {
+  RundownModel model;
+  model.drivenRevolutions = 150;
+  InjectedFaults faults;
+  const auto run = SimulateRundown(model, &faults);
+  const auto clean = Counts(SimulateRundown(RundownModel{}));
+  EXPECT_EQ(faults.drivenRevolutions, 150);
+  ASSERT_EQ(run.size(), clean.size() + 150);
+  // 3000 RPM: 20 ms a revolution.
+  for (std::size_t i = 0; i < 150; ++i) {
+    ASSERT_EQ(run[i].kind, RecordKind::Driven);
+    ASSERT_EQ(run[i].record.Count(), 20000u) << i;
+  }
+  const auto all = Counts(run);
+  EXPECT_EQ(std::vector<std::uint32_t>(all.begin() + 150, all.end()), clean);
+}
+
+TEST(RundownFaults, CoarseTimerRoundsTheStampsNotThePeriods) {
+  RundownModel model;
+  model.timerUs = 1000;
+  const auto run = SimulateRundown(model);
+  const auto clean = SimulateRundown(RundownModel{});
+  ASSERT_EQ(run.size(), clean.size());
+  double trueStamp = 0;
+  std::int64_t stamp = 0;
+  int late = 0, early = 0;
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    ASSERT_EQ(run[i].record.Count() % 1000, 0u) << i;
+    trueStamp += clean[i].period * 1e6;
+    stamp += run[i].record.Count();
+    // each stamp within half a step of the true time: the errors never add up
+    ASSERT_LE(std::fabs(static_cast<double>(stamp) - trueStamp), 500.0) << i;
+    if (run[i].record.Count() > clean[i].record.Count()) ++late;
+    if (run[i].record.Count() < clean[i].record.Count()) ++early;
+  }
+  EXPECT_GT(late, 1000);  // a 20 to 200 ms period comes out a whole ms long or short
+  EXPECT_GT(early, 1000);
+}
+
+TEST(RundownFaults, AllAtOnceAreSeededAndCountedAsTheRecordsShow) {
+  RundownModel model;
+  model.timerUs = 1000;
+  model.jitterUs = 50;
+  model.doubleTriggerRate = 0.02;
+  model.missedPulseRate = 0.01;
+  model.drivenRevolutions = 40;
+  model.seed = 11;
+  InjectedFaults faults;
+  const auto run = SimulateRundown(model, &faults);
+  EXPECT_EQ(static_cast<std::int64_t>(CountsOf(run, RecordKind::BounceShort).size()),
+            faults.doubleTriggers);
+  EXPECT_EQ(static_cast<std::int64_t>(CountsOf(run, RecordKind::TwoRevolutions).size()),
+            faults.missedPulses);
+  EXPECT_EQ(faults.drivenRevolutions, 40);
+  EXPECT_GT(faults.doubleTriggers, 40);
+  EXPECT_GT(faults.missedPulses, 15);
+  // The sum of the counts keeps the run's true time to within a step and the stamp jitter.
+  double truth = 0;
+  for (const auto& r : run) truth += r.period * 1e6;
+  EXPECT_LE(std::fabs(static_cast<double>(Total(run)) - truth), 500.0 + 5 * 50.0);
+  InjectedFaults again;
+  EXPECT_EQ(Counts(SimulateRundown(model, &again)), Counts(run));
+  EXPECT_EQ(again.doubleTriggers, faults.doubleTriggers);
+  model.seed = 12;
+  EXPECT_NE(Counts(SimulateRundown(model)), Counts(run));
 }
 
 }  // namespace
