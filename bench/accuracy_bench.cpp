@@ -195,7 +195,7 @@ int main() {
       const std::string file = (folder / frixa::kCalibrationFolderName / "faults.Frixa").string();
       ui.fileNames.push_back(file);
       frixa::DataControls dc;
-      frixa::CreateCalibrationFile(app, dc);
+      frixa::CreateCalibrationFile(app, dc, frixa::PreviewedRange(app));
       Worst stored;
       for (const auto& row : frixa::ReadLossCurve(file)) {
         stored.Add(c.model, row.rpm + 0.5, row.kw, row.nm);
