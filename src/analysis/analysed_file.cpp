@@ -37,9 +37,11 @@ AnalysedFile ReadAnalysedFile(const std::string& path) {
   AnalysedFile f;
   f.path = path;
   f.title = StripPathAndExtension(path);
+  // One binding reads the file once: the information record, then the loss curve and RawData
+  // streamed through it.
+  BoundRecordSet bound(path, "Select * From Info");
   {
-    BoundRecordSet info(path, "Select * From Info");
-    const RecordSet& id = info.rs;
+    const RecordSet& id = bound.rs;
     // By position, as the browser reads the record: 2 is the lowest RPM, 3 the highest.
     f.inertia = id.Fields(0).AsDouble();
     f.ratio = id.Fields(1).AsDouble();
@@ -49,8 +51,9 @@ AnalysedFile ReadAnalysedFile(const std::string& path) {
     f.version = TextOf(id.Fields(5));
     f.comment = TextOf(id.Fields(6));
   }
-  f.curve = ReadLossCurve(path);
-  f.fit = FitSettledRawData(ReadSettledRawData(path));
+  f.curve = ReadLossCurve(bound.rs);
+  f.fit = FitSettledRawData(ReadSettledRawData(bound.rs));
+  Release(bound.rs);
   return f;
 }
 

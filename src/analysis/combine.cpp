@@ -139,7 +139,8 @@ CombinedFile CombineCalibrationFiles(Frontend& ui, const std::vector<std::string
         out.rundownStarts.push_back(out.rawRows);
         RecordSet raw;
         try {
-          Bind(raw, s.path, "Select * From RawData");
+          Bind(raw, s.path, "Select * From Info");       // opens the file, as read above
+          raw.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
           raw.ForEachNumberRow([&](std::span<const RowNumber> row) {
             dc.RD.AppendRow(row.first(std::min<std::size_t>(row.size(), 3)));
             ++out.rawRows;

@@ -30,16 +30,29 @@ std::vector<GraphPoint> FrictionFit::Line(double low, double high, int points, b
   return line;
 }
 
-void FrictionFitter::Add(double rpm, double torque) {
-  if (group_.count > 0 && rpm == group_.rpm) {
-    const double d = torque - group_.first;
-    group_.sum += d;
-    group_.squares += d * d;
-    ++group_.count;
-    return;
+bool FrictionFitter::Group::Take(double sampleRpm, double torque) {
+  if (count > 0 && sampleRpm == rpm) {
+    const double d = torque - first;
+    sum += d;
+    squares += d * d;
+    ++count;
+    return true;
   }
+  if (count > 0) return false;
+  *this = Group{sampleRpm, torque, 0, 0, 1};
+  return true;
+}
+
+void FrictionFitter::Add(double rpm, double torque) {
+  if (group_.Take(rpm, torque)) return;
+  AddGroup(group_);
+  group_ = Group{};
+  group_.Take(rpm, torque);
+}
+
+void FrictionFitter::Add(const Group& group) {
   if (group_.count > 0) AddGroup(group_);
-  group_ = Group{rpm, torque, 0, 0, 1};
+  group_ = group;
 }
 
 void FrictionFitter::AddGroup(const Group& g) {
@@ -150,48 +163,62 @@ FrictionFit FrictionFitter::Fit() const {
   return fit;
 }
 
+void SettledRawData::Note(std::span<const RowNumber> row) {
+  const long index = stored++;
+  if (index == 0) rundownStarts.push_back(0);
+  if (!row[0].IsNull()) {
+    const double rpm = row[0].AsDouble();
+    if (havePrevious_ && rpm > previous_ * (1 + kRundownRestartShare) + kRundownRestartRpm) {
+      rundownStarts.push_back(index);
+      inRundown_ = 0;
+    }
+    previous_ = rpm;
+    havePrevious_ = true;
+  }
+  if (inRundown_++ < kFirstSettledRawRow || row[0].IsNull() || row[2].IsNull()) return;
+  const double rpm = row[0].AsDouble() + 0.5;
+  const double torque = row[2].AsDouble();
+  ++settled;
+  topOmega = std::max(topOmega, std::fabs(OmegaOfRpm(rpm)));
+  if (runs.empty() || !runs.back().Take(rpm, torque)) runs.emplace_back().Take(rpm, torque);
+}
+
+SettledRawData ReadSettledRawData(RecordSet& bound) {
+  SettledRawData data;
+  bound.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
+  bound.ForEachNumberRow([&](std::span<const RowNumber> row) { data.Note(row); });
+  return data;
+}
+
 SettledRawData ReadSettledRawData(const std::string& file) {
   RecordSet rd;
-  Bind(rd, file, "Select * From RawData");
-  SettledRawData data;
-  long inRundown = 0;  // the row's place in its rundown
-  bool havePrevious = false;
-  double previous = 0;
-  rd.ForEachNumberRow([&](std::span<const RowNumber> row) {
-    const long index = data.stored++;
-    if (index == 0) data.rundownStarts.push_back(0);
-    if (!row[0].IsNull()) {
-      const double rpm = row[0].AsDouble();
-      if (havePrevious && rpm > previous * (1 + kRundownRestartShare) + kRundownRestartRpm) {
-        data.rundownStarts.push_back(index);
-        inRundown = 0;
-      }
-      previous = rpm;
-      havePrevious = true;
-    }
-    if (inRundown++ < kFirstSettledRawRow || row[0].IsNull() || row[2].IsNull()) return;
-    data.settled.emplace_back(row[0].AsDouble() + 0.5, row[2].AsDouble());
-  });
+  Bind(rd, file, "Select * From Info");  // the one-row table opens the file
+  SettledRawData data = ReadSettledRawData(rd);
   Release(rd);
   return data;
 }
 
 FrictionFit FitSettledRawData(const SettledRawData& data) {
-  double top = 0;
-  for (const auto& s : data.settled) top = std::max(top, std::fabs(OmegaOfRpm(s.first)));
-  FrictionFitter fitter(top);
-  for (const auto& [rpm, torque] : data.settled) fitter.Add(rpm, torque);
+  // Scaled by the top speed, so the whole run is gathered before the fit takes a sample.
+  FrictionFitter fitter(data.topOmega);
+  for (const FrictionFitter::Group& run : data.runs) fitter.Add(run);
   return fitter.Fit();
+}
+
+std::vector<LossCurveRow> ReadLossCurve(RecordSet& bound) {
+  bound.SetRecordSource("Select * From Losses");
+  std::vector<LossCurveRow> rows;
+  bound.ForEachNumberRow([&](std::span<const RowNumber> row) {
+    if (row[0].IsNull() || row[1].IsNull() || row[2].IsNull()) return;
+    rows.push_back({row[0].ToField().AsInteger(), row[1].AsDouble(), row[2].AsDouble()});
+  });
+  return rows;
 }
 
 std::vector<LossCurveRow> ReadLossCurve(const std::string& file) {
   RecordSet ld;
   Bind(ld, file, "Select * From Losses");
-  std::vector<LossCurveRow> rows;
-  ld.ForEachNumberRow([&](std::span<const RowNumber> row) {
-    if (row[0].IsNull() || row[1].IsNull() || row[2].IsNull()) return;
-    rows.push_back({row[0].ToField().AsInteger(), row[1].AsDouble(), row[2].AsDouble()});
-  });
+  std::vector<LossCurveRow> rows = ReadLossCurve(ld);
   Release(ld);
   return rows;
 }

@@ -15,12 +15,16 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "common/frontend.h"
+#include "recordset/bulk_rows.h"
 
 namespace frixa {
+
+class RecordSet;
 
 // R^2 below which a fit is poor: the model explains less than half of the scatter of the
 // revolutions' torques. Timing jitter scatters single revolutions widely on a light, fast rig
@@ -59,22 +63,29 @@ struct FrictionFit {
 // fit as the samples one by one at a fraction of the cost.
 class FrictionFitter {
  public:
-  // `omegaScale` (rad/s) scales the columns; 0 takes the first sample's speed.
-  explicit FrictionFitter(double omegaScale = 0) : scale_(omegaScale) {}
-
-  void Add(double rpm, double torque);
-  long Rows() const { return rows_ + group_.count; }
-  FrictionFit Fit() const;
-
- private:
-  // Samples at one RPM, as sums of their differences from the first of them.
+  // Samples in a row at one RPM, as sums of their differences from the first of them.
   struct Group {
     double rpm = 0;
     double first = 0;
     double sum = 0;
     double squares = 0;
     long count = 0;
+    // Takes the sample when the group is empty or the sample lies at its RPM; false (and the
+    // group unchanged) otherwise.
+    bool Take(double rpm, double torque);
   };
+
+  // `omegaScale` (rad/s) scales the columns; 0 takes the first sample's speed.
+  explicit FrictionFitter(double omegaScale = 0) : scale_(omegaScale) {}
+
+  void Add(double rpm, double torque);
+  // A group gathered beforehand by Group::Take: the same as adding its samples one by one,
+  // given that it lies at another RPM than the samples added just before it.
+  void Add(const Group& group);
+  long Rows() const { return rows_ + group_.count; }
+  FrictionFit Fit() const;
+
+ private:
   void AddGroup(const Group& g);
 
   double scale_;
@@ -98,17 +109,31 @@ class FrictionFitter {
 inline constexpr double kRundownRestartShare = 0.05;
 inline constexpr double kRundownRestartRpm = 10;
 
-// A calibration file's RawData as the fit sees it: every stored row, the rows at which its
-// rundowns begin, and the RPM (whole RPM + 0.5, the middle of the revolutions it holds) and
-// torque loss of the settled ones.
+// A calibration file's RawData as the fit sees it, read once in stored order without keeping
+// its rows: how many are stored, the rows at which its rundowns begin, and the settled ones
+// (RPM: whole RPM + 0.5, the middle of the revolutions it holds; torque loss) gathered into
+// runs at one RPM as the fit takes them, with the largest speed among them.
 struct SettledRawData {
   long stored = 0;
-  std::vector<long> rundownStarts;                 // 0 first, when any row is stored
-  std::vector<std::pair<double, double>> settled;  // (rpm, torque)
+  long settled = 0;                         // settled rows
+  std::vector<long> rundownStarts;          // 0 first, when any row is stored
+  std::vector<FrictionFitter::Group> runs;  // the settled rows, run by run
+  double topOmega = 0;                      // the largest |w| of a settled row, rad/s
+
+  // The next row of RawData: RPM, KWloss, NMLoss.
+  void Note(std::span<const RowNumber> row);
+
+ private:
+  long inRundown_ = 0;  // the row's place in its rundown
+  bool havePrevious_ = false;
+  double previous_ = 0;  // the RPM of the last row that held one
 };
 
 // Reads RawData of `file` (Error with the engine's number when it cannot be read).
 SettledRawData ReadSettledRawData(const std::string& file);
+// The same through a record set bound to the file, which is left bound to it with RawData as
+// its record source.
+SettledRawData ReadSettledRawData(RecordSet& bound);
 
 // The fit of the settled rows; `fitted` false with a message for fewer than three settled rows
 // or rows at fewer than three different RPMs.
@@ -121,5 +146,8 @@ struct LossCurveRow {
   double nm = 0;
 };
 std::vector<LossCurveRow> ReadLossCurve(const std::string& file);
+// The same through a record set bound to the file, which is left bound to it with Losses as its
+// record source.
+std::vector<LossCurveRow> ReadLossCurve(RecordSet& bound);
 
 }  // namespace frixa

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "calfile/create_command.h"
@@ -66,7 +67,6 @@ SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
                              std::to_string(r) + " RPM");
     }
   }
-  const Rows raw = ReadRows(source, "RawData");
   const Rows points = ReadRows(source, "PointData");
 
   std::vector<FieldValue> infoRow = info[0];
@@ -76,7 +76,12 @@ SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
   infoRow[6] = FieldValue::Text(comment);
 
   WriteCalibrationFile(ui, name, [&](DataControls& dc) {
-    for (const auto& row : raw) AppendRow(dc.RD, row);
+    // RawData goes across row by row, never held as values (a rundown may hold millions).
+    RecordSet raw;
+    Bind(raw, source, "Select * From Info");       // opens the file, as read above
+    raw.SetRecordSource("Select * From RawData");  // streamed: no record set of every row
+    raw.ForEachNumberRow([&](std::span<const RowNumber> row) { dc.RD.AppendRow(row); });
+    Release(raw);
     for (const auto& row : points) AppendRow(dc.PD, row);
     for (std::int64_t r = first; r <= last; ++r) {
       const double middle = static_cast<double>(r) + 0.5;

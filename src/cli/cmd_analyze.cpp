@@ -35,9 +35,9 @@ int RunAnalyze(const std::vector<std::string>& args) {
     RecordSet id;
     Bind(id, file, "Select * From Info");
     info = ReadInfoDisplay(id, '.');
+    raw = ReadSettledRawData(id);
+    curve = ReadLossCurve(id);
     Release(id);
-    raw = ReadSettledRawData(file);
-    curve = ReadLossCurve(file);
   } catch (const Error& e) {
     std::fprintf(stderr, "frixa-cli analyze: %s: %s (error %d)\n", file.c_str(),
                  e.description().c_str(), e.number());
@@ -65,7 +65,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
         "\"poor\": %s, \"verdict\": %s}\n",
         JsonText(file).c_str(), JsonText(info.moiApplied).c_str(), JsonText(info.ppr).c_str(),
         JsonText(info.date).c_str(), JsonText(info.comment).c_str(), JsonNumber(rpmLow).c_str(),
-        JsonNumber(rpmHigh).c_str(), raw.stored, static_cast<long>(raw.settled.size()),
+        JsonNumber(rpmHigh).c_str(), raw.stored, raw.settled,
         JsonNumber(fit.rpmLow).c_str(), JsonNumber(fit.rpmHigh).c_str(), JsonNumber(fit.a).c_str(),
         JsonNumber(fit.b).c_str(), JsonNumber(fit.c).c_str(), JsonNumber(fit.r2).c_str(),
         JsonNumber(fit.rms).c_str(), JsonNumber(torque.maxPercent).c_str(),
@@ -78,7 +78,7 @@ int RunAnalyze(const std::vector<std::string>& args) {
   PrintInfoLines(info);
   std::printf("RPM range: %.0f to %.0f (%zu loss curve rows)\n", rpmLow, rpmHigh, curve.size());
   std::printf("Revolutions stored: %ld, settled: %ld (fitted between %.1f and %.1f RPM)\n",
-              raw.stored, static_cast<long>(raw.settled.size()), fit.rpmLow, fit.rpmHigh);
+              raw.stored, raw.settled, fit.rpmLow, fit.rpmHigh);
   std::printf("Friction model T(w) = A + B w + C w^2, w in rad/s:\n");
   std::printf("  A = %.9g N m\n  B = %.9g N m s/rad\n  C = %.9g N m s^2/rad^2\n", fit.a,
               fit.b, fit.c);

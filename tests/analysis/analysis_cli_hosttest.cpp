@@ -1,6 +1,7 @@
 // The analysis commands end to end through frixa-cli on simulated rundowns, checked against
-// Debian's mdbtools reading the files: compare (against itself, its smoothed version and the
-// host's curve) and combine (rows, means and loss curve of three rundowns; another rig refused).
+// Debian's mdbtools reading the files: analyze (every figure pinned), compare (against itself,
+// its smoothed version and the host's curve) and combine (rows, means and loss curve of three
+// rundowns; another rig refused).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "analysis/analysed_file.h"
 #include "recordset/data_controls.h"
 #include "recordset/record_set.h"
 #include "support/run_files.h"
@@ -81,6 +83,96 @@ class AnalysisCli : public ::testing::Test {
   testing::TempFolder folder;
   std::string dir;
 };
+
+// A calibration file made row by row from the template: two rundowns whose RawData holds runs
+// of one to five rows at an RPM with scattered torques, and a loss curve off the fit by a wave.
+std::string MadeCalibrationFile(const testing::TempFolder& folder) {
+  EXPECT_EQ(Shell(Cli("make-templates " + Quote(folder.str()))).status, 0);
+  const std::string file = folder.File("Made.Frixa");
+  std::filesystem::copy_file(folder.File("calibration.mdb"), file);
+  RecordSet rs;
+  Bind(rs, file, "Select * From Info");
+  rs.AddNew();
+  const FieldValue info[] = {FieldValue::Double(1.25), FieldValue::Double(1),
+                             FieldValue::Single(600), FieldValue::Single(1700),
+                             FieldValue::Text("1/2/2027"), FieldValue::Text("Version : 1.1.0"),
+                             FieldValue::Text("Made")};
+  for (int i = 0; i < 7; ++i) rs.SetField(i, info[i]);
+  rs.Update();
+  rs.SetRecordSource("Select * From RawData");
+  rs.Refresh();
+  for (int rundown = 0; rundown < 2; ++rundown) {
+    int k = 0;
+    for (int rpm = 1500 + 200 * rundown; rpm >= 600; rpm -= 7, ++k) {
+      for (int i = 0; i <= k % 5; ++i) {
+        const double nm = 1.5 + 0.004 * rpm + 2e-6 * rpm * rpm + 0.05 * ((37 * k + 11 * i) % 13 - 6);
+        rs.AppendRow({RowNumber::Integer(rpm), RowNumber::Single(static_cast<float>(nm * rpm / 9549.3)),
+                      RowNumber::Single(static_cast<float>(nm))});
+      }
+    }
+  }
+  rs.SetRecordSource("Select * From Losses");
+  rs.Refresh();
+  for (int rpm = 600; rpm <= 1700; ++rpm) {
+    const double nm = (1.5 + 0.004 * rpm + 2e-6 * rpm * rpm) * (1 + 0.004 * (rpm % 11 - 5));
+    rs.AppendRow({RowNumber::Integer(rpm), RowNumber::Single(static_cast<float>(nm * rpm / 9549.3)),
+                  RowNumber::Single(static_cast<float>(nm))});
+  }
+  Release(rs);
+  return file;
+}
+
+TEST_F(AnalysisCli, AnalyzeOfAFileMadeRowByRowGivesItsNumbersToTheLastDigit) {
+  // Every figure as analyze has always printed it: how RawData is read and its rows are added
+  // to the fit must not move a digit.
+  const std::string file = MadeCalibrationFile(folder);
+  const Output text = Shell("cd " + Quote(dir) + " && " + Cli("analyze Made.Frixa"));
+  EXPECT_EQ(text.status, 0);
+  EXPECT_EQ(text.out,
+      "Calibration file: Made.Frixa\n"
+      "Applied Moment of Inertia: 01.2500000 Kg/M^2\n"
+      "Pulses / Revolution: 1.0000000\n"
+      "Lowest RPM: 600 RPM\n"
+      "Highest RPM: 1700 RPM\n"
+      "Date Processed: 1/2/2027\n"
+      "Description: Made\n"
+      "RPM range: 600 to 1700 (1101 loss curve rows)\n"
+      "Revolutions stored: 856, settled: 818 (fitted between 601.5 and 1651.5 RPM)\n"
+      "Friction model T(w) = A + B w + C w^2, w in rad/s:\n"
+      "  A = 1.4977478 N m\n"
+      "  B = 0.0381918491 N m s/rad\n"
+      "  C = 0.000182278556 N m s^2/rad^2\n"
+      "  R^2 = 0.993951 (poor below 0.50), residual RMS = 0.186453 N m\n"
+      "Stored curve against the model: torque largest 2.007 %, mean 1.091 %; "
+      "power largest 2.086 %, mean 1.094 %\n"
+      "Verdict: GOOD: the stored curve follows the fitted friction within 2.1 %; "
+      "it can be applied as it is.\n");
+  const Output json = Shell("cd " + Quote(dir) + " && " + Cli("analyze --format json Made.Frixa"));
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(json.out,
+      "{\"file\": \"Made.Frixa\", \"moi_applied\": \"01.2500000 Kg/M^2\", \"ppr\": \"1.0000000\", "
+      "\"date\": \"1/2/2027\", \"comment\": \"Made\", \"rpm_low\": 600, \"rpm_high\": 1700, "
+      "\"rows\": 856, \"settled\": 818, \"fit_rpm_low\": 601.5, \"fit_rpm_high\": 1651.5, "
+      "\"a\": 1.4977478007693787, \"b\": 0.03819184910583287, \"c\": 0.00018227855631440063, "
+      "\"r2\": 0.99395144470810015, \"rms\": 0.1864526253825862, "
+      "\"max_dev_pct\": 2.0068743849811077, \"mean_dev_pct\": 1.090552443997393, "
+      "\"max_dev_power_pct\": 2.085581428003914, "
+      "\"mean_dev_power_pct\": 1.0938371221146401, \"not_physical\": false, \"poor\": false, "
+      "\"verdict\": \"GOOD: the stored curve follows the fitted friction within 2.1 %; "
+      "it can be applied as it is.\"}\n");
+
+  // The analysis window, report, plot and compare read the same fit.
+  const AnalysedFile f = ReadAnalysedFile(file);
+  EXPECT_EQ(f.fit.a, 1.4977478007693787);
+  EXPECT_EQ(f.fit.b, 0.03819184910583287);
+  EXPECT_EQ(f.fit.c, 0.00018227855631440063);
+  EXPECT_EQ(f.fit.r2, 0.99395144470810015);
+  EXPECT_EQ(f.fit.rows, 818);
+  ASSERT_EQ(f.curve.size(), 1101u);
+  EXPECT_EQ(f.curve[5].rpm, 605);
+  EXPECT_EQ(f.curve[5].nm, static_cast<double>(static_cast<float>(
+                               (1.5 + 0.004 * 605 + 2e-6 * 605 * 605) * (1 + 0.004 * (605 % 11 - 5)))));
+}
 
 TEST_F(AnalysisCli, CompareAgainstItselfItsSmoothedVersionAndTheHostCurve) {
   Rundown("Rig", 7, 2000, 500);

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
@@ -204,14 +205,17 @@ TEST_F(FileFitTest, OnlyRowsFromTheTwentiethOnAreSettled) {
   for (int i = 0; i < 21; ++i) rpms.push_back(1000 - i);
   const SettledRawData r21 = ReadSettledRawData(FileWithRows("r21", rpms));
   EXPECT_EQ(r21.stored, 21);
-  ASSERT_EQ(r21.settled.size(), 2u);
-  EXPECT_EQ(r21.settled[0].first, 981.5);  // row 19: whole RPM + 0.5
-  EXPECT_EQ(r21.settled[0].second, static_cast<double>(2.0f + 981.0f / 1000.0f));
+  EXPECT_EQ(r21.settled, 2);
+  ASSERT_EQ(r21.runs.size(), 2u);
+  EXPECT_EQ(r21.runs[0].rpm, 981.5);  // row 19: whole RPM + 0.5
+  EXPECT_EQ(r21.runs[0].first, static_cast<double>(2.0f + 981.0f / 1000.0f));
+  EXPECT_EQ(r21.runs[0].count, 1);
+  EXPECT_EQ(r21.topOmega, OmegaOfRpm(981.5));
   EXPECT_FALSE(FitSettledRawData(r21).fitted);
 
   rpms.push_back(979);
   const SettledRawData r22 = ReadSettledRawData(FileWithRows("r22", rpms));
-  EXPECT_EQ(r22.settled.size(), 3u);
+  EXPECT_EQ(r22.settled, 3);
   const FrictionFit fit = FitSettledRawData(r22);
   ASSERT_TRUE(fit.fitted) << fit.problem;
   EXPECT_EQ(fit.rows, 3);
@@ -231,10 +235,78 @@ TEST_F(FileFitTest, AMassSpunUpAgainStartsARundownWhoseFirstRowsOnlyPrime) {
   const SettledRawData data = ReadSettledRawData(FileWithRows("two", rpms));
   EXPECT_EQ(data.stored, 54);
   EXPECT_EQ(data.rundownStarts, (std::vector<long>{0, 26, 52}));
-  ASSERT_EQ(data.settled.size(), 14u);  // rows 19 to 25 of the first two rundowns
-  EXPECT_EQ(data.settled[0].first, 981.5);
-  EXPECT_EQ(data.settled[7].first, 1050 - 19 + 0.5);
-  EXPECT_EQ(data.settled[13].first, 1025.5);
+  EXPECT_EQ(data.settled, 14);  // rows 19 to 25 of the first two rundowns, each its own RPM
+  ASSERT_EQ(data.runs.size(), 14u);
+  EXPECT_EQ(data.runs[0].rpm, 981.5);
+  EXPECT_EQ(data.runs[7].rpm, 1050 - 19 + 0.5);
+  EXPECT_EQ(data.runs[13].rpm, 1025.5);
+  EXPECT_EQ(data.topOmega, OmegaOfRpm(1031.5));
+}
+
+TEST_F(FileFitTest, RunsAtOneRpmGatheredAsTheFileIsReadFitExactlyAsTheRowsOneByOne) {
+  // Two rundowns with runs of one to five rows at an RPM, scattered torques, and an RPM met
+  // again after another: gathered while RawData is read, the runs must give the fit of the
+  // settled rows one by one, scaled by their top speed, to the last bit.
+  const std::string file = p.CalFile("runs.Frixa");
+  BuildFileFromResource(p.ui, file, 101, "MDB");
+  RecordSet rd;
+  Bind(rd, file, "Select * From RawData");
+  std::vector<std::pair<int, float>> rows;
+  for (int rundown = 0; rundown < 2; ++rundown) {
+    int k = 0;
+    for (int rpm = 1500 + 200 * rundown; rpm >= 600; rpm -= 7, ++k) {
+      for (int i = 0; i <= k % 5; ++i) {
+        rows.emplace_back(rpm, static_cast<float>(1.5 + 0.004 * rpm + 2e-6 * rpm * rpm +
+                                                  0.3 * std::sin(7.0 * k + i)));
+      }
+      if (k == 40) rows.emplace_back(rpm + 7, 9.0f);  // back up one step: no restart
+    }
+  }
+  for (const auto& [rpm, nm] : rows) {
+    rd.AddNew();
+    rd.SetField(0, FieldValue::Integer(rpm));
+    rd.SetField(1, FieldValue::Single(nm * static_cast<float>(rpm) / 9549.3f));
+    rd.SetField(2, FieldValue::Single(nm));
+    rd.Update();
+  }
+  Release(rd);
+
+  const SettledRawData data = ReadSettledRawData(file);
+  ASSERT_EQ(data.rundownStarts.size(), 2u);
+  const auto second = static_cast<std::size_t>(data.rundownStarts[1]);
+  EXPECT_EQ(rows[second].first, 1700);
+  std::vector<std::pair<double, double>> settled;  // (rpm + 0.5, torque) of the settled rows
+  double top = 0;  // the second rundown's, which the fit must wait for
+  double highest = 0;
+  double lowest = 1e9;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if ((i < second ? i : i - second) < static_cast<std::size_t>(kFirstSettledRawRow)) continue;
+    settled.emplace_back(rows[i].first + 0.5, static_cast<double>(rows[i].second));
+    top = std::max(top, std::fabs(OmegaOfRpm(rows[i].first + 0.5)));
+    highest = std::max(highest, rows[i].first + 0.5);
+    lowest = std::min(lowest, rows[i].first + 0.5);
+  }
+  EXPECT_EQ(data.stored, static_cast<long>(rows.size()));
+  EXPECT_EQ(data.settled, static_cast<long>(settled.size()));
+  EXPECT_EQ(data.topOmega, top);
+  EXPECT_GT(top, std::fabs(OmegaOfRpm(settled.front().first)));
+  EXPECT_LT(data.runs.size(), settled.size() / 2);
+  FrictionFitter oneByOne(top);
+  for (const auto& [rpm, torque] : settled) oneByOne.Add(rpm, torque);
+  const FrictionFit want = oneByOne.Fit();
+  const FrictionFit got = FitSettledRawData(data);
+  ASSERT_TRUE(want.fitted);
+  ASSERT_TRUE(got.fitted);
+  EXPECT_EQ(got.a, want.a);
+  EXPECT_EQ(got.b, want.b);
+  EXPECT_EQ(got.c, want.c);
+  EXPECT_EQ(got.r2, want.r2);
+  EXPECT_EQ(got.rms, want.rms);
+  EXPECT_EQ(got.rows, want.rows);
+  EXPECT_EQ(got.rpmLow, lowest);
+  EXPECT_EQ(got.rpmHigh, highest);
+  EXPECT_NEAR(got.a, 1.5, 0.2);
+  EXPECT_NEAR(got.c, 2e-6 * 3600 / (4 * std::numbers::pi * std::numbers::pi), 2e-5);
 }
 
 TEST_F(FileFitTest, AFileOfOneRpmCannotBeFittedOrSmoothed) {
