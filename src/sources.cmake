@@ -69,7 +69,9 @@ set(FRIXA_CALFILE_SOURCES
 
 set(FRIXA_GRAPHS_SOURCES
   graphs/graph_axes.cpp
+  graphs/loss_graph_plot.cpp
   graphs/loss_graphs.cpp
+  graphs/plot.cpp
   graphs/preview.cpp)
 
 set(FRIXA_HOST_SOURCES

@@ -1,6 +1,6 @@
 // The arithmetic of the loss graphs' drawing: axis ranges that cover every plotted point on
 // round tick steps, tick labels in the graphs' printf-style formats ("%gkW"), and the mapping
-// of values to pixels. Pure functions; the Win32 graph control draws with them.
+// of values to pixels. Pure functions; the plot layout (graphs/plot.h) draws with them.
 #pragma once
 
 #include <string>
