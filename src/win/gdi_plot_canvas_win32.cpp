@@ -105,12 +105,12 @@ void GdiPlotCanvas::Dots(const std::vector<PlotPoint>& centres, PlotColor color,
   if (centres.empty()) return;
   const int side = std::max(1, Px(size));
   // The top left pixel of each dot, within the box they span.
-  std::vector<POINT> corners;
-  corners.reserve(centres.size());
+  const auto corner = [&](const PlotPoint& c) {
+    return POINT{Px(c.x - size / 2), Px(c.y - size / 2)};
+  };
   LONG left = LONG_MAX, top = LONG_MAX, right = LONG_MIN, bottom = LONG_MIN;
   for (const PlotPoint& c : centres) {
-    const POINT p{Px(c.x - size / 2), Px(c.y - size / 2)};
-    corners.push_back(p);
+    const POINT p = corner(c);
     left = std::min(left, p.x);
     top = std::min(top, p.y);
     right = std::max(right, p.x);
@@ -119,7 +119,10 @@ void GdiPlotCanvas::Dots(const std::vector<PlotPoint>& centres, PlotColor color,
   const std::size_t w = static_cast<std::size_t>(right - left) + 1;
   const std::size_t h = static_cast<std::size_t>(bottom - top) + 1;
   std::vector<std::uint8_t> marked(w * h, 0);
-  for (const POINT& p : corners) marked[static_cast<std::size_t>(p.y - top) * w + (p.x - left)] = 1;
+  for (const PlotPoint& c : centres) {
+    const POINT p = corner(c);
+    marked[static_cast<std::size_t>(p.y - top) * w + static_cast<std::size_t>(p.x - left)] = 1;
+  }
   Brush brush(CreateSolidBrush(Ref(color)));
   for (std::size_t row = 0; row < h; ++row) {
     const std::uint8_t* line = &marked[row * w];
