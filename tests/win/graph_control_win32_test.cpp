@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -73,6 +74,12 @@ SeriesCount CountSeries(const Canvas& c, const RECT& plot, COLORREF colour = kSe
   return n;
 }
 
+// The pixel of `value` between `from` (at the scale's start) and `to` (at its end).
+int PixelOf(double value, const AxisScale& scale, int from, int to) {
+  const double t = (value - scale.min) / (scale.max - scale.min);
+  return static_cast<int>(std::lround(from + t * (to - from)));
+}
+
 // `colour` at (x, y) or a pixel beside it: where a dot or line lands, to the rounding of pixels.
 bool Near(const Canvas& c, int x, int y, COLORREF colour) {
   for (int dy = -1; dy <= 1; ++dy) {
@@ -105,10 +112,10 @@ TEST(GraphDrawing, EveryPointLandsInsideThePlotOnAxesThatCoverThemAll) {
   const SeriesCount n = CountSeries(canvas, plot);
   EXPECT_GT(n.inside, 400);
   EXPECT_EQ(n.outside, 0);
-  const GraphScales scales = ScalesCovering(points);
+  const PlotDescription& scales = graph.Scaled({});
   for (const GraphPoint& p : points) {
-    const int x = MapToPixel(p.x, scales.x, plot.left, plot.right);
-    const int y = MapToPixel(p.y, scales.y, plot.bottom, plot.top);
+    const int x = PixelOf(p.x, scales.x, plot.left, plot.right);
+    const int y = PixelOf(p.y, scales.y, plot.bottom, plot.top);
     ASSERT_GE(x, plot.left);
     ASSERT_LE(x, plot.right);
     ASSERT_GE(y, plot.top);
@@ -155,12 +162,14 @@ TEST(GraphDrawing, StartPointsAreLighterAndTheFitLineLiesOverThePointsInsideTheP
   EXPECT_EQ(start.outside + settled.outside + fit.outside, 0);
   // The axes still cover the start points: the lowest start point (0 kW at 2900) is on them,
   // its dot resting on the RPM axis.
-  const GraphScales scales = ScalesCovering({{400.0, 0.0}, {2900.0, 1.396}});
-  const int x2900 = MapToPixel(2900.0, scales.x, g.plot.left, g.plot.right);
+  const PlotDescription& scales = graph.Scaled({});
+  EXPECT_DOUBLE_EQ(scales.y.min, 0);
+  EXPECT_DOUBLE_EQ(scales.x.max, 3000);
+  const int x2900 = PixelOf(2900.0, scales.x, g.plot.left, g.plot.right);
   EXPECT_TRUE(Near(canvas, x2900, g.plot.bottom - 1, kStart));
   // The line is drawn over the points: where it crosses the settled band, it shows.
-  const int x = MapToPixel(1500.0, scales.x, g.plot.left, g.plot.right);
-  const int y = MapToPixel(0.7, scales.y, g.plot.bottom, g.plot.top);
+  const int x = PixelOf(1500.0, scales.x, g.plot.left, g.plot.right);
+  const int y = PixelOf(0.7, scales.y, g.plot.bottom, g.plot.top);
   EXPECT_TRUE(Near(canvas, x, y, kFit));
   // Axis names: the RPM axis's under its labels, the loss axis's left of its labels.
   EXPECT_GT(g.rpmTitle.top, g.rpmLabels.front().top);
