@@ -95,11 +95,12 @@ int main(int argc, char** argv) {
     total += ms;
     Pump();
   }
-  const auto& power = main.graph(frixa::Graph::Power).series();
-  const auto& torque = main.graph(frixa::Graph::Torque).series();
+  const auto& power = main.graph(frixa::Graph::Power).plot();
+  const auto& torque = main.graph(frixa::Graph::Torque).plot();
   std::printf("revolutions                 %lld\n", revolutions);
-  std::printf("points (power / torque)     %zu+%zu / %zu+%zu\n", power.points.size(),
-              power.startPoints.size(), torque.points.size(), torque.startPoints.size());
+  std::printf("points (power / torque)     %zu+%zu / %zu+%zu\n", power.points().points.size(),
+              power.startPoints().points.size(), torque.points().points.size(),
+              torque.startPoints().points.size());
   std::printf("preview (graph pass)        %.0f ms\n", preview);
   std::printf("OK to graphs on screen      %.0f ms\n", shown);
   std::printf("repaint after covered       %.1f ms mean, %.1f ms worst of %d\n",

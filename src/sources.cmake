@@ -84,7 +84,9 @@ set(FRIXA_CALFILE_SOURCES
 
 set(FRIXA_GRAPHS_SOURCES
   graphs/graph_axes.cpp
+  graphs/loss_graph_plot.cpp
   graphs/loss_graphs.cpp
+  graphs/plot.cpp
   graphs/preview.cpp)
 
 set(FRIXA_HOST_SOURCES
@@ -94,6 +96,7 @@ set(FRIXA_HOST_SOURCES
 
 set(FRIXA_ANALYSIS_SOURCES
   analysis/analysed_file.cpp
+  analysis/analysis_view.cpp
   analysis/combine.cpp
   analysis/compare.cpp
   analysis/fit_verdict.cpp

@@ -18,6 +18,7 @@ enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 // Common-dialog flags of FileDialogSettings::flags (the values of the Windows file dialog).
+inline constexpr unsigned kDialogOverwritePrompt = 2;  // asks before replacing a file
 inline constexpr unsigned kDialogHideReadOnly = 4;     // no read-only check box
 inline constexpr unsigned kDialogNoChangeDir = 8;      // the current folder stays as it was
 inline constexpr unsigned kDialogCreatePrompt = 8192;  // asks before taking a file that does not exist

@@ -1,4 +1,4 @@
-// Axis ranges, tick labels and value-to-pixel mapping for the loss graphs: see graph_axes.h.
+// Axis ranges and tick labels of the graphs: see graph_axes.h.
 #include "graphs/graph_axes.h"
 
 #include <algorithm>
@@ -69,15 +69,6 @@ AxisScale LossScaleCovering(const ValueRange& loss) {
   return loss.empty ? CoveringScale(0, 1, false, 5) : CoveringScale(loss.lo, loss.hi, true, 5);
 }
 
-GraphScales ScalesCovering(const std::vector<GraphPoint>& points) {
-  ValueRange x, y;
-  for (const GraphPoint& p : points) {
-    x.Add(p.x);
-    y.Add(p.y);
-  }
-  return {RpmScaleCovering(x), LossScaleCovering(y)};
-}
-
 std::string TickLabel(std::string_view format, double value) {
   char digits[32];
   std::snprintf(digits, sizeof digits, "%g", value == 0 ? 0.0 : value);  // no "-0"
@@ -86,12 +77,6 @@ std::string TickLabel(std::string_view format, double value) {
   if (at == std::string::npos) return out;
   out.replace(at, 2, digits);
   return out;
-}
-
-int MapToPixel(double value, const AxisScale& scale, int from, int to) {
-  const double span = scale.max - scale.min;
-  const double t = span > 0 ? (value - scale.min) / span : 0.0;
-  return static_cast<int>(std::lround(from + t * (to - from)));
 }
 
 }  // namespace frixa

@@ -1,6 +1,6 @@
-// The arithmetic of the loss graphs' drawing: axis ranges that cover every plotted point on
-// round tick steps, tick labels in the graphs' printf-style formats ("%gkW"), and the mapping
-// of values to pixels. Pure functions; the Win32 graph control draws with them.
+// The arithmetic of the graphs' axes: ranges that cover every plotted point on round tick
+// steps, and tick labels in the graphs' printf-style formats ("%gkW"). Pure functions; the plot
+// layout (graphs/plot.h) draws with them.
 #pragma once
 
 #include <string>
@@ -45,19 +45,12 @@ struct AxisScale {
 // value gets an axis around it; `fromZero` starts the axis at 0 when all values are positive.
 AxisScale CoveringScale(double lo, double hi, bool fromZero, int intervals);
 
-struct GraphScales {
-  AxisScale x, y;
-};
-// The axes for a graph's points: RPM across, losses up from 0. Without points: 0 to 1 on both.
-GraphScales ScalesCovering(const std::vector<GraphPoint>& points);
-// The same axes from the ranges of the values: RPM across (6 steps), losses from 0 (5 steps).
+// The axes for a graph's values: RPM across (6 steps), losses up from 0 (5 steps). Without
+// values: 0 to 1.
 AxisScale RpmScaleCovering(const ValueRange& rpm);
 AxisScale LossScaleCovering(const ValueRange& loss);
 
 // A tick label: the format with its "%g" replaced by the value as C's %g writes it.
 std::string TickLabel(std::string_view format, double value);
-
-// Position of `value` between pixel `from` (at scale.min) and `to` (at scale.max), rounded.
-int MapToPixel(double value, const AxisScale& scale, int from, int to);
 
 }  // namespace frixa

@@ -10,11 +10,10 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "analysis/analysed_file.h"
+#include "analysis/analysis_view.h"
 #include "analysis/plot.h"
 #include "analysis/png_writer.h"
 #include "win/controls.h"
@@ -26,11 +25,6 @@
 namespace frixa::win {
 
 inline int AnalysisControlId(AnalysisControl c) { return 300 + static_cast<int>(c); }
-
-// The list's column headers.
-inline constexpr std::array<const char*, 13> kAnalysisColumns{
-    "Title", "Date Processed", "Inertia", "Ratio", "RPM Range", "Rows", "A", "B", "C",
-    "R\xC2\xB2", "Residual RMS", "Mean Diff %", "Max Diff %"};
 
 // The dialogs and messages the window asks for; the platform's unless replaced (tests).
 struct AnalysisDialogs {
@@ -57,18 +51,6 @@ struct AnalysisActions {
 // The platform's dialogs: GetOpenFileNameA with multiple selection and MessageBoxA, owned by
 // `owner`; the save dialog of the front end `ui`.
 AnalysisDialogs PlatformAnalysisDialogs(std::function<HWND()> owner, Frontend& ui);
-
-// The description of the graph for the files and host curve the window shows, as it draws it.
-struct AnalysisState {
-  std::vector<AnalysedFile> files;
-  std::optional<std::vector<LossCurveRow>> host;
-  bool hostReference = false;  // differences to the host's curve instead of the first file
-  bool power = false;
-};
-// The list's texts of each file (one row each, in kAnalysisColumns order).
-std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state);
-// "Reference: ..." above the list.
-std::string ReferenceText(const AnalysisState& state);
 
 // The graph: the plot drawn into a memory bitmap, blitted.
 class AnalysisGraph : public PaintedWindow {

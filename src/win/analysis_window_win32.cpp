@@ -5,7 +5,6 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 #include "analysis/combine.h"
@@ -21,76 +20,10 @@ namespace {
 
 constexpr DWORD kAnalysisStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kAnalysisExStyle = WS_EX_APPWINDOW;
-constexpr const char* kCalibrationFilter = "Frix Losses Files (*.FRIXA)|*.FRIXA|";
-constexpr const char* kPictureFilter = "PNG Picture (*.png)|*.png|";
-constexpr const char* kReportFilter = "PDF Report (*.pdf)|*.pdf|";
-constexpr unsigned kSaveFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-
-std::string Format(const char* format, double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, format, v);
-  return buf;
-}
-
-// The file's name without its folder.
-std::string NameOf(const std::string& path) {
-  const auto slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+static_assert(kDialogOverwritePrompt == OFN_OVERWRITEPROMPT &&
+              kDialogHideReadOnly == OFN_HIDEREADONLY && kDialogNoChangeDir == OFN_NOCHANGEDIR);
 
 }  // namespace
-
-// ---- what the window shows --------------------------------------------------------------
-
-std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state) {
-  const std::vector<LossCurveRow>* reference = nullptr;
-  if (state.hostReference && state.host) {
-    reference = &*state.host;
-  } else if (!state.hostReference && !state.files.empty()) {
-    reference = &state.files.front().curve;
-  }
-  std::vector<std::vector<std::string>> rows;
-  for (std::size_t i = 0; i < state.files.size(); ++i) {
-    const AnalysedFile& f = state.files[i];
-    std::vector<std::string> row{f.title,
-                                 f.dateProcessed,
-                                 Format("%g", f.inertia),
-                                 Format("%g", f.ratio),
-                                 Format("%.0f", f.rpmLow) + " - " + Format("%.0f", f.rpmHigh),
-                                 std::to_string(f.curve.size())};
-    if (f.fit.fitted) {
-      for (double v : {f.fit.a, f.fit.b, f.fit.c}) row.push_back(Format("%.5g", v));
-      row.push_back(Format("%.4f", f.fit.r2));
-      row.push_back(Format("%.4g", f.fit.rms));
-    } else {
-      row.insert(row.end(), 5, "-");
-    }
-    if (!state.hostReference && i == 0) {
-      row.insert(row.end(), {"reference", "reference"});
-    } else if (!reference) {
-      row.insert(row.end(), 2, "-");
-    } else {
-      const CurveDifference d = CompareCurves(f.curve, *reference);
-      if (d.rpms == 0) {
-        row.insert(row.end(), 2, "-");
-      } else {
-        row.push_back(Format("%.2f", state.power ? d.kwMeanPct : d.nmMeanPct));
-        row.push_back(Format("%.2f", state.power ? d.kwMaxPct : d.nmMaxPct));
-      }
-    }
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
-std::string ReferenceText(const AnalysisState& state) {
-  if (state.hostReference) {
-    return state.host ? "Reference: Torvex2.005 (the curve in use)"
-                      : "Reference: Torvex2.005 (not present)";
-  }
-  if (state.files.empty()) return "Reference: none (add calibration files)";
-  return "Reference: " + state.files.front().title;
-}
 
 // ---- the platform's dialogs -------------------------------------------------------------
 
@@ -324,13 +257,7 @@ void AnalysisWindow::Tell(const std::string& text, const std::string& title, Mes
 
 std::string AnalysisWindow::AskSave(const std::string& filter, const std::string& fileName,
                                     const std::string& title) {
-  FileDialogSettings settings;
-  settings.filter = filter;
-  settings.fileName = fileName;
-  settings.initDir = CalFolder();
-  settings.flags = kSaveFlags;
-  settings.title = title;
-  return dialogs.saveFile(settings);
+  return dialogs.saveFile(AnalysisSaveDialog(filter, fileName, CalFolder(), title));
 }
 
 void AnalysisWindow::Add() { AddFiles(dialogs.openFiles(CalFolder())); }
@@ -342,7 +269,7 @@ void AnalysisWindow::AddFiles(const std::vector<std::string>& paths) {
       state_.files.push_back(ReadAnalysedFile(path));
       added = true;
     } catch (const Error& e) {
-      Tell(NameOf(path) + ": " + ErrorOccurredText(e.number()) + " (" + e.description() + ")",
+      Tell(FileNameOf(path) + ": " + ErrorOccurredText(e.number()) + " (" + e.description() + ")",
            "Add", MessageIcon::Exclamation);
     }
   }
@@ -389,7 +316,7 @@ void AnalysisWindow::Combine() {
     Tell("Combining is not available in this program.", "Combine", MessageIcon::Exclamation);
     return;
   }
-  const std::string target = AskSave(kCalibrationFilter, "Combined.Frixa", "Combine");
+  const std::string target = AskSave(kCalibrationFilter, kCombinedFileName, "Combine");
   if (target.empty()) return;
   try {
     actions.combine(Paths(), target);
@@ -415,7 +342,7 @@ void AnalysisWindow::Smooth() {
     return;
   }
   const AnalysedFile& source = state_.files[static_cast<std::size_t>(row)];
-  const std::string target = AskSave(kCalibrationFilter, source.title + " Smoothed.Frixa", "Smooth");
+  const std::string target = AskSave(kCalibrationFilter, SmoothedFileName(source.title), "Smooth");
   if (target.empty()) return;
   const std::string today = app_.todayShortDate ? app_.todayShortDate() : TodayShortDateText();
   try {
@@ -432,7 +359,7 @@ void AnalysisWindow::Smooth() {
 }
 
 void AnalysisWindow::SavePicture() {
-  const std::string target = AskSave(kPictureFilter, "Analysis.png", "Save Picture");
+  const std::string target = AskSave(kPictureFilter, kPictureFileName, "Save Picture");
   if (target.empty()) return;
   try {
     WritePng(target, graph_.Picture());
@@ -458,19 +385,6 @@ void WriteReport(const AnalysisDialogs& dialogs, const AnalysisActions& actions,
   }
 }
 
-FileDialogSettings ReportDialog(const App& app, const std::string& file) {
-  std::string title = NameOf(file);
-  const auto dot = title.find_last_of('.');
-  if (dot != std::string::npos) title.resize(dot);
-  FileDialogSettings settings;
-  settings.filter = kReportFilter;
-  settings.fileName = title + " Report.pdf";
-  settings.initDir = app.ProgramFile(kCalibrationFolderName);
-  settings.flags = kSaveFlags;
-  settings.title = "Report";
-  return settings;
-}
-
 }  // namespace
 
 void AnalysisWindow::Report() {
@@ -486,7 +400,7 @@ void AnalysisWindow::Report() {
     return;
   }
   const std::string& file = state_.files[static_cast<std::size_t>(row)].path;
-  const std::string target = dialogs.saveFile(ReportDialog(app_, file));
+  const std::string target = dialogs.saveFile(ReportDialog(file, CalFolder()));
   if (target.empty()) return;
   WriteReport(dialogs, actions, file, app_.AppPath, target);
 }
@@ -499,7 +413,7 @@ void RunCalibrationReport(App& app, const AnalysisDialogs& dialogs, const Analys
   }
   const std::vector<std::string> files = dialogs.openFiles(app.ProgramFile(kCalibrationFolderName));
   if (files.empty()) return;
-  const std::string target = dialogs.saveFile(ReportDialog(app, files.front()));
+  const std::string target = dialogs.saveFile(ReportDialog(files.front(), app.ProgramFile(kCalibrationFolderName)));
   if (target.empty()) return;
   WriteReport(dialogs, actions, files.front(), app.AppPath, target);
 }
@@ -510,13 +424,9 @@ void AnalysisWindow::ExportGraphs() {
          MessageIcon::Information);
     return;
   }
-  const std::string target = AskSave(kPictureFilter, "Analysis.png", "Export Graphs");
+  const std::string target = AskSave(kPictureFilter, kPictureFileName, "Export Graphs");
   if (target.empty()) return;
-  const auto dot = target.find_last_of('.');
-  const auto slash = target.find_last_of("\\/");
-  const bool extension = dot != std::string::npos && (slash == std::string::npos || slash < dot);
-  const std::string power =
-      extension ? target.substr(0, dot) + " Power" + target.substr(dot) : target + " Power";
+  const std::string power = PowerPictureName(target);
   RECT client;
   GetClientRect(graph_.hwnd(), &client);
   try {

@@ -1,5 +1,5 @@
-// The analysis graph on a GDI device context: RenderPlot's points become pixels at the screen's
-// DPI, its texts are drawn in Arial like the loss graphs'. Also renders a whole graph into a
+// Graphs on a GDI device context: RenderPlot's points become pixels at the screen's DPI, its
+// texts are drawn in Arial, a run's many dots once per pixel. Also renders a whole graph into a
 // memory bitmap and reads that bitmap back as an RGB picture for PNG files.
 #pragma once
 
@@ -26,12 +26,15 @@ class GdiPlotCanvas : public PlotCanvas {
   void Text(double x, double y, std::string_view utf8, double size, Align align,
             bool vertical) override;
   double TextWidth(std::string_view utf8, double size) override;
+  // Each pixel marked once, however many dots fall on it, and filled as horizontal runs: the
+  // cost follows the area covered, not the number of dots (a long run puts thousands on one).
+  void Dots(const std::vector<PlotPoint>& centres, PlotColor color, double size) override;
 
   double PixelsPerPoint() const { return scale_; }
+  int Px(double points) const;
 
  private:
   HFONT FontFor(double size, bool vertical);
-  int Px(double points) const;
 
   HDC dc_;
   double scale_;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
+#include <cstdint>
 
 namespace frixa::win {
 namespace {
@@ -99,6 +101,47 @@ void GdiPlotCanvas::Polyline(const std::vector<PlotPoint>& points, PlotColor col
   for (const auto& dash : Dashes(points, width * 4, width * 3)) draw(dash);
 }
 
+void GdiPlotCanvas::Dots(const std::vector<PlotPoint>& centres, PlotColor color, double size) {
+  if (centres.empty()) return;
+  const int side = std::max(1, Px(size));
+  // The top left pixel of each dot, within the box they span.
+  const auto corner = [&](const PlotPoint& c) {
+    return POINT{Px(c.x - size / 2), Px(c.y - size / 2)};
+  };
+  LONG left = LONG_MAX, top = LONG_MAX, right = LONG_MIN, bottom = LONG_MIN;
+  for (const PlotPoint& c : centres) {
+    const POINT p = corner(c);
+    left = std::min(left, p.x);
+    top = std::min(top, p.y);
+    right = std::max(right, p.x);
+    bottom = std::max(bottom, p.y);
+  }
+  const std::size_t w = static_cast<std::size_t>(right - left) + 1;
+  const std::size_t h = static_cast<std::size_t>(bottom - top) + 1;
+  std::vector<std::uint8_t> marked(w * h, 0);
+  for (const PlotPoint& c : centres) {
+    const POINT p = corner(c);
+    marked[static_cast<std::size_t>(p.y - top) * w + static_cast<std::size_t>(p.x - left)] = 1;
+  }
+  Brush brush(CreateSolidBrush(Ref(color)));
+  for (std::size_t row = 0; row < h; ++row) {
+    const std::uint8_t* line = &marked[row * w];
+    for (std::size_t x = 0; x < w;) {
+      if (!line[x]) {
+        ++x;
+        continue;
+      }
+      std::size_t end = x;
+      while (end < w && line[end]) ++end;
+      const LONG y = top + static_cast<LONG>(row);
+      const RECT run{left + static_cast<LONG>(x), y, left + static_cast<LONG>(end) - 1 + side,
+                     y + side};
+      ::FillRect(dc_, &run, brush.get());
+      x = end;
+    }
+  }
+}
+
 HFONT GdiPlotCanvas::FontFor(double size, bool vertical) {
   const int height = std::max(1, Px(size));
   Font& font = fonts_[{height, vertical}];
@@ -113,7 +156,7 @@ HFONT GdiPlotCanvas::FontFor(double size, bool vertical) {
 void GdiPlotCanvas::Text(double x, double y, std::string_view utf8, double size, Align align,
                          bool vertical) {
   Selected f(dc_, FontFor(size, vertical));
-  SetTextColor(dc_, RGB(0x20, 0x20, 0x20));
+  SetTextColor(dc_, Ref(kPlotInk));
   const UINT horizontal = align == Align::Left ? TA_LEFT : align == Align::Center ? TA_CENTER : TA_RIGHT;
   SetTextAlign(dc_, horizontal | TA_BASELINE | TA_NOUPDATECP);
   const std::wstring w = Wide(utf8);

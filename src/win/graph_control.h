@@ -1,9 +1,9 @@
-// The loss graph control (KWGraph, NMGraph): a title, a vertical loss axis and a horizontal RPM
-// axis with tick labels in the graph's formats and the axes' names, the points of the run (those
-// of the first, unsettled revolutions lighter) and the fitted model as a line over them, on axes
-// that always cover every point. Two graphs made partners share one RPM scale and the same
-// left and right plot edges, so that one RPM lies at one x in both. Painted from a back buffer
-// that is rebuilt only after a change; points that fall on one pixel are drawn once.
+// The loss graph control (KWGraph, NMGraph): the graph's plot description (graphs/
+// loss_graph_plot.h) drawn by the one plot layout through the GDI canvas: a title, the loss
+// and RPM axes with tick labels in the graph's formats and their names, the run's points and
+// the fitted model over them. Two graphs made partners share one RPM axis and the same left
+// and right plot edges, so that one RPM lies at one x in both. Painted from a back buffer that
+// is rebuilt only after a change.
 #pragma once
 
 #include <windows.h>
@@ -11,39 +11,12 @@
 #include <functional>
 #include <vector>
 
-#include "graphs/graph_axes.h"
+#include "graphs/loss_graph_plot.h"
 #include "win/win32_window.h"
 
 namespace frixa::win {
 
-inline constexpr COLORREF kGraphSeriesColour = RGB(0, 0, 160);
-inline constexpr COLORREF kGraphStartColour = RGB(150, 170, 235);  // the unsettled start
-inline constexpr COLORREF kGraphFitColour = RGB(220, 30, 30);
-
-struct GraphLook {
-  HFONT titleFont = nullptr;
-  HFONT textFont = nullptr;
-  COLORREF background = RGB(255, 255, 255);
-};
-
-// What a graph shows.
-struct GraphSeries {
-  std::vector<GraphPoint> points;       // settled revolutions
-  std::vector<GraphPoint> startPoints;  // the first revolutions, drawn lighter
-  std::vector<GraphPoint> fitLine;      // drawn over the points, clipped to the plot
-};
-
-// Where the plot lies across, when decided from outside (for two graphs together); client
-// coordinates of the graph. `coveredTop`: the rows from there down are hidden (under another
-// window, or outside the window holding the graph).
-struct GraphFrame {
-  AxisScale rpm;
-  int plotLeft = 0;
-  int plotRight = 0;
-  int coveredTop = 0;
-};
-
-// What DrawGraph drew where, in the coordinates of the rectangle it was given.
+// What a graph drew where, in pixels of the surface it was drawn on.
 struct GraphGeometry {
   RECT plot{};
   std::vector<RECT> rpmLabels;   // the tick labels of the RPM axis, left to right
@@ -51,25 +24,24 @@ struct GraphGeometry {
   RECT title{}, rpmTitle{}, lossTitle{};
 };
 
-// Space the labels need beside the plot, in pixels: the loss labels on the left, half the last
-// RPM label on the right.
-struct PlotInsets {
-  int left = 0;
-  int right = 0;
+// The plot's edges when decided from outside (for two graphs together), in pixels from the
+// surface's left; `visibleHeight`: the rows from there down are hidden (under another window,
+// or outside the window holding the graph), and nothing is laid out there.
+struct GraphFrame {
+  int plotLeft = 0;
+  int plotRight = 0;
+  int visibleHeight = 0;
 };
-PlotInsets InsetsFor(HDC dc, const GraphTexts& texts, const AxisScale& rpm, const AxisScale& loss,
-                     const GraphLook& look);
 
-// Draws the whole graph into `r` of `dc`; `frame` null: the graph decides its plot alone, from
-// its own points. Used by the control's back buffer and by tests rendering into memory.
-GraphGeometry DrawGraph(HDC dc, const RECT& r, const GraphTexts& texts, const GraphSeries& series,
-                        const GraphLook& look, const GraphFrame* frame = nullptr);
+// Draws `plot` on a width x height surface of `dc` at `dpi`; `frame` null: the plot's own
+// labels decide its edges. Used by the control's back buffer and by tests drawing into memory.
+GraphGeometry DrawLossGraph(HDC dc, int width, int height, int dpi, const PlotDescription& plot,
+                            const GraphFrame* frame = nullptr);
 
 class GraphControl : public PaintedWindow {
  public:
-  bool Create(HWND parent, int x, int y, int w, int h, const GraphTexts& texts,
-              const GraphLook& look, int id);
-  // Shares the RPM scale and the plot edges with `other` (and `other` with this one). Rows of
+  bool Create(HWND parent, int x, int y, int w, int h, const GraphTexts& texts, int id);
+  // Shares the RPM axis and the plot edges with `other` (and `other` with this one). Rows of
   // this graph from `coveredTop` (client coordinates) down are hidden under another window:
   // no label is drawn there.
   void SetPartner(GraphControl* other) { partner_ = other; }
@@ -83,7 +55,7 @@ class GraphControl : public PaintedWindow {
   void SetFitLine(std::vector<GraphPoint> line);
   void Finish();
 
-  const GraphSeries& series() const { return series_; }
+  const LossGraphPlot& plot() const { return plot_; }
   // The geometry of the picture last drawn, in client coordinates.
   const GraphGeometry& geometry() const { return geometry_; }
 
@@ -97,11 +69,9 @@ class GraphControl : public PaintedWindow {
  private:
   void Changed();
   void MarkDirty();
-  GraphFrame Frame(HDC dc) const;
-  GraphTexts texts_{};
-  GraphLook look_{};
-  GraphSeries series_;
-  ValueRange rpmRange_, lossRange_;
+  ValueRange SharedRpm() const;  // the RPM values of both graphs' points
+  GraphFrame Frame(HDC dc, int dpi, const RECT& client);
+  LossGraphPlot plot_{kPowerGraphTexts};
   GraphControl* partner_ = nullptr;
   int coveredTop_ = -1;  // -1: nothing covers it
   GraphGeometry geometry_;

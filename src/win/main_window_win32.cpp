@@ -163,11 +163,10 @@ void MainWindow::CreateControls() {
   compensationLabel_.SetVerticalCentre(true);
 
   picture2_.Create(hwnd(), at(MC::Picture2), nullptr, id(MC::Picture2));
-  const GraphLook look{fonts_.graphTitle(), fonts_.graphText(), RGB(255, 255, 255)};
   const PixelRect nm = at(MC::NMGraph), kw = at(MC::KWGraph);
-  nmGraph_.Create(picture2_.hwnd(), nm.left, nm.top, nm.width, nm.height, kTorqueGraphTexts, look,
+  nmGraph_.Create(picture2_.hwnd(), nm.left, nm.top, nm.width, nm.height, kTorqueGraphTexts,
                   id(MC::NMGraph));
-  kwGraph_.Create(picture2_.hwnd(), kw.left, kw.top, kw.width, kw.height, kPowerGraphTexts, look,
+  kwGraph_.Create(picture2_.hwnd(), kw.left, kw.top, kw.width, kw.height, kPowerGraphTexts,
                   id(MC::KWGraph));
   // The torque graph lies over the foot of the power graph, not under it.
   SetWindowPos(nmGraph_.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -8,8 +8,8 @@
 
 namespace frixa::win {
 
-// The window font MS Sans Serif 8.25 point, regular and bold, the 12 point bold heading and the
-// graphs' Arial, sized for the screen's DPI.
+// The window font MS Sans Serif 8.25 point, regular and bold, and the 12 point bold heading,
+// sized for the screen's DPI. (The graphs draw their own Arial: gdi_plot_canvas.h.)
 class UiFonts {
  public:
   explicit UiFonts(int dpi);
@@ -19,14 +19,12 @@ class UiFonts {
   HFONT regular() const { return regular_.get(); }
   HFONT bold() const { return bold_.get(); }
   HFONT heading() const { return heading_.get(); }
-  HFONT graphTitle() const { return graphTitle_.get(); }
-  HFONT graphText() const { return graphText_.get(); }
 
   // Character height for a size in hundredths of a point: 825 is 8.25 point.
   static int HeightFor(int centiPoints, int dpi);
 
  private:
-  Font regular_, bold_, heading_, graphTitle_, graphText_;
+  Font regular_, bold_, heading_;
 };
 
 // The pictures compiled into the program. Button pictures have their magenta key replaced by

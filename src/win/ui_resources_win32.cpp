@@ -63,9 +63,7 @@ int UiFonts::HeightFor(int centiPoints, int dpi) { return MulDiv(centiPoints, dp
 UiFonts::UiFonts(int dpi)
     : regular_(MakeFont("MS Sans Serif", 825, dpi, false)),
       bold_(MakeFont("MS Sans Serif", 825, dpi, true)),
-      heading_(MakeFont("MS Sans Serif", 1200, dpi, true)),
-      graphTitle_(MakeFont("Arial", 1000, dpi, true)),
-      graphText_(MakeFont("Arial", 800, dpi, false)) {}
+      heading_(MakeFont("MS Sans Serif", 1200, dpi, true)) {}
 
 Artwork::Artwork(HINSTANCE instance)
     : background_(LoadPicture(instance, IDB_BACKGROUND)),

@@ -1,12 +1,13 @@
-// The loss graph drawing, rendered into a memory bitmap: every point lands inside the plot area
-// on axes that cover them all, nothing of the series is drawn outside it, an empty graph shows
-// no series at all; start points are lighter, the fitted line lies over the points inside the
-// plot, and a frame given from outside decides the plot's edges and keeps labels off a covered
-// strip.
+// A loss graph as the user sees it, drawn by the plot layout into a memory bitmap: every point
+// lands inside the plot on axes that cover them all, nothing of the series is drawn outside
+// it, an empty graph shows no series at all; start points are lighter, the fitted line lies
+// over the points inside the plot, and a frame given from outside decides the plot's edges and
+// keeps labels off a covered strip.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -51,11 +52,17 @@ class Canvas {
   std::uint32_t* bits_ = nullptr;
 };
 
+COLORREF Ref(PlotColor c) { return RGB(c.r, c.g, c.b); }
+const COLORREF kSeries = Ref(kPlotRevolutionColor);
+const COLORREF kStart = Ref(kPlotStartColor);
+const COLORREF kFit = Ref(kPlotModelColor);
+constexpr int kDpi = 96;
+
 struct SeriesCount {
   int inside = 0, outside = 0;
 };
 
-SeriesCount CountSeries(const Canvas& c, const RECT& plot, COLORREF colour = kGraphSeriesColour) {
+SeriesCount CountSeries(const Canvas& c, const RECT& plot, COLORREF colour = kSeries) {
   SeriesCount n;
   for (int y = 0; y < c.h(); ++y) {
     for (int x = 0; x < c.w(); ++x) {
@@ -67,98 +74,118 @@ SeriesCount CountSeries(const Canvas& c, const RECT& plot, COLORREF colour = kGr
   return n;
 }
 
+// The pixel of `value` between `from` (at the scale's start) and `to` (at its end).
+int PixelOf(double value, const AxisScale& scale, int from, int to) {
+  const double t = (value - scale.min) / (scale.max - scale.min);
+  return static_cast<int>(std::lround(from + t * (to - from)));
+}
+
+// `colour` at (x, y) or a pixel beside it: where a dot or line lands, to the rounding of pixels.
+bool Near(const Canvas& c, int x, int y, COLORREF colour) {
+  for (int dy = -1; dy <= 1; ++dy) {
+    for (int dx = -1; dx <= 1; ++dx) {
+      if (c.At(x + dx, y + dy) == colour) return true;
+    }
+  }
+  return false;
+}
+
+GraphGeometry Draw(const Canvas& canvas, LossGraphPlot& graph, const GraphFrame* frame = nullptr,
+                   const ValueRange& rpm = {}) {
+  return DrawLossGraph(canvas.dc(), canvas.w(), canvas.h(), kDpi, graph.Scaled(rpm), frame);
+}
+
 TEST(GraphDrawing, EveryPointLandsInsideThePlotOnAxesThatCoverThemAll) {
   std::mt19937 gen(5);
   std::uniform_real_distribution<double> rpm(300, 3000), kw(0.01, 1.6);
+  LossGraphPlot graph(kPowerGraphTexts);
   std::vector<GraphPoint> points;
   for (int i = 0; i < 400; ++i) points.push_back({rpm(gen), kw(gen)});
   points.push_back({3000.0, 1.6});  // the extremes too
   points.push_back({300.0, 0.0});
+  for (const GraphPoint& p : points) graph.AddPoint(p.x, p.y);
   Canvas canvas(525, 221);
-  const RECT r{0, 0, canvas.w(), canvas.h()};
-  const RECT plot = DrawGraph(canvas.dc(), r, kPowerGraphTexts, {points, {}, {}}, GraphLook{}).plot;
+  const RECT plot = Draw(canvas, graph).plot;
   EXPECT_GT(plot.right - plot.left, 300);
-  EXPECT_GT(plot.bottom - plot.top, 120);
+  EXPECT_GT(plot.bottom - plot.top, 110);
 
   const SeriesCount n = CountSeries(canvas, plot);
   EXPECT_GT(n.inside, 400);
   EXPECT_EQ(n.outside, 0);
-  const GraphScales scales = ScalesCovering(points);
+  const PlotDescription& scales = graph.Scaled({});
   for (const GraphPoint& p : points) {
-    const int x = MapToPixel(p.x, scales.x, plot.left, plot.right);
-    const int y = MapToPixel(p.y, scales.y, plot.bottom, plot.top);
+    const int x = PixelOf(p.x, scales.x, plot.left, plot.right);
+    const int y = PixelOf(p.y, scales.y, plot.bottom, plot.top);
     ASSERT_GE(x, plot.left);
     ASSERT_LE(x, plot.right);
     ASSERT_GE(y, plot.top);
     ASSERT_LE(y, plot.bottom);
-    // Each point is marked at its place (the dot covers the point or its right neighbour).
-    EXPECT_TRUE(canvas.At(std::min<int>(x, plot.right - 1), std::max<int>(y, plot.top + 1)) ==
-                kGraphSeriesColour);
+    // Each point is marked at its place: its 2 x 2 dot covers it or, at an axis, its neighbour.
+    EXPECT_TRUE(Near(canvas, x, y, kSeries)) << p.x << " " << p.y;
   }
 }
 
 TEST(GraphDrawing, EmptyGraphDrawsFrameAndAxesButNoSeries) {
   Canvas canvas(533, 217);
-  const RECT r{0, 0, canvas.w(), canvas.h()};
-  const RECT plot = DrawGraph(canvas.dc(), r, kTorqueGraphTexts, {}, GraphLook{}).plot;
+  LossGraphPlot graph(kTorqueGraphTexts);
+  const RECT plot = Draw(canvas, graph).plot;
   const SeriesCount n = CountSeries(canvas, plot);
   EXPECT_EQ(n.inside + n.outside, 0);
   EXPECT_EQ(canvas.At(plot.left + 40, plot.top + 40), RGB(255, 255, 255));  // white background
-  EXPECT_NE(canvas.At(plot.left, (plot.top + plot.bottom) / 2), RGB(255, 255, 255));  // axis
+  EXPECT_EQ(canvas.At(plot.left, (plot.top + plot.bottom) / 2), Ref(kPlotInk));  // the axis
 }
 
 TEST(GraphDrawing, SinglePointStillGetsAPlotAroundIt) {
   Canvas canvas(400, 200);
-  const RECT r{0, 0, canvas.w(), canvas.h()};
-  const RECT plot =
-      DrawGraph(canvas.dc(), r, kPowerGraphTexts, {{{1500.0, 0.75}}, {}, {}}, GraphLook{}).plot;
+  LossGraphPlot graph(kPowerGraphTexts);
+  graph.AddPoint(1500.0, 0.75);
+  const RECT plot = Draw(canvas, graph).plot;
   const SeriesCount n = CountSeries(canvas, plot);
-  EXPECT_GT(n.inside, 0);
+  EXPECT_EQ(n.inside, 4);  // one 2 x 2 dot
   EXPECT_EQ(n.outside, 0);
 }
 
 TEST(GraphDrawing, StartPointsAreLighterAndTheFitLineLiesOverThePointsInsideThePlot) {
-  GraphSeries series;
-  for (int i = 0; i < 19; ++i) series.startPoints.push_back({2900.0 - i * 5.0, 0.05 * i});
-  for (int i = 0; i < 300; ++i) series.points.push_back({400.0 + i * 8.0, 0.2 + i * 0.004});
+  LossGraphPlot graph(kPowerGraphTexts);
+  for (int i = 0; i < 19; ++i) graph.AddStartPoint(2900.0 - i * 5.0, 0.05 * i);
+  for (int i = 0; i < 300; ++i) graph.AddPoint(400.0 + i * 8.0, 0.2 + i * 0.004);
   // The model's line reaches past the points on both sides: it is cut at the plot's edges.
-  series.fitLine = {{0.0, 0.0}, {1500.0, 0.7}, {5000.0, 9.0}};
+  graph.SetModel({{0.0, 0.0}, {1500.0, 0.7}, {5000.0, 9.0}});
   Canvas canvas(525, 221);
-  const RECT r{0, 0, canvas.w(), canvas.h()};
-  const GraphGeometry g = DrawGraph(canvas.dc(), r, kPowerGraphTexts, series, GraphLook{});
-  const SeriesCount start = CountSeries(canvas, g.plot, kGraphStartColour);
-  const SeriesCount settled = CountSeries(canvas, g.plot, kGraphSeriesColour);
-  const SeriesCount fit = CountSeries(canvas, g.plot, kGraphFitColour);
+  const GraphGeometry g = Draw(canvas, graph);
+  const SeriesCount start = CountSeries(canvas, g.plot, kStart);
+  const SeriesCount settled = CountSeries(canvas, g.plot, kSeries);
+  const SeriesCount fit = CountSeries(canvas, g.plot, kFit);
   EXPECT_GT(start.inside, 19);
   EXPECT_GT(settled.inside, 300);
   EXPECT_GT(fit.inside, (g.plot.right - g.plot.left) / 2);
   EXPECT_EQ(start.outside + settled.outside + fit.outside, 0);
-  // The axes still cover the start points: the lowest start point (0 kW at 2900) is on them.
-  const GraphScales scales = ScalesCovering({{400.0, 0.0}, {2900.0, 1.396}});
-  EXPECT_EQ(canvas.At(std::min<int>(MapToPixel(2900.0, scales.x, g.plot.left, g.plot.right),
-                                    g.plot.right - 1),
-                      g.plot.bottom - 1),
-            kGraphStartColour);
+  // The axes still cover the start points: the lowest start point (0 kW at 2900) is on them,
+  // its dot resting on the RPM axis.
+  const PlotDescription& scales = graph.Scaled({});
+  EXPECT_DOUBLE_EQ(scales.y.min, 0);
+  EXPECT_DOUBLE_EQ(scales.x.max, 3000);
+  const int x2900 = PixelOf(2900.0, scales.x, g.plot.left, g.plot.right);
+  EXPECT_TRUE(Near(canvas, x2900, g.plot.bottom - 1, kStart));
   // The line is drawn over the points: where it crosses the settled band, it shows.
-  const int x = MapToPixel(1500.0, scales.x, g.plot.left, g.plot.right);
-  const int y = MapToPixel(0.7, scales.y, g.plot.bottom, g.plot.top);
-  EXPECT_EQ(canvas.At(x, y), kGraphFitColour);
-  // Axis names: the RPM axis's under its labels, the loss axis's over its labels.
+  const int x = PixelOf(1500.0, scales.x, g.plot.left, g.plot.right);
+  const int y = PixelOf(0.7, scales.y, g.plot.bottom, g.plot.top);
+  EXPECT_TRUE(Near(canvas, x, y, kFit));
+  // Axis names: the RPM axis's under its labels, the loss axis's left of its labels.
   EXPECT_GT(g.rpmTitle.top, g.rpmLabels.front().top);
-  EXPECT_LT(g.lossTitle.bottom, g.lossLabels.back().bottom);
+  EXPECT_LT(g.lossTitle.right, g.lossLabels.back().left);
 }
 
 TEST(GraphDrawing, FrameFromOutsideSetsThePlotEdgesAndKeepsLabelsOffTheCoveredStrip) {
   Canvas canvas(525, 221);
-  const RECT r{0, 0, canvas.w(), canvas.h()};
+  LossGraphPlot graph(kPowerGraphTexts);
+  graph.AddPoint(300.0, 1.2);
+  graph.AddPoint(2950.0, 0.1);
   GraphFrame frame;
-  frame.rpm = AxisScale{0, 3000, 500};
   frame.plotLeft = 61;
   frame.plotRight = 503;
-  frame.coveredTop = 184;
-  const GraphGeometry g =
-      DrawGraph(canvas.dc(), r, kPowerGraphTexts, {{{300.0, 1.2}, {2950.0, 0.1}}, {}, {}},
-                GraphLook{}, &frame);
+  frame.visibleHeight = 184;
+  const GraphGeometry g = Draw(canvas, graph, &frame);
   EXPECT_EQ(g.plot.left, 61);
   EXPECT_EQ(g.plot.right, 503);
   ASSERT_EQ(g.rpmLabels.size(), 7u);  // 0 to 3000 in 500s
@@ -172,17 +199,8 @@ TEST(GraphDrawing, FrameFromOutsideSetsThePlotEdgesAndKeepsLabelsOffTheCoveredSt
   // The tick labels are centred on their RPM.
   EXPECT_NEAR((g.rpmLabels[0].left + g.rpmLabels[0].right) / 2.0, 61, 1);
   EXPECT_NEAR((g.rpmLabels[6].left + g.rpmLabels[6].right) / 2.0, 503, 1);
-}
-
-TEST(GraphDrawing, InsetsMakeRoomForTheWidestLossLabelAndHalfTheLastRpmLabel) {
-  Canvas canvas(100, 100);
-  const PlotInsets narrow =
-      InsetsFor(canvas.dc(), kPowerGraphTexts, AxisScale{0, 3, 1}, AxisScale{0, 1, 1}, GraphLook{});
-  const PlotInsets wide = InsetsFor(canvas.dc(), kPowerGraphTexts, AxisScale{0, 30000, 5000},
-                                    AxisScale{0, 1.25, 0.25}, GraphLook{});
-  EXPECT_GT(wide.left, narrow.left);  // "1.25kW" is wider than "1kW"
-  EXPECT_GE(wide.right, narrow.right);
-  EXPECT_GE(narrow.right, 8);
+  // Nothing but the background below the strip.
+  for (int x = 0; x < canvas.w(); x += 7) EXPECT_EQ(canvas.At(x, 200), RGB(255, 255, 255)) << x;
 }
 
 }  // namespace

@@ -336,7 +336,8 @@ int PixelsOf(HWND hwnd, COLORREF colour) {
   const std::vector<COLORREF> pixels = testing::ClientPixels(hwnd, true);
   return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
 }
-int SeriesPixels(HWND hwnd) { return PixelsOf(hwnd, kGraphSeriesColour); }
+COLORREF Ref(PlotColor c) { return RGB(c.r, c.g, c.b); }
+int SeriesPixels(HWND hwnd) { return PixelsOf(hwnd, Ref(kPlotRevolutionColor)); }
 
 TEST_F(MainWindowTest, PreviewPlotsTheRunOnBothGraphs) {
   EXPECT_EQ(SeriesPixels(Hwnd(MainControl::KWGraph)), 0);
@@ -377,9 +378,9 @@ TEST_F(MainWindowTest, GraphsShareOneRpmScaleAndPlotEdgesAndEveryLabelStaysInSig
   HWND kw = Hwnd(MainControl::KWGraph), nm = Hwnd(MainControl::NMGraph);
   HWND holder = Hwnd(MainControl::Picture2);
   for (HWND g : {kw, nm}) {
-    EXPECT_GT(PixelsOf(g, kGraphSeriesColour), 0);  // paints, and so lays the graph out
-    EXPECT_GT(PixelsOf(g, kGraphStartColour), 0);
-    EXPECT_GT(PixelsOf(g, kGraphFitColour), 0);
+    EXPECT_GT(PixelsOf(g, Ref(kPlotRevolutionColor)), 0);  // paints, and so lays the graph out
+    EXPECT_GT(PixelsOf(g, Ref(kPlotStartColor)), 0);
+    EXPECT_GT(PixelsOf(g, Ref(kPlotModelColor)), 0);
   }
   const GraphGeometry& power = main_.graph(Graph::Power).geometry();
   const GraphGeometry& torque = main_.graph(Graph::Torque).geometry();
