@@ -454,6 +454,8 @@ std::size_t CoastStart(std::span<const double> pulses) {
   return best + kCornerMargin;
 }
 
+}  // namespace
+
 // True when no record differs from the one before by a fifth of it or more. A bounce splits a
 // revolution into two parts of which one is at most half of it, and a missed pulse doubles one:
 // both leave a step of a half or more beside them. So a smooth run holds neither, and its pulses
@@ -461,30 +463,37 @@ std::size_t CoastStart(std::span<const double> pulses) {
 // without a branch per record, so that the compiler can vectorise it). Timing noise on a fast
 // timer is far inside the fifth; a coarse timer or the last revolutions before the stop are not
 // smooth and are numbered.
-bool Smooth(std::span<const std::uint32_t> counts) {
+bool RecordsAreSmooth(std::span<const std::uint32_t> counts, std::uint32_t previous) {
+  if (counts.empty()) return true;
+  if (previous != 0) {
+    const std::int64_t change = static_cast<std::int64_t>(counts[0]) - previous;
+    if (5 * change >= previous || -5 * change >= previous) return false;
+  }
   constexpr std::size_t kBlock = 1024;
   for (std::size_t from = 1; from < counts.size(); from += kBlock) {
     const std::size_t to = std::min(counts.size(), from + kBlock);
     bool steps = false;
     for (std::size_t i = from; i < to; ++i) {
-      const std::int64_t previous = counts[i - 1];
-      const std::int64_t change = static_cast<std::int64_t>(counts[i]) - previous;
-      steps |= 5 * change >= previous || -5 * change >= previous;
+      const std::int64_t before = counts[i - 1];
+      const std::int64_t change = static_cast<std::int64_t>(counts[i]) - before;
+      steps |= 5 * change >= before || -5 * change >= before;
     }
     if (steps) return false;
   }
   return true;
 }
 
-}  // namespace
-
 RecordRepair RepairRecords(std::span<const std::uint32_t> counts) {
+  return RepairRecords(counts, counts.size() >= kMinRepairRecords && RecordsAreSmooth(counts));
+}
+
+RecordRepair RepairRecords(std::span<const std::uint32_t> counts, bool smooth) {
   RecordRepair out;
   if (counts.size() < kMinRepairRecords || counts[0] == 0) return out;
   // The pulses' stamps (exact in a double up to 2^53 counts), as numbered.
   PulseList pulses(counts);
   bool longStreak = false;
-  if (Smooth(counts)) {
+  if (smooth) {
     pulses.Keep(counts.size() + 1);
   } else {
     NumberPulses(counts, pulses, out.merged, out.split, longStreak);

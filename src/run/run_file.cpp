@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "run/record_repair.h"
 
 namespace frixa {
 
@@ -86,6 +87,52 @@ std::size_t RunFileReader::Available(const std::uint8_t** records) {
   if (AtEnd()) return 0;
   *records = buffer_.get() + begin_;
   return (end_ - begin_) / kRunRecordSize;
+}
+
+GatheredCounts RunFileReader::GatherCounts(std::vector<std::uint32_t>& counts) {
+  GatheredCounts gathered;
+  counts.clear();
+  bool zeroSeen = false;
+  try {
+    const std::uint8_t* records = nullptr;
+    for (std::size_t available; (available = Available(&records)) > 0;) {
+      const std::size_t base = counts.size();
+      counts.resize(base + available);
+      std::uint32_t* out = counts.data() + base;
+      std::size_t taken = 0;
+      for (; taken < available; ++taken) {
+        const std::uint8_t* record = records + taken * kRunRecordSize;
+        if (!IsAcceptable(record)) break;
+        out[taken] = CountOf(record);
+      }
+      counts.resize(base + taken);
+      Consume(taken);
+      const std::span<const std::uint32_t> block(out, taken);
+      // The part of the block that a repair may touch: up to its first count of 0.
+      std::size_t reach = zeroSeen ? 0 : taken;
+      if (!zeroSeen) {
+        bool zero = false;
+        for (const std::uint32_t count : block) zero |= count == 0;
+        if (zero) {
+          zeroSeen = true;
+          reach = 0;
+          while (block[reach] != 0) ++reach;
+          gathered.repairable = base + reach;
+        }
+      }
+      if (gathered.smooth && reach > 0) {
+        gathered.smooth = RecordsAreSmooth(block.first(reach), base > 0 ? counts[base - 1] : 0);
+      }
+      if (taken < available) {
+        gathered.rejected = true;
+        break;
+      }
+    }
+  } catch (...) {
+    gathered.failure = std::current_exception();
+  }
+  if (!zeroSeen) gathered.repairable = counts.size();
+  return gathered;
 }
 
 void RunFileReader::Close() {
