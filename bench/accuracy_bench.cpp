@@ -12,8 +12,9 @@
 // A second table takes rundowns with the faults of real timing (a coarse timer, sensor bounces,
 // missed pulses, a driven start) on a bare 10 kg m^2 drum coasting from 380 RPM to a stop and on
 // two of the rigs: per case the faults put in against the repairs the record repair made, the
-// worst error of the curve Create stores from the unrepaired run, and the worst error, 95 % band
-// and time residual of the friction fitted to the repaired revolutions' times.
+// worst error of the curve Create stores (from the repaired revolutions, as the run pass feeds
+// them to the physics processor), and the worst error, 95 % band and time residual of the
+// friction fitted to the repaired revolutions' times.
 //
 // A plain program: it prints the tables (Markdown) and exits 1 if any step failed.
 //   build/native/bench/accuracy_bench
@@ -174,7 +175,7 @@ int main() {
   }
 
   std::printf("\n| Rundown with faults | records | put in: bounces / missed / driven | repaired: "
-              "merged / split / left out | stored curve (unrepaired): torque | time fit: torque "
+              "merged / split / left out | stored curve: torque | time fit: torque "
               "| band | time RMS |\n");
   std::printf("|---|---|---|---|---|---|---|---|\n");
   for (const FaultCase& c : FaultCases()) {
@@ -188,7 +189,7 @@ int main() {
     const std::string runFile = app.ProgramFile(frixa::kRunFileName);
     frixa::WriteRundownFile(c.model, runFile, &faults);
 
-    // The curve Create stores today, from the run as recorded.
+    // The curve Create stores, from the revolutions as repaired.
     std::string storedText = "failed";
     try {
       frixa::PreviewRun(app);
