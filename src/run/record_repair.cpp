@@ -284,7 +284,21 @@ double HingeRss(std::span<const double> y, double c, bool onStamps) {
       basis[2] = h * h;
     }
   };
-  for (std::size_t i = 0; i < n; ++i) {
+  // Up to the hinge h is 0: there only the constant (and on the stamps x) take part, and the
+  // terms left out would each add an exact 0, so the sums come out the same.
+  std::size_t flat = 0;
+  while (flat < n && !(static_cast<double>(flat) / static_cast<double>(n) - c > 0)) ++flat;
+  for (std::size_t i = 0; i < flat; ++i) {
+    r[0] += y[i];
+    m[0][0] += 1;
+    if (onStamps) {
+      const double x = static_cast<double>(i) / static_cast<double>(n);
+      r[1] += x * y[i];
+      m[1][0] += x;
+      m[1][1] += x * x;
+    }
+  }
+  for (std::size_t i = flat; i < n; ++i) {
     fill(i);
     for (int a = 0; a < size; ++a) {
       r[a] += basis[a] * y[i];
@@ -317,7 +331,12 @@ double HingeRss(std::span<const double> y, double c, bool onStamps) {
     beta[a] = sum / l[a][a];
   }
   double rss = 0;  // summed directly: the normal equations' shortcut loses it to cancellation
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = 0; i < flat; ++i) {
+    double e = y[i] - beta[0];
+    if (onStamps) e -= beta[1] * (static_cast<double>(i) / static_cast<double>(n));
+    rss += e * e;
+  }
+  for (std::size_t i = flat; i < n; ++i) {
     fill(i);
     double e = y[i];
     for (int a = 0; a < size; ++a) e -= beta[a] * basis[a];
@@ -498,8 +517,9 @@ RecordRepair RepairRecords(std::span<const std::uint32_t> counts, bool smooth) {
   } else {
     NumberPulses(counts, pulses, out.merged, out.split, longStreak);
   }
-  if (longStreak ||
-      static_cast<double>(out.merged + out.split) > kMaxFaultShare * static_cast<double>(counts.size())) {
+  out.tooManyFaults = static_cast<double>(out.merged + out.split) >
+                      kMaxFaultShare * static_cast<double>(counts.size());
+  if (longStreak || out.tooManyFaults) {
     // More faults than a sensor in working order gives: no trend to trust, nothing changed.
     out.merged = out.split = 0;
     out.untrusted = true;

@@ -42,6 +42,9 @@ struct RecordRepair {
   // True when the records hold more faults than kMaxFaultShare of them, or a streak of records
   // that all look faulty: the run is passed through unrepaired, since no trend can be trusted.
   bool untrusted = false;
+  // For an untrusted run: true when it was the share of faults (not a streak alone) that made it
+  // so, i.e. the records are mostly faults rather than one stretch the trend cannot follow.
+  bool tooManyFaults = false;
   bool Changed() const { return merged != 0 || split != 0 || leftOut != 0; }
   // The revolutions to go on with: the repaired ones, or `recorded` when nothing was repaired.
   std::span<const std::uint32_t> Revolutions(std::span<const std::uint32_t> recorded) const {

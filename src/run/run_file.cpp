@@ -99,11 +99,29 @@ GatheredCounts RunFileReader::GatherCounts(std::vector<std::uint32_t>& counts) {
       const std::size_t base = counts.size();
       counts.resize(base + available);
       std::uint32_t* out = counts.data() + base;
-      std::size_t taken = 0;
-      for (; taken < available; ++taken) {
-        const std::uint8_t* record = records + taken * kRunRecordSize;
-        if (!IsAcceptable(record)) break;
-        out[taken] = CountOf(record);
+      // Every record's count and test at once, without a branch per record; only a block with
+      // a rejected record is looked at again for the first one.
+      // The smoothness test of RecordsAreSmooth goes along: a count is below 2^24, so five
+      // times a change fits in 32 bits.
+      bool rejected = false, zero = false, steps = false;
+      std::int32_t previous = base > 0 ? static_cast<std::int32_t>(counts[base - 1]) : -1;
+      for (std::size_t i = 0; i < available; ++i) {
+        const std::uint8_t* record = records + i * kRunRecordSize;
+        rejected |= !IsAcceptable(record);
+        const std::uint32_t count = CountOf(record);
+        out[i] = count;
+        zero |= count == 0;
+        const std::int32_t now = static_cast<std::int32_t>(count);
+        const std::int32_t change = now - previous;
+        steps |= previous >= 0 && (5 * change >= previous || -5 * change >= previous);
+        previous = now;
+      }
+      std::size_t taken = available;
+      if (rejected) {
+        taken = 0;
+        while (IsAcceptable(records + taken * kRunRecordSize)) ++taken;
+        zero = false;
+        for (std::size_t i = 0; i < taken; ++i) zero |= out[i] == 0;
       }
       counts.resize(base + taken);
       Consume(taken);
@@ -111,8 +129,6 @@ GatheredCounts RunFileReader::GatherCounts(std::vector<std::uint32_t>& counts) {
       // The part of the block that a repair may touch: up to its first count of 0.
       std::size_t reach = zeroSeen ? 0 : taken;
       if (!zeroSeen) {
-        bool zero = false;
-        for (const std::uint32_t count : block) zero |= count == 0;
         if (zero) {
           zeroSeen = true;
           reach = 0;
@@ -121,7 +137,10 @@ GatheredCounts RunFileReader::GatherCounts(std::vector<std::uint32_t>& counts) {
         }
       }
       if (gathered.smooth && reach > 0) {
-        gathered.smooth = RecordsAreSmooth(block.first(reach), base > 0 ? counts[base - 1] : 0);
+        gathered.smooth =
+            reach == available && !zero
+                ? !steps
+                : RecordsAreSmooth(block.first(reach), base > 0 ? counts[base - 1] : 0);
       }
       if (taken < available) {
         gathered.rejected = true;

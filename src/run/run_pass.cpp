@@ -4,7 +4,11 @@
 namespace frixa {
 
 std::string RecordRepairStatusLine(const RecordRepair& repair) {
-  if (repair.untrusted) return "Repaired Records : none - too many faults to repair, processed as recorded";
+  // A run made mostly of faults is told so; one the repair left alone for any other reason (a
+  // stretch it cannot follow, too few records) is logged as it always was.
+  if (repair.untrusted && repair.tooManyFaults) {
+    return "Repaired Records : none - too many faults to repair, processed as recorded";
+  }
   if (!repair.Changed()) return "";
   return "Repaired Records :" + SignedNumberText(static_cast<double>(repair.merged)) + " merged," +
          SignedNumberText(static_cast<double>(repair.split)) + " split," +

@@ -56,8 +56,9 @@ inline std::int32_t NextRevolution(std::int32_t counter) {
 
 }  // namespace run_pass_detail
 
-// The status line that tells what the repair of the records did, or "" when it changed nothing
-// and had nothing to say (a run without faults: the log stays as it always was).
+// The status line that tells what the repair of the records did, or that the records are mostly
+// faults and were processed as recorded; "" otherwise (a run without faults, or one the repair
+// left alone: the log stays as it always was).
 std::string RecordRepairStatusLine(const RecordRepair& repair);
 
 namespace run_pass_detail {

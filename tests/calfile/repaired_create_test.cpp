@@ -149,7 +149,8 @@ TEST_F(RepairedCreate, FaultedRunsStoreTheCleanRunsCurveAndCountTheirRepairs) {
       const auto near = [](long repaired, std::int64_t put) {
         return std::fabs(static_cast<double>(repaired - put)) <= 0.1 * static_cast<double>(put);
       };
-      EXPECT_TRUE(near(r.merged, faults.doubleTriggers)) << r.merged << " " << faults.doubleTriggers;
+      EXPECT_TRUE(near(r.merged, faults.doubleTriggers))
+          << r.merged << " " << faults.doubleTriggers;
       EXPECT_TRUE(near(r.split, faults.missedPulses)) << r.split << " " << faults.missedPulses;
       EXPECT_TRUE(near(r.leftOut, faults.drivenRevolutions))
           << r.leftOut << " " << faults.drivenRevolutions;
@@ -179,8 +180,9 @@ TEST_F(RepairedCreate, ARunOfFaultsOnlyIsProcessedAsRecordedAndSaysSo) {
   p.Create("faults");
   EXPECT_TRUE(p.ui.messages.empty());
   const std::vector<std::string> log = p.ui.StatusLines();
-  const auto line = std::find(log.begin(), log.end(),
-                              "Repaired Records : none - too many faults to repair, processed as recorded");
+  const auto line =
+      std::find(log.begin(), log.end(),
+                "Repaired Records : none - too many faults to repair, processed as recorded");
   ASSERT_NE(line, log.end());
   EXPECT_EQ(*(line - 2), "Rocessed  " + std::to_string(records) + " Revolutions");
   EXPECT_EQ(ReadTable(p.CalFile("faults.Frixa"), "RawData").size(),
@@ -225,7 +227,8 @@ TEST_F(RepairedCreate, ARejectedRecordOrACountOfZeroInABurstOfFaultsEndsTheRepai
   std::vector<RunRecord> records = testing::RecordsWithCounts(burst);
   RunRecord bad = RunRecord::WithCount(0x010101, 'X');
   records.push_back(bad);
-  for (std::size_t i = 603; i < counts.size(); ++i) records.push_back(RunRecord::WithCount(counts[i]));
+  for (std::size_t i = 603; i < counts.size(); ++i)
+    records.push_back(RunRecord::WithCount(counts[i]));
 
   // The count of 0 first: its preview completes and leaves the range for both Creates.
   records[burst.size()] = RunRecord::WithCount(0);
