@@ -13,8 +13,9 @@ namespace frixa {
 
 namespace {
 
-constexpr std::int32_t kMaxCount = 0xFFFFFF;  // 24 bits
-constexpr std::size_t kBlockRows = 4096;
+constexpr double kMaxCount = 0xFFFFFF;  // 24 bits
+constexpr std::size_t kWidth = 2 + kCountsPerRow;
+constexpr std::size_t kBlockRows = 512;
 
 std::string SelectAll() { return std::string("Select * From ") + kRecordedCountsTable; }
 
@@ -36,6 +37,12 @@ struct Bound {
 
 }  // namespace
 
+std::vector<std::string> RecordedCountsColumns() {
+  std::vector<std::string> names{"Rundown", "Revolution"};
+  for (std::size_t i = 1; i <= kCountsPerRow; ++i) names.push_back("Count" + std::to_string(i));
+  return names;
+}
+
 RecordedCounts ReadRunFileCounts(const std::string& path) {
   RecordedCounts counts;
   RunFileReader reader;
@@ -53,18 +60,30 @@ RecordedCounts ReadRunFileCounts(const std::string& path) {
 }
 
 void StoreRecordedCounts(const std::string& building, const std::vector<RecordedCounts>& rundowns) {
-  AddLongTable(building, kRecordedCountsTable, {kRundownColumn, kRunCountColumn});
+  AddLongTable(building, kRecordedCountsTable, RecordedCountsColumns());
   Bound bound;
   Bind(bound.rs, building, SelectAll());
   bound.rs.SetWriteBehind(true);
-  RowBlock block(bound.rs, 2, kBlockRows);
+  std::vector<RowNumber> block;
+  block.reserve(kBlockRows * kWidth);
+  const auto store = [&] {
+    bound.rs.AppendRows(block, kWidth);
+    block.clear();
+  };
   std::int32_t number = 0;
   for (const RecordedCounts& counts : rundowns) {
     if (counts.empty()) continue;
     const auto rundown = RowNumber::Integer(++number);
-    for (const std::int32_t count : counts) block.Add({rundown, RowNumber::Integer(count)});
+    for (std::size_t first = 0; first < counts.size(); first += kCountsPerRow) {
+      block.push_back(rundown);
+      block.push_back(RowNumber::Integer(static_cast<std::int32_t>(first)));
+      for (std::size_t i = first; i < first + kCountsPerRow; ++i) {
+        block.push_back(i < counts.size() ? RowNumber::Integer(counts[i]) : RowNumber());
+      }
+      if (block.size() == kBlockRows * kWidth) store();
+    }
   }
-  block.Store();
+  if (!block.empty()) store();
   Release(bound.rs);
 }
 
@@ -77,17 +96,32 @@ std::vector<RecordedCounts> ReadRecordedCounts(const std::string& path) {
     if (e.number() == errnum::kJetNoSuchTable) return rundowns;
     throw;
   }
-  if (bound.rs.FieldCount() != 2 || !bound.rs.HoldsOnlyNumbers()) Damaged(path, "not two columns of numbers");
+  if (bound.rs.FieldCount() != static_cast<int>(kWidth) || !bound.rs.HoldsOnlyNumbers()) {
+    Damaged(path, "not the columns of recorded counts");
+  }
+  bool rundownEnded = true;  // the last row read was short: only a new rundown may follow
   bound.rs.ForEachNumberRow([&](std::span<const RowNumber> row) {
-    if (row[0].IsNull() || row[1].IsNull()) Damaged(path, "a row with a null");
+    if (row[0].IsNull() || row[1].IsNull()) Damaged(path, "a row without its rundown or revolution");
     const double rundown = row[0].AsDouble();
-    const double count = row[1].AsDouble();
-    if (count < 0 || count > kMaxCount || count != std::floor(count)) Damaged(path, "a count out of range");
     if (rundowns.empty() || rundown != static_cast<double>(rundowns.size())) {
       if (rundown != static_cast<double>(rundowns.size() + 1)) Damaged(path, "rundowns out of order");
       rundowns.emplace_back();
+    } else if (rundownEnded) {
+      Damaged(path, "a row after its rundown's last");
     }
-    rundowns.back().push_back(static_cast<std::int32_t>(count));
+    RecordedCounts& counts = rundowns.back();
+    if (row[1].AsDouble() != static_cast<double>(counts.size())) Damaged(path, "revolutions out of order");
+    std::size_t c = 2;
+    for (; c < kWidth && !row[c].IsNull(); ++c) {
+      const double count = row[c].AsDouble();
+      if (count < 0 || count > kMaxCount || count != std::floor(count)) Damaged(path, "a count out of range");
+      counts.push_back(static_cast<std::int32_t>(count));
+    }
+    if (c == 2) Damaged(path, "a row without counts");
+    rundownEnded = c < kWidth;
+    for (; c < kWidth; ++c) {
+      if (!row[c].IsNull()) Damaged(path, "a count after a null");
+    }
   });
   Release(bound.rs);
   return rundowns;

@@ -5,18 +5,23 @@
 // be analysed again from its revolutions. Files made before the table existed have none.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace frixa {
 
-// The table: one row per revolution, in revolution order within each rundown; Rundown numbers
-// the rundowns of a combined file from 1, RunCount is the record's count as recorded (µs at the
-// sensor, 0 to 16777215; a 0 stays 0).
+// The table: the counts of a rundown in rows of kCountsPerRow, in revolution order. Rundown
+// numbers the rundowns of a combined file from 1; Revolution is the 0-based index in its
+// rundown of the row's first count (so the order stays explicit, whatever reads the rows);
+// Count1.. are the records' counts as recorded (µs at the sensor, 0 to 16777215; a 0 stays 0),
+// the last row of a rundown null after its last count. Sixteen to a row keep the table at
+// under 5 bytes a revolution, a third of a row per revolution.
 inline constexpr const char* kRecordedCountsTable = "RunCounts";
-inline constexpr const char* kRundownColumn = "Rundown";
-inline constexpr const char* kRunCountColumn = "RunCount";
+inline constexpr std::size_t kCountsPerRow = 16;
+// The column names in stored order: Rundown, Revolution, Count1 .. Count16, all Long.
+std::vector<std::string> RecordedCountsColumns();
 
 // One rundown's counts, in revolution order.
 using RecordedCounts = std::vector<std::int32_t>;
@@ -33,8 +38,9 @@ void StoreRecordedCounts(const std::string& building, const std::vector<Recorded
 
 // Each rundown's counts, in rundown order; none when the file has no table of counts. Raises
 // the errors of opening the file, and 3049 naming the table when it is damaged: its columns
-// not two numbers, a null, a count outside 0..16777215, or rundown numbers that do not run
-// 1, 2, ... in stored order.
+// not those above, a count outside 0..16777215, rundowns that do not run 1, 2, ... or rows
+// that do not follow each other within one, a null before a count or in a row not its
+// rundown's last.
 std::vector<RecordedCounts> ReadRecordedCounts(const std::string& path);
 
 }  // namespace frixa

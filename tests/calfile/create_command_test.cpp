@@ -236,7 +236,7 @@ TEST_F(CreateTest, BulkRowsWriteTheFilesThatTheOneRowAtATimeModelWrites) {
     const std::string calModel = p.CalFile("model.Frixa");
     testing::WriteBytes(calModel, *BuildTemplate(kCalibrationTemplateId));
     testing::CopyOneByOne(made, calModel, {"RawData", "PointData", "Losses", "Info"}, true);
-    AddLongTable(calModel, kRecordedCountsTable, {kRundownColumn, kRunCountColumn});
+    AddLongTable(calModel, kRecordedCountsTable, RecordedCountsColumns());
     testing::CopyOneByOne(made, calModel, {kRecordedCountsTable}, true);
     EXPECT_TRUE(bulk == testing::FileBytes(calModel)) << "jitter " << jitter;
     const std::string hostModel = p.CalFile("model.005");

@@ -25,17 +25,21 @@ std::string Tool(const std::string& tool, const std::vector<std::string>& args) 
   return testing::RunCommand(command + " 2>&1");
 }
 
-// mdb-export's rows of the counts table, as the numbers it prints.
+// mdb-export's rows of the counts table, as the numbers it prints, per rundown; a null prints
+// as an empty field and ends the row's counts.
 std::vector<RecordedCounts> ExportedCounts(const std::string& file) {
   const auto rows = testing::ParseCsv(Tool("mdb-export", {file, kRecordedCountsTable}));
   std::vector<RecordedCounts> out;
   EXPECT_FALSE(rows.empty());
   if (rows.empty()) return out;
-  EXPECT_EQ(rows[0], (std::vector<std::string>{kRundownColumn, kRunCountColumn}));
+  EXPECT_EQ(rows[0], RecordedCountsColumns());
   for (std::size_t i = 1; i < rows.size(); ++i) {
     const std::size_t rundown = std::stoul(rows[i].at(0));
     if (rundown > out.size()) out.resize(rundown);
-    out[rundown - 1].push_back(std::stoi(rows[i].at(1)));
+    EXPECT_EQ(rows[i].at(1), std::to_string(out[rundown - 1].size())) << "row " << i;
+    for (std::size_t c = 2; c < rows[i].size() && !rows[i][c].empty(); ++c) {
+      out[rundown - 1].push_back(std::stoi(rows[i][c]));
+    }
   }
   return out;
 }
@@ -53,10 +57,14 @@ TEST(RecordedCountsUnderMdbtools, CreateAndCombineFilesReadBackExactly) {
   ASSERT_EQ(run.size(), 344u);
 
   EXPECT_EQ(Tool("mdb-tables", {"-1", file}), "RawData\nPointData\nLosses\nInfo\nRunCounts\n");
-  EXPECT_NE(Tool("mdb-schema", {"-T", kRecordedCountsTable, file, "access"})
-                .find("CREATE TABLE [RunCounts]\n (\n\t[Rundown]\t\t\tLong Integer, \n\t[RunCount]\t\t\tLong Integer\n);"),
-            std::string::npos);
-  EXPECT_EQ(Tool("mdb-count", {file, kRecordedCountsTable}), "344\n");
+  std::string schema = "CREATE TABLE [RunCounts]\n (\n";
+  for (const auto& column : RecordedCountsColumns()) {
+    schema += (column == "Rundown" ? "\t[" : ", \n\t[") + column + "]\t\t\tLong Integer";
+  }
+  schema += "\n);";
+  const std::string printed = Tool("mdb-schema", {"-T", kRecordedCountsTable, file, "access"});
+  EXPECT_NE(printed.find(schema), std::string::npos) << printed;
+  EXPECT_EQ(Tool("mdb-count", {file, kRecordedCountsTable}), "22\n");  // 344 counts, 16 to a row
   EXPECT_EQ(ExportedCounts(file), std::vector<RecordedCounts>{run});
 
   // The template's tables as the file before the times held them.

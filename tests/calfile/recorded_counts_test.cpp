@@ -81,11 +81,16 @@ TEST(RecordedCounts, CreateKeepsTheRunAsRecordedAndTheReaderGivesItBack) {
   ASSERT_EQ(expected.size(), 199u);
   EXPECT_EQ(ReadRecordedCounts(file), std::vector<RecordedCounts>{expected});
 
-  // The table as any table: in the list, its rows in revolution order.
+  // The table as any table: sixteen counts to a row, the last row's tail null.
   const auto rows = testing::ReadTable(file, kRecordedCountsTable);
-  ASSERT_EQ(rows.size(), expected.size());
+  ASSERT_EQ(rows.size(), 13u);
   EXPECT_EQ(rows[0][0], FieldValue::Integer(1));
-  EXPECT_EQ(rows[198][1], FieldValue::Integer(expected[198]));
+  EXPECT_EQ(rows[0][1], FieldValue::Integer(0));
+  EXPECT_EQ(rows[0][2], FieldValue::Integer(expected[0]));
+  EXPECT_EQ(rows[12][1], FieldValue::Integer(192));
+  EXPECT_EQ(rows[12][2 + 6], FieldValue::Integer(expected[198]));
+  EXPECT_TRUE(rows[12][2 + 7].IsNull());
+  EXPECT_TRUE(rows[12][2 + 15].IsNull());
   const jet::Database db = jet::Database::Open(file);
   EXPECT_EQ(db.UserTableNames(),
             (std::vector<std::string>{"RawData", "PointData", "Losses", "Info", kRecordedCountsTable}));
@@ -112,14 +117,25 @@ TEST(RecordedCounts, ADamagedTableIsReportedNamingIt) {
   EXPECT_EQ(ErrorNumberOf([&] { ReadRecordedCounts(changed); }, &why), errnum::kJetCorrupt);
   EXPECT_NE(why.find("RunCounts: rundowns out of order"), std::string::npos) << why;
 
-  // A null count.
+  // A null among the first row's counts, counts after it.
   Bind(rs, changed, std::string("Select * From ") + kRecordedCountsTable);
   rs.Edit();
-  rs.SetField(1, FieldValue());
+  rs.SetField(4, FieldValue());
   rs.Update();
   Release(rs);
   EXPECT_EQ(ErrorNumberOf([&] { ReadRecordedCounts(changed); }, &why), errnum::kJetCorrupt);
-  EXPECT_NE(why.find("RunCounts: a row with a null"), std::string::npos) << why;
+  EXPECT_NE(why.find("RunCounts: a count after a null"), std::string::npos) << why;
+
+  // A row's first revolution that does not follow the row before.
+  std::filesystem::copy_file(file, changed, std::filesystem::copy_options::overwrite_existing);
+  Bind(rs, changed, std::string("Select * From ") + kRecordedCountsTable);
+  rs.MoveNext();
+  rs.Edit();
+  rs.SetField(1, FieldValue::Integer(17));
+  rs.Update();
+  Release(rs);
+  EXPECT_EQ(ErrorNumberOf([&] { ReadRecordedCounts(changed); }, &why), errnum::kJetCorrupt);
+  EXPECT_NE(why.find("RunCounts: revolutions out of order"), std::string::npos) << why;
 
   // A data page of the table overwritten: a damaged file, no crash.
   const jet::Database db = jet::Database::Open(file);
