@@ -66,6 +66,12 @@ TEST(RecordedCountsUnderMdbtools, CreateAndCombineFilesReadBackExactly) {
   EXPECT_NE(printed.find(schema), std::string::npos) << printed;
   EXPECT_EQ(Tool("mdb-count", {file, kRecordedCountsTable}), "22\n");  // 344 counts, 16 to a row
   EXPECT_EQ(ExportedCounts(file), std::vector<RecordedCounts>{run});
+  // frixa-cli lists and exports it like any other table.
+  EXPECT_EQ(Tool(FRIXA_CLI_PATH, {"tables", file}), "RawData\nPointData\nLosses\nInfo\nRunCounts\n");
+  const std::string ours = Tool(FRIXA_CLI_PATH, {"export", file, kRecordedCountsTable});
+  const std::string theirs = Tool("mdb-export", {file, kRecordedCountsTable});
+  EXPECT_GT(ours.size(), 22u * 16u * 5u);
+  EXPECT_EQ(ours.substr(ours.find('\n')), theirs.substr(theirs.find('\n')));  // the rows, headers aside
 
   // The template's tables as the file before the times held them.
   const std::string old = p.CalFile("Old.Frixa");
