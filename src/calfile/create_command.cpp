@@ -105,7 +105,9 @@ CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange&
 
     // The averages are gathered as RawData's rows are stored, which spares reading them back.
     RawDataAverages gathered = RawDataAverages::For(range);
-    outcome.NoteStep(ProcessRunData(app, dc.RD, &gathered));
+    // The pass also hands back the run's counts as recorded, kept below.
+    std::vector<std::uint32_t> recorded;
+    outcome.NoteStep(ProcessRunData(app, dc.RD, &gathered, &recorded));
     ui.SetProcessCaption("Data Averaging");
     // A run that left no point at all has nothing to build a curve from.
     SettledRpms settled;
@@ -115,7 +117,7 @@ CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange&
     InfoRecords(ui, SettingsOf(app, range), dc.ID);
     // The run's revolutions as recorded, beside the template's tables, so that the file can
     // be analysed again from them.
-    StoreRecordedCounts(building, {ReadRunFileCounts(app.ProgramFile(kRunFileName))});
+    StoreRecordedCounts(building, {RecordedCounts(recorded.begin(), recorded.end())});
 
     CompleteCalibrationFile(dc, building, name);
 

@@ -13,7 +13,8 @@
 
 namespace frixa {
 
-CommandOutcome ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered) {
+CommandOutcome ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered,
+                              std::vector<std::uint32_t>* recorded) {
   Frontend& ui = app.ui;
   RowBlock raw(RD, 3);  // RPM, KWloss, NMLoss
   if (gathered) {
@@ -51,7 +52,7 @@ CommandOutcome ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered
       }
       ui.RefreshRpm();
     };
-    const RunPassOutcome pass = RunPass(app, WindowPrecision::Double, header, perRevolution);
+    const RunPassOutcome pass = RunPass(app, WindowPrecision::Double, header, perRevolution, recorded);
     raw.Store();
     // A rejected record ended the pass: the corrupt-data message was shown.
     if (!pass.completed) return CommandOutcome::Failed(errnum::kCorruptRunData, true);

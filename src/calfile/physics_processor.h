@@ -2,6 +2,9 @@
 // revolution (whole RPM, |power| kW, |torque| N m) from the third record of the run on.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "common/app.h"
 #include "common/command_outcome.h"
 #include "recordset/record_set.h"
@@ -14,7 +17,9 @@ class RawDataAverages;  // calfile/rpm_sums.h
 // the status log, the process caption and the RPM display; handles its own failures (message
 // box) and always returns normally: completed, or failed with the number of the failure it
 // reported (1004 for corrupt run data). `gathered`, when given, is fed every row as it is stored
-// (and told when rows were stored that it was not fed).
-CommandOutcome ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered = nullptr);
+// (and told when rows were stored that it was not fed). `recorded`, when given, receives every
+// record's count that the pass accepted, as recorded (before any repair).
+CommandOutcome ProcessRunData(App& app, RecordSet& RD, RawDataAverages* gathered = nullptr,
+                              std::vector<std::uint32_t>* recorded = nullptr);
 
 }  // namespace frixa
