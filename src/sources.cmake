@@ -45,6 +45,7 @@ set(FRIXA_JET_SOURCES
   jet/usage_map.cpp
   jet/value.cpp
   jet/writer.cpp
+  jet/writer_catalog.cpp
   jet/writer_encoding.cpp
   jet/writer_journal.cpp
   jet/writer_placement.cpp)
@@ -59,6 +60,7 @@ set(FRIXA_RECORDSET_SOURCES
   recordset/bulk_rows.cpp
   recordset/field_convert.cpp
   recordset/field_value.cpp
+  recordset/new_table.cpp
   recordset/open_databases.cpp
   recordset/query.cpp
   recordset/record_set.cpp
@@ -79,6 +81,7 @@ set(FRIXA_CALFILE_SOURCES
   calfile/loss_curve.cpp
   calfile/physics_processor.cpp
   calfile/processing_phases.cpp
+  calfile/recorded_counts.cpp
   calfile/rpm_sums.cpp
   calfile/smoothed_file.cpp)
 

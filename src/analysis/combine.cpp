@@ -13,6 +13,7 @@
 #include "calfile/file_names.h"
 #include "calfile/loss_curve.h"
 #include "calfile/processing_phases.h"
+#include "calfile/recorded_counts.h"
 #include "common/app.h"
 #include "common/error.h"
 
@@ -133,6 +134,22 @@ CombinedFile CombineCalibrationFiles(Frontend& ui, const std::vector<std::string
   infoRow[5] = FieldValue::Text(kVersionText);
   infoRow[6] = FieldValue::Text(comment);
 
+  // Each rundown's recorded times, kept only when every file has them: a combined file's times
+  // stand for all its rundowns or for none, so that an analysis of them never leaves one out.
+  std::vector<RecordedCounts> rundowns;
+  bool everyFileHasTimes = true;
+  for (const Source& s : sources) {
+    std::vector<RecordedCounts> counts;
+    try {
+      counts = ReadRecordedCounts(s.path);
+    } catch (const Error& e) {
+      throw Error(e.number(), s.path + ": " + e.description());
+    }
+    if (counts.empty()) everyFileHasTimes = false;
+    for (auto& c : counts) rundowns.push_back(std::move(c));
+  }
+  if (!everyFileHasTimes) rundowns.clear();
+
   try {
     WriteCalibrationFile(ui, name, [&](DataControls& dc) {
       for (const Source& s : sources) {
@@ -164,6 +181,7 @@ CombinedFile CombineCalibrationFiles(Frontend& ui, const std::vector<std::string
       dc.ID.AddNew();
       for (std::size_t i = 0; i < infoRow.size(); ++i) dc.ID.SetField(static_cast<int>(i), infoRow[i]);
       dc.ID.Update();
+      if (!rundowns.empty()) StoreRecordedCounts(dc.RD.DatabaseName(), rundowns);
     });
   } catch (const NoRunData&) {
     throw CombiningRefused("the files hold no revolution inside their RPM range");

@@ -9,10 +9,13 @@
 #include "calfile/info_record.h"
 #include "calfile/loss_curve.h"
 #include "calfile/physics_processor.h"
+#include "calfile/recorded_counts.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
 #include "platform/whole_file.h"
+#include "platform/file_ops.h"
+#include "run/run_file.h"
 #include "templates/build_file.h"
 #include "templates/template_ids.h"
 
@@ -110,6 +113,9 @@ CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange&
     ui.SetProcessCaption("Final Data Processing");
     BuildLossCurve(ui, range, dc.RD, dc.PD, dc.LD, &settled);
     InfoRecords(ui, SettingsOf(app, range), dc.ID);
+    // The run's revolutions as recorded, beside the template's tables, so that the file can
+    // be analysed again from them.
+    StoreRecordedCounts(building, {ReadRunFileCounts(app.ProgramFile(kRunFileName))});
 
     CompleteCalibrationFile(dc, building, name);
 

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jet/build_encode.h"
 #include "jet/build_pages.h"
+#include "jet/db_builder.h"
 #include "jet/properties.h"
 
 namespace frixa::jet::build {
@@ -143,5 +146,31 @@ std::vector<Ace> UserTableAces(std::uint32_t tableId);
 
 // The database's own properties (MSysDb.LvProp): AccessVersion "07.53", Build and ProjVer.
 Bytes DatabasePropertyBlob();
+
+// ---- a user table ------------------------------------------------------------------------
+// What a user table brings into the catalog, the same whether the builder makes it with a new
+// database or the writer adds it to an existing one (Writer::AddTable).
+
+// Why `table` cannot be made (names of 1 to 64 supported characters, unique columns, 1 to 255
+// of them, text lengths 1 to 255), or nullopt. Table names must also differ from the others'
+// without regard to case (FoldedName), which the caller checks.
+std::optional<std::string> NewTableProblem(const NewTable& table);
+std::string FoldedName(std::string_view name);
+
+// The TDEF of a user table, apart from its page numbers (usage maps).
+TableDefinition UserTableDefinition(const NewTable& table);
+// The table's LvProp: OrderByOn off, then per column Required and, where set, AllowZeroLength.
+Bytes UserTablePropertyBlob(const NewTable& table);
+
+// The catalog row of `o` (MSysObjects' columns `layout`) created and updated on `date`, its
+// LvProp (when it has one) a single long-value row at `properties`.
+Bytes CatalogRow(const std::vector<ColumnDef>& layout, const CatalogObject& o, double date, RowPointer properties);
+// The permission row of `a` (MSysACEs' columns `layout`).
+Bytes AceRow(const std::vector<ColumnDef>& layout, const Ace& a);
+
+// Keys of the catalog's indexes: ParentIdName (ParentId, Name), Id; of MSysACEs': ObjectId.
+Bytes ParentIdNameKey(const CatalogObject& o);
+Bytes IdKey(const CatalogObject& o);
+Bytes AceObjectKey(const Ace& a);
 
 }  // namespace frixa::jet::build

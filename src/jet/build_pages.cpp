@@ -124,6 +124,35 @@ Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries) {
   return page;
 }
 
+std::optional<std::vector<LeafEntry>> DecodeIndexLeaf(ByteSpan page, std::uint32_t ownerTdef) {
+  constexpr std::size_t kPrevOffset = 8;
+  constexpr std::size_t kNextOffset = 12;
+  constexpr std::size_t kTailOffset = 16;
+  constexpr std::size_t kPrefixOffset = 20;
+  constexpr std::size_t kEntrySuffix = 4;  // 3-byte page, slot
+  if (page.size() != kPageSize || page[0] != static_cast<std::uint8_t>(PageType::kIndexLeaf) ||
+      ReadU32(page, kLeafOwnerOffset) != ownerTdef || ReadU32(page, kPrevOffset) != 0 ||
+      ReadU32(page, kNextOffset) != 0 || ReadU32(page, kTailOffset) != 0 || page[kPrefixOffset] != 0) {
+    return std::nullopt;
+  }
+  std::vector<LeafEntry> entries;
+  std::size_t start = kLeafEntriesStart;
+  for (std::size_t at = kLeafEntriesStart + 1; at <= kPageSize; ++at) {
+    const std::size_t bit = at - kLeafEntriesStart;
+    if ((page[kLeafEndMaskOffset + bit / 8] & (1u << (bit % 8))) == 0) continue;
+    if (at - start <= kEntrySuffix) return std::nullopt;
+    const std::size_t keyEnd = at - kEntrySuffix;
+    LeafEntry e;
+    e.key.assign(page.begin() + static_cast<std::ptrdiff_t>(start), page.begin() + static_cast<std::ptrdiff_t>(keyEnd));
+    e.row.page = (std::uint32_t{page[keyEnd]} << 16) | (std::uint32_t{page[keyEnd + 1]} << 8) | page[keyEnd + 2];
+    e.row.row = page[keyEnd + 3];
+    entries.push_back(std::move(e));
+    start = at;
+  }
+  if (ReadU16(page, kLeafFreeOffset) != kPageSize - start) return std::nullopt;
+  return entries;
+}
+
 Bytes EncodeTdefPage(const TableDefinition& table) {
   std::uint16_t varColumns = 0;
   for (const auto& c : table.columns) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +46,10 @@ struct LeafEntry {
 // the entries do not fit on one page.
 Bytes EncodeIndexLeaf(std::uint32_t ownerTdef, std::vector<LeafEntry> entries);
 inline constexpr std::size_t kLeafEntriesStart = 0xF8;
+
+// The entries of a leaf of `ownerTdef` in the form EncodeIndexLeaf writes (a single leaf, no
+// neighbours, no shared prefix), in stored order; nullopt for a page of any other form.
+std::optional<std::vector<LeafEntry>> DecodeIndexLeaf(ByteSpan page, std::uint32_t ownerTdef);
 
 // ---- table definitions ---------------------------------------------------------------------
 

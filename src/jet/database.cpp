@@ -92,4 +92,10 @@ TableDef Database::TableAt(PageNumber definitionPage) const {
   return ReadTableDef(*file_, definitionPage);
 }
 
+TableDef Database::AddTable(const NewTable& table, double date) {
+  const PageNumber page = writer_->AddTable(table, date);
+  catalog_ = ReadCatalog(*file_);
+  return TableAt(page);
+}
+
 }  // namespace frixa::jet

@@ -60,6 +60,10 @@ class Database {
   // pointer when it moved. Raises 3167 when the row is deleted.
   std::vector<Value> ReadRowAt(const TableDef& def, RowLocation at) const;
 
+  // Adds a user table without rows and without indexes (Writer::AddTable) and catalogues it
+  // here too; returns its definition.
+  TableDef AddTable(const NewTable& table, double date = kDefaultCreationDate);
+
   // Changing rows and saving them. A change moves pages in memory: scans and spans taken
   // before it must not be used after it.
   Writer& Write() { return *writer_; }

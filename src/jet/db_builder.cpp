@@ -35,158 +35,19 @@ namespace {
 
 using namespace build;
 
-constexpr std::size_t kMaxNameLength = 64;
-constexpr std::size_t kMaxColumns = 255;
-constexpr std::uint16_t kMaxTextLength = 255;
-
-// Column flags of user columns.
-constexpr std::uint8_t kUserVariable = column_flags::kNullable;
-constexpr std::uint8_t kUserFixed = column_flags::kNullable | column_flags::kFixedLength;
-
-// MSysObjects column numbers the builder fills.
-namespace objects_column {
-constexpr std::size_t kId = 0;
-constexpr std::size_t kParentId = 1;
-constexpr std::size_t kName = 2;
-constexpr std::size_t kType = 3;
-constexpr std::size_t kDateCreate = 4;
-constexpr std::size_t kDateUpdate = 5;
-constexpr std::size_t kOwner = 6;
-constexpr std::size_t kFlags = 7;
-constexpr std::size_t kLvProp = 14;
-constexpr std::size_t kCount = 17;
-}  // namespace objects_column
-
-// MSysACEs column numbers.
-namespace aces_column {
-constexpr std::size_t kObjectId = 0;
-constexpr std::size_t kSid = 1;
-constexpr std::size_t kAcm = 2;
-constexpr std::size_t kInheritable = 3;
-constexpr std::size_t kCount = 4;
-}  // namespace aces_column
-
 [[noreturn]] void Refuse(const std::string& why) {
   throw Error(errnum::kInvalidProcedureCall, "BuildDatabase: " + why);
-}
-
-std::string Folded(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-void CheckName(const std::string& name, const char* what) {
-  if (name.empty() || name.size() > kMaxNameLength) Refuse(std::string(what) + " name of 1 to 64 characters expected: '" + name + "'");
-  if (name.front() == ' ' || !TextKey(name)) Refuse(std::string(what) + " name with unsupported characters: '" + name + "'");
 }
 
 void Validate(const DatabaseSchema& schema) {
   std::set<std::string> tableNames;
   for (const auto& o : EngineObjects()) {
-    if (o.parentId == object_id::kTables) tableNames.insert(Folded(o.name));
+    if (o.parentId == object_id::kTables) tableNames.insert(FoldedName(o.name));
   }
   for (const auto& t : schema.tables) {
-    CheckName(t.name, "table");
-    if (!tableNames.insert(Folded(t.name)).second) Refuse("duplicate table name '" + t.name + "'");
-    if (t.columns.empty() || t.columns.size() > kMaxColumns) Refuse("table '" + t.name + "' needs 1 to 255 columns");
-    std::set<std::string> columnNames;
-    for (const auto& c : t.columns) {
-      CheckName(c.name, "column");
-      if (!columnNames.insert(Folded(c.name)).second) Refuse("duplicate column name '" + c.name + "' in '" + t.name + "'");
-      if (c.type == NewColumnType::Text && (c.length == 0 || c.length > kMaxTextLength)) {
-        Refuse("text column '" + c.name + "' needs a length of 1 to 255");
-      }
-    }
+    if (const auto problem = NewTableProblem(t)) Refuse(*problem);
+    if (!tableNames.insert(FoldedName(t.name)).second) Refuse("duplicate table name '" + t.name + "'");
   }
-}
-
-// The TDEF of a user table, apart from its page numbers.
-TableDefinition UserTableDefinition(const NewTable& table) {
-  TableDefinition t;
-  std::uint16_t varSeen = 0;
-  std::uint16_t fixedOffset = 0;
-  for (const auto& c : table.columns) {
-    ColumnDef col;
-    col.number = static_cast<std::uint16_t>(t.columns.size());
-    col.writerId = col.number + 1u;
-    col.name = c.name;
-    col.varIndex = varSeen;
-    switch (c.type) {
-      case NewColumnType::Long: col.typeByte = static_cast<std::uint8_t>(ColumnType::kLong); col.length = 4; break;
-      case NewColumnType::Single: col.typeByte = static_cast<std::uint8_t>(ColumnType::kSingle); col.length = 4; break;
-      case NewColumnType::Double: col.typeByte = static_cast<std::uint8_t>(ColumnType::kDouble); col.length = 8; break;
-      case NewColumnType::Text: col.typeByte = static_cast<std::uint8_t>(ColumnType::kText); col.length = c.length; break;
-    }
-    if (c.type == NewColumnType::Text) {
-      col.flags = kUserVariable;
-      ++varSeen;
-    } else {
-      col.flags = kUserFixed;
-      col.fixedOffset = fixedOffset;
-      fixedOffset = static_cast<std::uint16_t>(fixedOffset + col.length);
-    }
-    t.columns.push_back(std::move(col));
-  }
-  return t;
-}
-
-// The table's LvProp: the table's own block (OrderByOn off, which every table Access writes
-// carries), then per column Required and, where the schema sets it, AllowZeroLength.
-Bytes UserTablePropertyBlob(const NewTable& table) {
-  const Bytes no{0x00};
-  const Bytes yes{0x01};
-  const std::uint8_t boolean = PropertyType(ColumnType::kBoolean);
-  std::vector<PropertyBlock> blocks;
-  blocks.push_back({false, "", {{"OrderByOn", boolean, false, no}}});
-  for (const auto& c : table.columns) {
-    PropertyBlock column{true, c.name, {}};
-    column.properties.push_back({"Required", boolean, true, c.required ? yes : no});
-    if (c.type == NewColumnType::Text && c.allowZeroLength) {
-      column.properties.push_back({"AllowZeroLength", boolean, true, *c.allowZeroLength ? yes : no});
-    }
-    blocks.push_back(std::move(column));
-  }
-  return EncodeProperties(blocks);
-}
-
-Bytes I16Bytes(std::int16_t value) {
-  Bytes b;
-  AppendU16(b, static_cast<std::uint16_t>(value));
-  return b;
-}
-
-Bytes LongValueField(std::size_t length, RowPointer where) {
-  Bytes b;
-  AppendU32(b, static_cast<std::uint32_t>(length) | long_value::kSingleRowFlag);
-  AppendU32(b, where.ToU32());
-  AppendU32(b, 0);
-  return b;
-}
-
-Bytes CatalogRow(const std::vector<ColumnDef>& layout, const CatalogObject& o, double date, RowPointer properties) {
-  RowValues v(objects_column::kCount);
-  v[objects_column::kId] = U32Bytes(o.id);
-  v[objects_column::kParentId] = U32Bytes(o.parentId);
-  Bytes name;
-  AppendText(name, o.name);
-  v[objects_column::kName] = name;
-  v[objects_column::kType] = I16Bytes(o.type);
-  v[objects_column::kDateCreate] = F64Bytes(date);
-  v[objects_column::kDateUpdate] = F64Bytes(date);
-  v[objects_column::kOwner] = o.owner;
-  v[objects_column::kFlags] = U32Bytes(o.flags);
-  if (!o.properties.empty()) v[objects_column::kLvProp] = LongValueField(o.properties.size(), properties);
-  return EncodeRow(layout, v);
-}
-
-Bytes AceRow(const std::vector<ColumnDef>& layout, const Ace& a) {
-  RowValues v(aces_column::kCount);
-  v[aces_column::kObjectId] = U32Bytes(a.objectId);
-  v[aces_column::kSid] = a.sid;
-  v[aces_column::kAcm] = U32Bytes(a.accessMask);
-  if (a.inheritable) v[aces_column::kInheritable] = Bytes{};
-  return EncodeRow(layout, v);
 }
 
 std::vector<std::size_t> Sizes(const std::vector<Bytes>& rows) {
@@ -290,11 +151,8 @@ std::vector<std::uint8_t> Build(const DatabaseSchema& schema) {
   std::vector<LeafEntry> ids;
   for (std::size_t i = 0; i < objects.size(); ++i) {
     const auto at = placedAt(catalogPlaced, i, catalogFirst);
-    Bytes key = LongKey(static_cast<std::int32_t>(objects[i].parentId));
-    const auto name = TextKey(objects[i].name);
-    key.insert(key.end(), name->begin(), name->end());
-    parentIdName.push_back({key, at});
-    ids.push_back({LongKey(static_cast<std::int32_t>(objects[i].id)), at});
+    parentIdName.push_back({ParentIdNameKey(objects[i]), at});
+    ids.push_back({IdKey(objects[i]), at});
   }
   std::vector<LeafEntry> aceObjects;
   std::set<std::uint32_t> distinctAceObjects;

@@ -202,6 +202,11 @@ void Writer::AppendFixedRows(PageNumber table, std::span<const FixedNumber> valu
   if (failure) std::rethrow_exception(failure);
 }
 
+PageNumber Writer::AddTable(const NewTable& table, double date) {
+  Guard();
+  return NameCorruption(path_, [&] { return Change([&] { return AddTablePages(table, date); }); });
+}
+
 void Writer::Update(PageNumber table, RowLocation row, std::span<const Value> values) {
   Guard();
   TableState& t = State(table);

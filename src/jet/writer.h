@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/db_builder.h"
 #include "jet/file_io.h"
 #include "jet/page_file.h"
 #include "jet/table_def.h"
@@ -83,6 +84,15 @@ class Writer {
   // its checks raises with the rows before it stored. Under write-behind the rows are placed
   // in one change; otherwise each is saved as AppendFixed saves it.
   void AppendFixedRows(PageNumber table, std::span<const FixedNumber> values);
+  // Adds `table`, without rows and without indexes, to a database whose catalog is laid out
+  // as BuildDatabase lays out a new one (its three catalog index leaves single pages): its TDEF
+  // page and usage-map page appended to the file, its catalog row created and updated on
+  // `date` with its properties, its permission rows, and their entries in the catalog's
+  // indexes, all as BuildDatabase writes them for a table of a new file. Returns the TDEF
+  // page, the table's id. One change, saved as the mode says. Raises 5 (invalid procedure
+  // call) for a table BuildDatabase refuses or whose name is taken, 3027 for a catalog of
+  // another layout or whose index leaves have no room left.
+  PageNumber AddTable(const NewTable& table, double date);
   // `row` is the location a scan reports for the row (TableScan::Location).
   void Update(PageNumber table, RowLocation row, std::span<const Value> values);
   void Delete(PageNumber table, RowLocation row);
@@ -121,6 +131,11 @@ class Writer {
   // Raises 3027 naming why the file or table is not one this engine writes.
   [[noreturn]] static void NotWritable(const std::string& why);
   void Guard();
+
+  // ---- a new table (writer_catalog.cpp) ----
+  // A system table, a long-value run or a user table as far as placing rows needs it.
+  TableState PlacementState(PageNumber owner, RowPointer ownedMap, RowPointer freeMap, std::size_t freeThreshold);
+  PageNumber AddTablePages(const NewTable& table, double date);
 
   // ---- row encoding (writer_encoding.cpp) ----
   // Encodes the numbers of one fixed row for `t` into `out`, checking every rule.

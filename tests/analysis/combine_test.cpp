@@ -9,8 +9,10 @@
 #include <functional>
 #include <set>
 
+#include "calfile/recorded_counts.h"
 #include "common/error.h"
 #include "support/calibration_fixture.h"
+#include "support/jet_test_files.h"
 
 namespace frixa {
 namespace {
@@ -80,6 +82,43 @@ TEST(CombineCalibrationFiles, RowsFileAfterFileAndTheRecordOfThemAll) {
   ASSERT_GT(comment.size(), 255u);
   EXPECT_EQ(info[0][6].AsText(), comment.substr(0, 255));
   EXPECT_FALSE(std::filesystem::exists(name + ".tmp"));
+}
+
+// Each file's recorded times go with its rows, numbered in the order of the files; a file
+// without them (written before Create kept them) leaves the combined file without any.
+TEST(CombineCalibrationFiles, KeepsEveryRundownsRecordedTimesOrNone) {
+  ProgramFolder p;
+  std::vector<std::string> files;
+  for (int i = 0; i < 2; ++i) {
+    RundownModel model = ProgramFolder::ShortRundown();
+    model.startRpm = 1400 + 100 * i;
+    model.jitterUs = 2;
+    model.seed = 11 + i;
+    p.SimulateAndPreview(model);
+    p.Create("Run " + std::to_string(i));
+    files.push_back(p.CalFile("Run " + std::to_string(i) + ".Frixa"));
+  }
+  const auto first = ReadRecordedCounts(files[0]);
+  const auto second = ReadRecordedCounts(files[1]);
+  ASSERT_EQ(first.size(), 1u);
+  ASSERT_EQ(second.size(), 1u);
+  ASSERT_NE(first[0], second[0]);
+
+  const std::string both = p.CalFile("Both.Frixa");
+  CombineCalibrationFiles(p.ui, files, both, "12/9/2026");
+  EXPECT_EQ(ReadRecordedCounts(both), (std::vector<RecordedCounts>{first[0], second[0]}));
+  // A combined file combined again keeps its rundowns apart.
+  const std::string three = p.CalFile("Three.Frixa");
+  CombineCalibrationFiles(p.ui, {both, files[0]}, three, "12/9/2026");
+  EXPECT_EQ(ReadRecordedCounts(three), (std::vector<RecordedCounts>{first[0], second[0], first[0]}));
+
+  const std::string older = p.CalFile("Older.Frixa");
+  testing::WriteBytes(older, testing::GunzippedFile(testing::GoldenFile("Rig without times.Frixa.gz")));
+  ASSERT_TRUE(ReadRecordedCounts(older).empty());
+  const std::string mixed = p.CalFile("Mixed.Frixa");
+  CombineCalibrationFiles(p.ui, {files[0], older}, mixed, "12/9/2026");
+  EXPECT_TRUE(ReadRecordedCounts(mixed).empty());
+  EXPECT_EQ(ReadTable(mixed, "RawData").size(), ReadTable(files[0], "RawData").size() + ReadTable(older, "RawData").size());
 }
 
 TEST(CombineCalibrationFiles, RefusalsAndUnreadableFilesLeaveNothingBehind) {

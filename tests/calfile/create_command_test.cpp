@@ -16,10 +16,12 @@
 #include "calfile/create_command.h"
 #include "calfile/loss_curve.h"
 #include "calfile/processing_phases.h"
+#include "calfile/recorded_counts.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "host/apply_command.h"
 #include "host/remove_command.h"
+#include "recordset/new_table.h"
 #include "run/revolution_calculator.h"
 #include "support/calibration_fixture.h"
 #include "support/jet_test_files.h"
@@ -235,6 +237,8 @@ TEST_F(CreateTest, BulkRowsWriteTheFilesThatTheOneRowAtATimeModelWrites) {
     const std::string calModel = p.CalFile("model.Frixa");
     testing::WriteBytes(calModel, *BuildTemplate(kCalibrationTemplateId));
     testing::CopyOneByOne(made, calModel, {"RawData", "PointData", "Losses", "Info"}, true);
+    AddLongTable(calModel, kRecordedCountsTable, RecordedCountsColumns());
+    testing::CopyOneByOne(made, calModel, {kRecordedCountsTable}, true);
     EXPECT_TRUE(bulk == testing::FileBytes(calModel)) << "jitter " << jitter;
     const std::string hostModel = p.CalFile("model.005");
     testing::WriteBytes(hostModel, *BuildTemplate(kHostTemplateId));

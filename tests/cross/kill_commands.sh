@@ -3,7 +3,8 @@
 # with SIGKILL at random moments of their work and checks after every kill that the files under
 # their final names are whole:
 #   create: "Custom Cal/A.Frixa" does not exist (a first Create) or is complete: its Info table
-#           has exactly one row and its Losses table the full curve;
+#           has exactly one row, its Losses table the full curve and its RunCounts table every
+#           record of the run;
 #   apply:  Torvex2.005 is the old complete file (from an Apply of another calibration file) or
 #           the new complete one;
 #   comment: the calibration file is byte for byte the one before the update or the one after.
@@ -22,9 +23,12 @@ mkdir -p "$cal"
 "$cli" create --folder "$dir" --inertia 1.25 --ratio 1 --out A >/dev/null 2>&1 || exit 1
 
 losses() { "$cli" export "$1" Losses 2>/dev/null; }
+counts() { "$cli" export "$1" RunCounts 2>/dev/null; }
 info_rows() { "$cli" export "$1" Info 2>/dev/null | tail -n +2 | wc -l; }
 ref_cal_losses=$(losses "$cal/A.Frixa")
 [ -n "$ref_cal_losses" ] || { echo "kill: no reference calibration file"; exit 1; }
+ref_cal_counts=$(counts "$cal/A.Frixa")
+[ "$(printf '%s\n' "$ref_cal_counts" | wc -l)" -gt 100 ] || { echo "kill: no recorded times in the reference"; exit 1; }
 "$cli" apply --folder "$dir" "$cal/B.Frixa" >/dev/null || exit 1
 cp "$dir/Torvex2.005" "$work/old.005"
 ref_old=$(losses "$work/old.005")
@@ -81,7 +85,8 @@ prepare_create() { rm -f "$cal/A.Frixa" "$cal/A.Frixa.tmp"; }
 check_create() {
   [ -e "$cal/A.Frixa" ] || return 0
   cmp -s "$cal/A.Frixa" "$work/A.Frixa" && return 0  # the same bytes as an earlier whole run
-  [ "$(info_rows "$cal/A.Frixa")" = 1 ] && [ "$(losses "$cal/A.Frixa")" = "$ref_cal_losses" ] && return 0
+  [ "$(info_rows "$cal/A.Frixa")" = 1 ] && [ "$(losses "$cal/A.Frixa")" = "$ref_cal_losses" ] &&
+    [ "$(counts "$cal/A.Frixa")" = "$ref_cal_counts" ] && return 0
   echo "kill: damaged calibration file after a kill of create"; cp "$cal/A.Frixa" "$work/damaged.Frixa"
   return 1
 }

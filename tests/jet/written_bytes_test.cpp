@@ -1,11 +1,11 @@
 // The exact bytes the commands write: Create from a fixed run file on a fixed date, Apply of
-// the result, its smoothed copy and a comment saved by the browser. Each output is pinned by
+// the result, its smoothed copy and a comment saved by the browser; and that Create, since it
+// keeps the recorded times, keeps the template's four tables exactly as it wrote them before. Each output is pinned by
 // its SHA-256, so that any change to what the database engine writes shows here, however
 // harmless it looks to a reader; a gzipped copy of each pinned output lies in tests/data/golden,
 // and a mismatch names the first table and row that differ from it. A change that is meant to alter
 // the files updates the hashes and the copies in the same commit, and says why.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -36,17 +36,7 @@ std::string HashOf(const fs::path& path) {
   return testing::Sha256Hex(bytes);
 }
 
-// The bytes of a gzipped file; empty when it cannot be read.
-testing::PeekBytes Gunzip(const fs::path& path) {
-  testing::PeekBytes out;
-  gzFile in = gzopen(path.string().c_str(), "rb");
-  if (in == nullptr) return out;
-  char buffer[1 << 16];
-  int n = 0;
-  while ((n = gzread(in, buffer, sizeof buffer)) > 0) out.insert(out.end(), buffer, buffer + n);
-  gzclose(in);
-  return out;
-}
+testing::PeekBytes Gunzip(const fs::path& path) { return testing::GunzippedFile(path); }
 
 // The written file has the pinned hash; if not, where it first differs from the copy of the
 // pinned output, `reference`.gz in tests/data/golden (which must itself have that hash).
@@ -89,7 +79,7 @@ TEST(WrittenBytes, CreateApplySmoothAndCommentWriteTheSameBytesAsEver) {
   p.Create("Rig");
   ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
   const std::string calibration = p.CalFile("Rig.Frixa");
-  EXPECT_TRUE(WrotePinnedBytes(calibration, "22046444386bbc65e41abbe178cc73fc9c5950ed8950eb278eb5c7c2033f2898",
+  EXPECT_TRUE(WrotePinnedBytes(calibration, "ac11f36ffc78b3ecfc1f2f0ba41fd5649542b938a05a44cc5f66cbf4b85557b5",
                                "Rig.Frixa"));
 
   p.ui.fileNameAnswers.push_back(calibration);
@@ -107,14 +97,66 @@ TEST(WrittenBytes, CreateApplySmoothAndCommentWriteTheSameBytesAsEver) {
   ASSERT_TRUE(browser.ShowFile(calibration));
   ASSERT_TRUE(browser.SaveComment("Rig 2 after the new bearings")) << browser.saveError();
   browser.Release();
-  EXPECT_TRUE(WrotePinnedBytes(calibration, "f031950cdafc58dcd599a7d248b304598939f7f2fd6a6ee3f64c41d6c40e5905",
+  EXPECT_TRUE(WrotePinnedBytes(calibration, "00bfecbc1429a2f19fe03d4b5f4c21d644817323ec54ea1bfaa4fec6222d60ce",
                                "Rig commented.Frixa"));
+}
+
+// The file Create wrote before it kept the recorded times, `Rig without times.Frixa` (the
+// same run, date and settings as above): the four tables of the template are kept exactly, and
+// the new file differs from the old one only in the catalog's pages, with the table of times
+// and its rows on pages after the old file's end.
+TEST(WrittenBytes, CreateKeepsTheFourTablesOfTheFileWrittenBeforeTheRecordedTimes) {
+  const testing::PeekBytes old = Gunzip(kGolden / "Rig without times.Frixa.gz");
+  ASSERT_EQ(testing::Sha256Hex(old), "22046444386bbc65e41abbe178cc73fc9c5950ed8950eb278eb5c7c2033f2898");
+  testing::ProgramFolder p;
+  fs::copy_file(kGolden / "Torvex2.000", p.app.ProgramFile(kRunFileName));
+  p.app.InertiaFactor = 1.25f;
+  p.app.SensorMassRatio = 1.0f;
+  p.Preview();
+  p.Create("Rig");
+  ASSERT_TRUE(p.ui.messages.empty()) << p.ui.messages[0].text;
+  const testing::PeekBytes now = testing::ReadWholeFile(p.CalFile("Rig.Frixa"));
+
+  const jet::Database before = jet::Database::FromBytes(old, "before.Frixa");
+  const jet::Database after = jet::Database::FromBytes(now, "after.Frixa");
+  EXPECT_EQ(before.UserTableNames(), (std::vector<std::string>{"RawData", "PointData", "Losses", "Info"}));
+  EXPECT_EQ(after.UserTableNames(), (std::vector<std::string>{"RawData", "PointData", "Losses", "Info", "RunCounts"}));
+  for (const std::string table : {"RawData", "PointData", "Losses", "Info"}) {
+    const jet::TableDef b = before.Table(table);
+    const jet::TableDef a = after.Table(table);
+    EXPECT_EQ(a.page, b.page) << table;
+    EXPECT_EQ(a.definition, b.definition) << table;
+    jet::TableScan sb = before.Scan(b);
+    jet::TableScan sa = after.Scan(a);
+    std::size_t rows = 0;
+    for (; sb.Next(); ++rows) {
+      ASSERT_TRUE(sa.Next()) << table << " ends at row " << rows;
+      for (std::size_t c = 0; c < b.columns.size(); ++c) {
+        ASSERT_EQ(sa.ReadValue(c), sb.ReadValue(c)) << table << " row " << rows << " column " << c;
+      }
+    }
+    EXPECT_FALSE(sa.Next()) << table << " has rows beyond the " << rows << " of before";
+    EXPECT_EQ(rows, b.rowCount) << table;
+  }
+
+  // Page by page: the old file's pages stay but for the catalog's, which gained the new table.
+  ASSERT_GT(now.size(), old.size());
+  std::vector<std::uint32_t> changed;
+  for (std::uint32_t page = 0; page < old.size() / jet::kPageSize; ++page) {
+    if (!std::equal(old.begin() + page * jet::kPageSize, old.begin() + (page + 1) * jet::kPageSize,
+                    now.begin() + page * jet::kPageSize)) {
+      changed.push_back(page);
+    }
+  }
+  // The global map, the definitions of MSysObjects and MSysACEs, the catalog's three index
+  // leaves, and the one page each of catalog rows (18), permissions (19) and properties (20).
+  EXPECT_EQ(changed, (std::vector<std::uint32_t>{1, 2, 3, 9, 11, 13, 18, 19, 20}));
 }
 
 // What a mismatch reports: the table and row of the first change, and its column.
 TEST(WrittenBytes, AMismatchNamesTheFirstTableAndRowThatDiffer) {
   const testing::PeekBytes good = Gunzip(kGolden / "Rig.Frixa.gz");
-  ASSERT_EQ(testing::Sha256Hex(good), "22046444386bbc65e41abbe178cc73fc9c5950ed8950eb278eb5c7c2033f2898");
+  ASSERT_EQ(testing::Sha256Hex(good), "ac11f36ffc78b3ecfc1f2f0ba41fd5649542b938a05a44cc5f66cbf4b85557b5");
   const jet::Database db = jet::Database::FromBytes(good, "Rig.Frixa");
   const jet::TableDef losses = db.Table("Losses");
   jet::TableScan scan = db.Scan(losses);

@@ -1,6 +1,8 @@
 // Helpers of the Jet reader tests.
 #include "support/jet_test_files.h"
 
+#include <zlib.h>
+
 #include <atomic>
 #include <fstream>
 #include <stdexcept>
@@ -15,6 +17,21 @@ std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::uint8_t> GunzippedFile(const std::filesystem::path& path) {
+  std::vector<std::uint8_t> out;
+  gzFile in = gzopen(path.string().c_str(), "rb");
+  if (in == nullptr) return out;
+  char buffer[1 << 16];
+  int n = 0;
+  while ((n = gzread(in, buffer, sizeof buffer)) > 0) out.insert(out.end(), buffer, buffer + n);
+  gzclose(in);
+  return out;
+}
+
+std::filesystem::path GoldenFile(const std::string& name) {
+  return std::filesystem::path(FRIXA_TEST_DATA_DIR) / "golden" / name;
 }
 
 ScratchFile::ScratchFile(const std::vector<std::uint8_t>& bytes, const std::string& suffix) {

@@ -15,6 +15,11 @@ namespace frixa::testing {
 std::filesystem::path JetFixture(const std::string& name);
 std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path);
 
+// The bytes of a gzipped file; empty when it cannot be read.
+std::vector<std::uint8_t> GunzippedFile(const std::filesystem::path& path);
+// FRIXA_TEST_DATA_DIR/golden/<name>: the pinned outputs of the commands (written_bytes_test).
+std::filesystem::path GoldenFile(const std::string& name);
+
 // A file in the temporary folder, removed when the object goes.
 class ScratchFile {
  public:

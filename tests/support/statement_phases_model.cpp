@@ -9,6 +9,7 @@
 #include "calfile/info_record.h"
 #include "calfile/interpolate.h"
 #include "calfile/physics_processor.h"
+#include "calfile/recorded_counts.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
 
@@ -152,6 +153,7 @@ void ModelCreate(App& app, const RpmRange& range, const std::string& name) {
     if (ModelAverageRawData(app.ui, range, dc.RD, dc.PD) == 0) throw NoRunData{};
     ModelBuildLossCurve(app.ui, range, dc.RD, dc.PD, dc.LD);
     InfoRecords(app.ui, SettingsOf(app, range), dc.ID);
+    StoreRecordedCounts(dc.RD.DatabaseName(), {ReadRunFileCounts(app.ProgramFile(kRunFileName))});
   });
 }
 
