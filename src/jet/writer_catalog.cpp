@@ -98,7 +98,7 @@ PageNumber Writer::AddTablePages(const NewTable& table, double date) {
   try {
     CopyPage(Edit(tdefPage), EncodeTdefPage(def));
     CopyPage(Edit(mapPage), EncodeDataPage(usage_map::kMapPageOwner, {NewInlineUsageMap({}), NewInlineUsageMap({})}));
-  } catch (const std::length_error&) {
+  } catch (const DoesNotFit&) {
     NotWritable("the table's definition does not fit a page");
   }
 
@@ -128,7 +128,7 @@ PageNumber Writer::AddTablePages(const NewTable& table, double date) {
     CopyPage(Edit(page::kParentIdNameLeaf), parentIdNameLeaf);
     CopyPage(Edit(page::kIdLeaf), idLeaf);
     CopyPage(Edit(page::kAcesLeaf), aceLeaf);
-  } catch (const std::length_error&) {
+  } catch (const DoesNotFit&) {
     NotWritable("the catalog's indexes have no room for another table");
   }
   return tdefPage;
