@@ -46,6 +46,8 @@ RecordedFit FitRecordedCounts(std::vector<RecordedCounts> rundowns, double inert
   // The ratio as the run pass holds it: a Single of the command line.
   const auto sensorMassRatio = static_cast<float>(ratio);
   std::uint32_t granularity = 0;
+  double totalSeconds = 0;
+  std::size_t revolutionCount = 0;
   std::vector<std::vector<double>> periods;
   periods.reserve(rundowns.size());
   for (RecordedCounts& recorded : rundowns) {
@@ -64,12 +66,18 @@ RecordedFit FitRecordedCounts(std::vector<RecordedCounts> rundowns, double inert
     std::transform(revolutions.begin(), revolutions.end(), seconds.begin(), [&](std::uint32_t c) {
       return RunFileReader::PeriodOfCount(c, sensorMassRatio);
     });
+    for (const double p : seconds) totalSeconds += p;
+    revolutionCount += seconds.size();
     periods.push_back(std::move(seconds));
   }
   out.timerStepUs = static_cast<double>(std::max<std::uint32_t>(granularity, 1)) *
                     static_cast<double>(sensorMassRatio);
-  out.residualLimitUs = kResidualTimesResolution *
-                        std::max(out.timerStepUs / std::sqrt(12.0), kResolutionFloorUs);
+  out.meanPeriodUs = revolutionCount == 0
+                        ? 0
+                        : totalSeconds / static_cast<double>(revolutionCount) * kMicrosecondsPerSecond;
+  out.residualLimitUs =
+      std::max(kResidualTimesResolution * std::max(out.timerStepUs / std::sqrt(12.0), kResolutionFloorUs),
+               kResidualShareOfPeriod * out.meanPeriodUs);
 
   out.time = FitRevolutionTimes(periods, inertia);
   if (!out.time.fitted) {

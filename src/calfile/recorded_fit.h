@@ -21,14 +21,18 @@ namespace frixa {
 // friction the revolutions hardly determine (a short, noisy run) does not.
 inline constexpr double kSoundBandPct = 2.0;
 
-// A fit is sound only when its time residual stays within this many times what the timer alone
-// explains. The timer's step is the granularity of the counts (their greatest common divisor,
-// at the mass); rounding a stamp to it leaves an error spread evenly over one step, whose RMS is
-// the step / sqrt(12). A sensor of 1 us counts jitters by about a count, hence the floor of 1 us.
-// A fault left in the records shifts every later time by a whole period, and a model that does
-// not describe the run leaves residuals of many periods' changes: both land far above the limit.
+// A fit is sound only when its time residual stays within what the timer and the sensor explain.
+// The timer's step is the granularity of the counts (their greatest common divisor, at the
+// mass); rounding a stamp to it leaves an error spread evenly over one step, whose RMS is the
+// step / sqrt(12), with a floor of 1 us for a sensor of 1 us counts; the limit is ten times that.
+// A sensor's jitter on each count, though, adds up along the stamps (a random walk: 3 us a count
+// leaves about 27 us on a 3,000-revolution run), so the limit is never below a hundredth of the
+// mean period either. What the residual must reveal lies far above both: a fault left in the
+// records shifts every later time by a whole period, and a model that does not describe the run
+// leaves residuals of many periods' changes.
 inline constexpr double kResidualTimesResolution = 10.0;
 inline constexpr double kResolutionFloorUs = 1.0;
+inline constexpr double kResidualShareOfPeriod = 0.01;
 
 struct RecordedFit {
   bool recorded = false;  // the file holds recorded counts; the rest only then
@@ -37,6 +41,7 @@ struct RecordedFit {
   std::int64_t split = 0;
   std::int64_t leftOut = 0;
   double timerStepUs = 0;     // the counts' granularity at the mass
+  double meanPeriodUs = 0;     // of the revolutions fitted, at the mass
   double residualLimitUs = 0;  // the largest time RMS a sound fit has
   bool physical = false;  // C >= 0 and a positive torque at every RPM of the range
   bool sound = false;

@@ -44,7 +44,7 @@ int PrintRecordedAnalysis(const std::string& file, const std::string& format,
         "\"max_dev_power_pct\": %s, \"mean_dev_power_pct\": %s, \"not_physical\": %s, "
         "\"poor\": %s, \"verdict\": %s, \"revolutions\": %ld, \"rundowns\": %zu, "
         "\"band_pct\": %s, \"time_rms_us\": %s, \"timer_step_us\": %s, "
-        "\"residual_limit_us\": %s, \"merged\": %lld, \"split\": %lld, \"left_out\": %lld, "
+        "\"mean_period_us\": %s, \"residual_limit_us\": %s, \"merged\": %lld, \"split\": %lld, \"left_out\": %lld, "
         "\"sound\": %s}\n",
         JsonText(file).c_str(), JsonText(info.moiApplied).c_str(), JsonText(info.ppr).c_str(),
         JsonText(info.date).c_str(), JsonText(info.comment).c_str(), JsonNumber(rpmLow).c_str(),
@@ -57,7 +57,8 @@ int PrintRecordedAnalysis(const std::string& file, const std::string& format,
         t.fitted && !recorded.physical ? "true" : "false", perRevolution.poor ? "true" : "false",
         JsonText(judged.text).c_str(), t.revolutions, t.startOmega.size(),
         JsonNumber(t.bandPct).c_str(), JsonNumber(t.timeRmsUs).c_str(),
-        JsonNumber(recorded.timerStepUs).c_str(), JsonNumber(recorded.residualLimitUs).c_str(),
+        JsonNumber(recorded.timerStepUs).c_str(), JsonNumber(recorded.meanPeriodUs).c_str(),
+        JsonNumber(recorded.residualLimitUs).c_str(),
         static_cast<long long>(recorded.merged), static_cast<long long>(recorded.split),
         static_cast<long long>(recorded.leftOut), recorded.sound ? "true" : "false");
     return kExitOk;
@@ -80,8 +81,8 @@ int PrintRecordedAnalysis(const std::string& file, const std::string& format,
                 t.c);
     std::printf("  95 %% band of the torque: %.3f %% (sound within %.0f %%)\n", t.bandPct,
                 kSoundBandPct);
-    std::printf("  time residual RMS = %.3f us (timer step %.6g us, sound within %.3f us)\n",
-                t.timeRmsUs, recorded.timerStepUs, recorded.residualLimitUs);
+    std::printf("  time residual RMS = %.3f us (timer step %.6g us, mean period %.0f us, sound within %.3f us)\n",
+                t.timeRmsUs, recorded.timerStepUs, recorded.meanPeriodUs, recorded.residualLimitUs);
     if (perRevolution.fitted) {
       std::printf("  per-revolution fit: R^2 = %.6f, residual RMS = %.6g N m (not a measure "
                   "of the fit under timing noise)\n",
@@ -125,7 +126,8 @@ int RunAnalyze(const std::vector<std::string>& args) {
     return kExitError;
   }
   const FrictionFit fit = FitSettledRawData(raw);
-  if (!fit.fitted && !recorded.recorded) {
+  // A run without three RPMs (no coast at all) is refused, recorded times or not.
+  if (!fit.fitted) {
     std::fprintf(stderr, "frixa-cli analyze: %s: %s\n", file.c_str(), fit.problem.c_str());
     return kExitError;
   }

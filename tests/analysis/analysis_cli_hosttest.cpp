@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "analysis/analysed_file.h"
+#include "analysis/fit_verdict.h"
 #include "recordset/data_controls.h"
 #include "recordset/record_set.h"
 #include "support/run_files.h"
@@ -413,10 +414,12 @@ TEST_F(AnalysisCli, ReportReadsBackInPopplerAndPassesQpdf) {
   // The texts: title, path, information record, coefficients and verdict as analyze gives
   // them, and the difference to the curve in use as compare gives it.
   const std::string text = Shell("pdftotext -layout " + Quote(pdf) + " -").out;
-  const std::string analyze = Shell(Cli("analyze --format json " + Quote(rig))).out;
-  const auto coefficient = [&](const char* format, const std::string& key) {
+  // The report shows the per-revolution fit the analysis window reads, its verdict worded for
+  // the program's user.
+  const AnalysedFile analysed = ReadAnalysedFile(rig);
+  const auto coefficient = [&](const char* format, double value) {
     char buf[80];
-    std::snprintf(buf, sizeof buf, format, std::stod(JsonValue(analyze, key)));
+    std::snprintf(buf, sizeof buf, format, value);
     return std::string(buf);
   };
   const std::string compare =
@@ -426,19 +429,20 @@ TEST_F(AnalysisCli, ReportReadsBackInPopplerAndPassesQpdf) {
     std::snprintf(buf, sizeof buf, "%.3f %%", std::stod(JsonValue(compare, key)));
     return std::string(buf);
   };
-  const std::string verdict = JsonValue(analyze, "verdict");
+  const std::string verdict = JudgeFit(analysed.fit, analysed.curve, VerdictReader::Program).text;
   for (const std::string& want :
        {std::string("Calibration report: Rig 1"), rig, std::string("Version : 1.1.0"),
         std::string("01.2500000 Kg/M^2"), std::string("1.0000000"),
-        coefficient("A = %.9g N m", "a"), coefficient("B = %.9g N m s/rad", "b"),
-        coefficient("C = %.9g N m s\u00B2/rad\u00B2", "c"), coefficient("R\u00B2 = %.6f", "r2"),
-        verdict.substr(1, verdict.find(';') - 1), std::string("Curve in use (Torvex2.005)"),
+        coefficient("A = %.9g N m", analysed.fit.a), coefficient("B = %.9g N m s/rad", analysed.fit.b),
+        coefficient("C = %.9g N m s\u00B2/rad\u00B2", analysed.fit.c),
+        coefficient("R\u00B2 = %.6f", analysed.fit.r2), verdict.substr(0, verdict.find(';')), std::string("Curve in use (Torvex2.005)"),
         "torque loss mean " + percent("nm_mean_pct"), "largest " + percent("nm_max_pct"),
         "power loss mean " + percent("kw_mean_pct"), std::string("Rundown Torque Losses"),
         std::string("Rundown Power Losses")}) {
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
   }
-  EXPECT_EQ(verdict.rfind("\"GOOD", 0), 0u) << verdict;
+  EXPECT_EQ(verdict.rfind("GOOD", 0), 0u) << verdict;
+  EXPECT_EQ(text.find("frixa-cli"), std::string::npos) << text;
 
   // Without the host: no comparison. A folder that does not exist: nothing written.
   ASSERT_EQ(Shell(Cli("report " + Quote(rig) + " --out " + Quote(pdf))).status, 0);
