@@ -83,6 +83,7 @@ set(FRIXA_CALFILE_SOURCES
   calfile/physics_processor.cpp
   calfile/processing_phases.cpp
   calfile/recorded_counts.cpp
+  calfile/recorded_fit.cpp
   calfile/rpm_sums.cpp
   calfile/smoothed_file.cpp)
 

@@ -1,12 +1,14 @@
 // How a calibration file's stored loss curve compares with the friction model fitted to its
-// settled revolutions, and the verdict drawn from the fit and that comparison: the one wording
-// that analyze and the calibration report both show.
+// revolutions (their recorded times, or the settled revolutions of an older file), and the
+// verdict drawn from the fit and that comparison: the one wording that analyze, the program and
+// the calibration report show, each naming the way its own reader takes.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "calfile/friction_fit.h"
+#include "calfile/recorded_fit.h"
 
 namespace frixa {
 
@@ -30,7 +32,17 @@ struct FitVerdict {
   std::string text;  // "GOOD: ...", "NOISY: ...", "POOR: ..." or "NOT PHYSICAL: ..."
 };
 
+// Who reads a verdict, and so which way to a better curve it names: the console's (frixa-cli
+// apply --fitted, frixa-cli smooth) or the program's (Apply's fitted choice, Tools > Analysis).
+enum class VerdictReader { Console, Program };
+
 // The verdict on a fitted model (`fit.fitted` true) and the curve stored beside it.
-FitVerdict JudgeFit(const FrictionFit& fit, const std::vector<LossCurveRow>& curve);
+FitVerdict JudgeFit(const FrictionFit& fit, const std::vector<LossCurveRow>& curve,
+                    VerdictReader reader);
+
+// The verdict on the fit of a file's recorded times (`fit.recorded` true): "SOUND: ..." or
+// "UNSOUND: ...", with how far the stored curve strays from the fitted friction.
+FitVerdict JudgeRecordedFit(const RecordedFit& fit, const std::vector<LossCurveRow>& curve,
+                            VerdictReader reader);
 
 }  // namespace frixa

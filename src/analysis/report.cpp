@@ -121,7 +121,8 @@ PdfPage CalibrationReportPage(const AnalysedFile& file, const std::vector<LossCu
               PdfFont::Regular);
     y += kLine;
     page.Text(kLeft, y, "Verdict", kBodySize, PdfFont::Bold);
-    y = Paragraph(page, kLeft + 45, y, kWidth - 45, JudgeFit(fit, file.curve).text, PdfFont::Regular, 3);
+    y = Paragraph(page, kLeft + 45, y, kWidth - 45,
+                  JudgeFit(fit, file.curve, VerdictReader::Program).text, PdfFont::Regular, 3);
   }
 
   if (hostCurve) {

@@ -91,7 +91,9 @@ std::vector<RecordedCounts> ReadRecordedCounts(const std::string& path) {
   std::vector<RecordedCounts> rundowns;
   Bound bound;
   try {
-    Bind(bound.rs, path, SelectAll());
+    // Bound to no row (a rundown 0 has none) for the columns and the table's presence; the rows
+    // are then streamed one at a time, never held as a record set of every row.
+    Bind(bound.rs, path, SelectAll() + " Where Rundown = 0");
   } catch (const Error& e) {
     if (e.number() == errnum::kJetNoSuchTable) return rundowns;
     throw;
@@ -99,6 +101,7 @@ std::vector<RecordedCounts> ReadRecordedCounts(const std::string& path) {
   if (bound.rs.FieldCount() != static_cast<int>(kWidth) || !bound.rs.HoldsOnlyNumbers()) {
     Damaged(path, "not the columns of recorded counts");
   }
+  bound.rs.SetRecordSource(SelectAll());
   bool rundownEnded = true;  // the last row read was short: only a new rundown may follow
   bound.rs.ForEachNumberRow([&](std::span<const RowNumber> row) {
     if (row[0].IsNull() || row[1].IsNull()) Damaged(path, "a row without its rundown or revolution");

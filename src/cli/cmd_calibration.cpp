@@ -62,14 +62,15 @@ int RunCreate(const std::vector<std::string>& args) {
 }
 
 int RunApply(const std::vector<std::string>& args) {
-  const Options opt(args, {"folder"});
+  const Options opt(args, {"folder"}, {"fitted"});
   if (opt.Positional().size() != 1) throw UsageError("expected one calibration file name");
   ConsoleFrontend ui;
   App app(ui, opt.Require("folder"));
   app.VersionText = kVersionText;
   DataControls dc;
   ui.fileNames.push_back(DialogAnswer(app, opt.Positional()[0]));
-  const CommandOutcome outcome = ApplyCommand(app, dc);
+  const CommandOutcome outcome =
+      ApplyCommand(app, dc, opt.Has("fitted") ? ApplyCurve::Fitted : ApplyCurve::Stored);
   std::fflush(stdout);
   return ExitCodeOf(outcome);
 }
@@ -126,9 +127,11 @@ FRIXA_CLI_COMMAND({"create", "create --folder DIR --inertia X --ratio Y --out NA
                    "(typed into the dialog: a bare name goes into DIR/Custom Cal, \".Frixa\" is "
                    "added unless the name ends in it). Create's status log on stdout.",
                    RunCreate})
-FRIXA_CLI_COMMAND({"apply", "apply --folder DIR NAME",
+FRIXA_CLI_COMMAND({"apply", "apply --folder DIR NAME [--fitted]",
                    "Apply the calibration file NAME (as chosen in the dialog) to the host: "
-                   "rebuilds DIR/Torvex2.005 from its loss curve.",
+                   "rebuilds DIR/Torvex2.005 from its loss curve, or with --fitted from the "
+                   "friction model fitted to its revolutions (as smooth writes it; refused, "
+                   "error 1001, when that fit is not sound).",
                    RunApply})
 FRIXA_CLI_COMMAND({"remove", "remove --folder DIR [--yes]",
                    "Remove the host loss file DIR/Torvex2.005; without --yes the question "

@@ -6,6 +6,7 @@
 
 #include "calfile/create_command.h"
 #include "calfile/file_names.h"
+#include "calfile/recorded_fit.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
@@ -21,7 +22,7 @@ constexpr const char* kLossesStatement = "Select * from Losses";
 
 }  // namespace
 
-CommandOutcome ApplyCommand(App& app, DataControls& dc) {
+CommandOutcome ApplyCommand(App& app, DataControls& dc, ApplyCurve curve) {
   CommandGuard guard(app);
   if (!guard.Acquired()) return CommandOutcome::Refused(0, false);
   Frontend& ui = app.ui;
@@ -39,6 +40,10 @@ CommandOutcome ApplyCommand(App& app, DataControls& dc) {
                         kCalibrationExtension);
     ui.AppendStatusLine("");
     ui.RepaintStatus();
+
+    // The fitted curve is made (or refused) before anything is written.
+    std::vector<LossCurveRow> fitted;
+    if (curve == ApplyCurve::Fitted) fitted = FittedLossCurve(chosen);
 
     // A leftover of an interrupted Apply goes first; that there is none is no error.
     std::remove(buildFile.c_str());
@@ -59,7 +64,17 @@ CommandOutcome ApplyCommand(App& app, DataControls& dc) {
     ui.AppendStatusLine("Wait........");
     ui.AppendStatusLine("");
     ui.RepaintStatus();
-    if (dc.LD.HoldsOnlyNumbers() && dc.LD.FieldCount() >= 3) {
+    if (curve == ApplyCurve::Fitted) {
+      // The model's rows, typed as the smoothed calibration stores them.
+      for (const LossCurveRow& row : fitted) {
+        dc.LossCal.AddNew();
+        dc.LossCal.SetField(0, FieldValue::Integer(row.rpm));
+        dc.LossCal.SetField(1, FieldValue::Single(static_cast<float>(row.kw)));
+        dc.LossCal.SetField(2, FieldValue::Single(static_cast<float>(row.nm)));
+        dc.LossCal.Update();
+      }
+      while (!dc.LD.Eof()) dc.LD.MoveNext();
+    } else if (dc.LD.HoldsOnlyNumbers() && dc.LD.FieldCount() >= 3) {
       // A curve of numbers, as Create writes it: read typed, appended in bulk.
       for (RecordSet::NumberScan scan = dc.LD.ScanNumbers(); scan.Next();) {
         dc.LossCal.AppendRow({scan.Field(0), scan.Field(1), scan.Field(2)});
@@ -84,8 +99,13 @@ CommandOutcome ApplyCommand(App& app, DataControls& dc) {
     ui.AppendStatusLine("********");
     return CommandOutcome::Completed();
   } catch (...) {
-    const int number = CurrentError().number();
-    ui.ShowMessage(ErrorOccurredText(number), kApplyTitle, MessageIcon::Exclamation,
+    const Error error = CurrentError();
+    const int number = error.number();
+    // The fitted choice's refusal says why; every other failure reads as it always has.
+    ui.ShowMessage(number == errnum::kSmoothingRefused && curve == ApplyCurve::Fitted
+                       ? ErrorOccurredText(number, ": " + error.description())
+                       : ErrorOccurredText(number),
+                   kApplyTitle, MessageIcon::Exclamation,
                    MessageButtons::Ok);
     try {
       Release(dc.LossCal);

@@ -18,8 +18,14 @@ namespace frixa {
 // The temporary name the new host loss file is built under, in the program folder.
 inline constexpr const char* kHostLossBuildName = "Torvex2.005.new";
 
+// Which curve Apply hands the host: the chosen file's stored loss curve (Losses), or the
+// friction model fitted to its revolutions over its range, rows as the smoothed calibration
+// writes them (FittedLossCurve). The fitted choice is refused before anything is written when
+// the file's fit is not sound: error 1001, its message naming the reason.
+enum class ApplyCurve { Stored, Fitted };
+
 // Completed, cancelled when no file was chosen, refused while another command runs, failed with
 // the number of the error it reported.
-CommandOutcome ApplyCommand(App& app, DataControls& dc);
+CommandOutcome ApplyCommand(App& app, DataControls& dc, ApplyCurve curve = ApplyCurve::Stored);
 
 }  // namespace frixa

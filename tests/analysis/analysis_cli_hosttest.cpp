@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "analysis/analysed_file.h"
+#include "analysis/fit_verdict.h"
 #include "recordset/data_controls.h"
 #include "recordset/record_set.h"
 #include "support/run_files.h"
@@ -172,6 +173,26 @@ TEST_F(AnalysisCli, AnalyzeOfAFileMadeRowByRowGivesItsNumbersToTheLastDigit) {
   EXPECT_EQ(f.curve[5].rpm, 605);
   EXPECT_EQ(f.curve[5].nm, static_cast<double>(static_cast<float>(
                                (1.5 + 0.004 * 605 + 2e-6 * 605 * 605) * (1 + 0.004 * (605 % 11 - 5)))));
+}
+
+TEST_F(AnalysisCli, ApplyFittedOfAFileWithoutRecordedTimesTakesItsPerRevolutionFit) {
+  // An older file: the model of the settled revolutions (the figures pinned above) at the middle
+  // of every RPM of its range, as Singles; the stored curve (off the fit by a wave) is not taken.
+  const std::string file = MadeCalibrationFile(folder);
+  const Output applied = Shell(Cli("apply --folder " + Quote(dir) + " " + Quote(file) + " --fitted"));
+  ASSERT_EQ(applied.status, 0) << applied.out;
+  const auto host = MdbLosses(folder.File("Torvex2.005"));
+  ASSERT_EQ(host.size(), 1101u);
+  EXPECT_EQ(host.begin()->first, 600);
+  EXPECT_EQ(host.rbegin()->first, 1700);
+  FrictionFit fit;
+  fit.a = 1.4977478007693787;
+  fit.b = 0.03819184910583287;
+  fit.c = 0.00018227855631440063;
+  for (const auto& [rpm, loss] : host) {
+    EXPECT_FLOAT_EQ(static_cast<float>(loss.nm), static_cast<float>(fit.TorqueAt(rpm + 0.5))) << rpm;
+    EXPECT_FLOAT_EQ(static_cast<float>(loss.kw), static_cast<float>(fit.PowerAt(rpm + 0.5))) << rpm;
+  }
 }
 
 TEST_F(AnalysisCli, CompareAgainstItselfItsSmoothedVersionAndTheHostCurve) {
@@ -413,10 +434,12 @@ TEST_F(AnalysisCli, ReportReadsBackInPopplerAndPassesQpdf) {
   // The texts: title, path, information record, coefficients and verdict as analyze gives
   // them, and the difference to the curve in use as compare gives it.
   const std::string text = Shell("pdftotext -layout " + Quote(pdf) + " -").out;
-  const std::string analyze = Shell(Cli("analyze --format json " + Quote(rig))).out;
-  const auto coefficient = [&](const char* format, const std::string& key) {
+  // The report shows the per-revolution fit the analysis window reads, its verdict worded for
+  // the program's user.
+  const AnalysedFile analysed = ReadAnalysedFile(rig);
+  const auto coefficient = [&](const char* format, double value) {
     char buf[80];
-    std::snprintf(buf, sizeof buf, format, std::stod(JsonValue(analyze, key)));
+    std::snprintf(buf, sizeof buf, format, value);
     return std::string(buf);
   };
   const std::string compare =
@@ -426,19 +449,20 @@ TEST_F(AnalysisCli, ReportReadsBackInPopplerAndPassesQpdf) {
     std::snprintf(buf, sizeof buf, "%.3f %%", std::stod(JsonValue(compare, key)));
     return std::string(buf);
   };
-  const std::string verdict = JsonValue(analyze, "verdict");
+  const std::string verdict = JudgeFit(analysed.fit, analysed.curve, VerdictReader::Program).text;
   for (const std::string& want :
        {std::string("Calibration report: Rig 1"), rig, std::string("Version : 1.1.0"),
         std::string("01.2500000 Kg/M^2"), std::string("1.0000000"),
-        coefficient("A = %.9g N m", "a"), coefficient("B = %.9g N m s/rad", "b"),
-        coefficient("C = %.9g N m s\u00B2/rad\u00B2", "c"), coefficient("R\u00B2 = %.6f", "r2"),
-        verdict.substr(1, verdict.find(';') - 1), std::string("Curve in use (Torvex2.005)"),
+        coefficient("A = %.9g N m", analysed.fit.a), coefficient("B = %.9g N m s/rad", analysed.fit.b),
+        coefficient("C = %.9g N m s\u00B2/rad\u00B2", analysed.fit.c),
+        coefficient("R\u00B2 = %.6f", analysed.fit.r2), verdict.substr(0, verdict.find(';')), std::string("Curve in use (Torvex2.005)"),
         "torque loss mean " + percent("nm_mean_pct"), "largest " + percent("nm_max_pct"),
         "power loss mean " + percent("kw_mean_pct"), std::string("Rundown Torque Losses"),
         std::string("Rundown Power Losses")}) {
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
   }
-  EXPECT_EQ(verdict.rfind("\"GOOD", 0), 0u) << verdict;
+  EXPECT_EQ(verdict.rfind("GOOD", 0), 0u) << verdict;
+  EXPECT_EQ(text.find("frixa-cli"), std::string::npos) << text;
 
   // Without the host: no comparison. A folder that does not exist: nothing written.
   ASSERT_EQ(Shell(Cli("report " + Quote(rig) + " --out " + Quote(pdf))).status, 0);

@@ -166,7 +166,8 @@ TEST_F(CalibrationCli, AnalyzeAndSmoothAFileThatMdbtoolsReads) {
   }
   const Output text = Shell(Cli("analyze " + Quote(file)));
   ASSERT_EQ(text.status, 0);
-  EXPECT_EQ(Lines(text.out).back().rfind("Verdict: GOOD", 0), 0u) << text.out;
+  // Its recorded times fit soundly.
+  EXPECT_EQ(Lines(text.out).back().rfind("Verdict: SOUND", 0), 0u) << text.out;
 
   const Output smooth = Shell(Cli("smooth " + Quote(file) + " --out Smooth"));
   ASSERT_EQ(smooth.status, 0) << smooth.out;
