@@ -117,7 +117,7 @@ CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange&
     InfoRecords(ui, SettingsOf(app, range), dc.ID);
     // The run's revolutions as recorded, beside the template's tables, so that the file can
     // be analysed again from them.
-    StoreRecordedCounts(building, {RecordedCounts(recorded.begin(), recorded.end())});
+    StoreRecordedCounts(building, std::span<const std::uint32_t>(recorded));
 
     CompleteCalibrationFile(dc, building, name);
 

@@ -59,7 +59,11 @@ RecordedCounts ReadRunFileCounts(const std::string& path) {
   return counts;
 }
 
-void StoreRecordedCounts(const std::string& building, const std::vector<RecordedCounts>& rundowns) {
+namespace {
+
+// Stores `rundowns` (ranges of counts) as StoreRecordedCounts says.
+template <typename Rundowns>
+void StoreRundowns(const std::string& building, const Rundowns& rundowns) {
   AddLongTable(building, kRecordedCountsTable, RecordedCountsColumns());
   Bound bound;
   Bind(bound.rs, building, SelectAll());
@@ -71,20 +75,32 @@ void StoreRecordedCounts(const std::string& building, const std::vector<Recorded
     block.clear();
   };
   std::int32_t number = 0;
-  for (const RecordedCounts& counts : rundowns) {
+  for (const auto& counts : rundowns) {
     if (counts.empty()) continue;
     const auto rundown = RowNumber::Integer(++number);
     for (std::size_t first = 0; first < counts.size(); first += kCountsPerRow) {
       block.push_back(rundown);
       block.push_back(RowNumber::Integer(static_cast<std::int32_t>(first)));
       for (std::size_t i = first; i < first + kCountsPerRow; ++i) {
-        block.push_back(i < counts.size() ? RowNumber::Integer(counts[i]) : RowNumber());
+        block.push_back(i < counts.size() ? RowNumber::Integer(static_cast<std::int32_t>(counts[i]))
+                                          : RowNumber());
       }
       if (block.size() == kBlockRows * kWidth) store();
     }
   }
   if (!block.empty()) store();
   Release(bound.rs);
+}
+
+}  // namespace
+
+void StoreRecordedCounts(const std::string& building, const std::vector<RecordedCounts>& rundowns) {
+  StoreRundowns(building, rundowns);
+}
+
+void StoreRecordedCounts(const std::string& building, std::span<const std::uint32_t> counts) {
+  const std::span<const std::uint32_t> one[] = {counts};
+  StoreRundowns(building, one);
 }
 
 std::vector<RecordedCounts> ReadRecordedCounts(const std::string& path) {

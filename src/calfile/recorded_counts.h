@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ RecordedCounts ReadRunFileCounts(const std::string& path);
 // numbered from 1 in their order (a rundown without counts has no rows and takes no number). Saved as the file's record sets save (write-behind keeps it until
 // the file is let go). Raises the database errors of adding and appending.
 void StoreRecordedCounts(const std::string& building, const std::vector<RecordedCounts>& rundowns);
+// The same for the one rundown of a run, its counts as the run pass gathered them (no copy).
+void StoreRecordedCounts(const std::string& building, std::span<const std::uint32_t> counts);
 
 // Each rundown's counts, in rundown order; none when the file has no table of counts. Raises
 // the errors of opening the file, and 3049 naming the table when it is damaged: its columns

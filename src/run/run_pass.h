@@ -94,6 +94,9 @@ RunPassOutcome RunPass(App& app, WindowPrecision precision, Header&& header,
   calculator.Reset(precision);
   RunPassOutcome outcome;
 
+  // A caller that keeps the counts takes over the shared buffer, so that a preview's and a
+  // Create's pass in one process hold one copy of the counts between them, not two.
+  if (recorded && recorded->capacity() == 0) recorded->swap(run_pass_detail::SharedCounts());
   std::vector<std::uint32_t>& counts = recorded ? *recorded : run_pass_detail::SharedCounts();
   GatheredCounts gathered;
   {
