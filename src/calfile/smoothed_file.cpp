@@ -47,6 +47,12 @@ SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
                                    const std::string& name, const std::string& today) {
   SmoothedFile out;
   out.fit = FitSettledRawData(ReadSettledRawData(source));
+  // A file that kept its recorded times is smoothed to the model fitted to them when that fit is
+  // sound: it is not thrown off by timing noise or pulse faults as the per-revolution fit is.
+  if (const RecordedFit recorded = ReadRecordedFit(source); recorded.sound && recorded.model.fitted) {
+    out.fit = recorded.model;
+    out.fromRecordedTimes = true;
+  }
   const FrictionFit& fit = out.fit;
   if (!fit.fitted) throw SmoothingRefused(fit.problem);
 

@@ -25,12 +25,14 @@ struct SmoothingRefused : Error {
 inline constexpr const char* kSmoothedCommentPrefix = "Smoothed from ";
 
 struct SmoothedFile {
-  FrictionFit fit;
+  FrictionFit fit;  // the model the curve was made from
+  bool fromRecordedTimes = false;  // fitted to the source's recorded times, not its RawData
   long lossRows = 0;
 };
 
-// Writes `name` (used as given) from `source`. Raises SmoothingRefused before anything is
-// written, and frixa::Error for a file that cannot be read or written (nothing is left under
+// Writes `name` (used as given) from `source`: its loss curve the model fitted to the source's
+// recorded times where it kept them and that fit is sound, otherwise to its settled RawData.
+// Raises SmoothingRefused before anything is written, and frixa::Error for a file that cannot be read or written (nothing is left under
 // `name` then, and an older file of the name stays).
 SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
                                    const std::string& name, const std::string& today);

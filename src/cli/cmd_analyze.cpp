@@ -189,9 +189,15 @@ int RunSmooth(const std::vector<std::string>& args) {
   try {
     const SmoothedFile out = SmoothCalibrationFile(ui, source, name, TodayShortDateText());
     std::printf("Smoothed calibration: %s\n", name.c_str());
-    std::printf("Loss curve rows: %ld, from T(w) = %.9g + %.9g w + %.9g w^2 N m (R^2 %.6f)\n",
-                out.lossRows, out.fit.a, out.fit.b, out.fit.c, out.fit.r2);
-    if (out.fit.poor || out.fit.notPhysical) {
+    if (out.fromRecordedTimes) {
+      std::printf("Loss curve rows: %ld, from T(w) = %.9g + %.9g w + %.9g w^2 N m "
+                  "(fitted to the recorded revolution times)\n",
+                  out.lossRows, out.fit.a, out.fit.b, out.fit.c);
+    } else {
+      std::printf("Loss curve rows: %ld, from T(w) = %.9g + %.9g w + %.9g w^2 N m (R^2 %.6f)\n",
+                  out.lossRows, out.fit.a, out.fit.b, out.fit.c, out.fit.r2);
+    }
+    if (!out.fromRecordedTimes && (out.fit.poor || out.fit.notPhysical)) {
       std::printf("Warning: the fit is %s; see frixa-cli analyze.\n",
                   out.fit.notPhysical ? "not physical" : "poor");
     }

@@ -164,6 +164,19 @@ TEST_F(RecordedFitCli, FaultedRundownsReachTheHostAsTheirTrueFriction) {
     }
     EXPECT_LT(hostWorst, 0.1);
     std::printf("  %-12s fit worst %.5f %%, host curve worst %.5f %%\n", c.name, fitWorst, hostWorst);
+
+    // Smooth makes the same curve of a file that kept its times, row for row.
+    const std::string file = folder.File("Custom Cal") + "/" + c.name + ".Frixa";
+    const Output smoothed = testing::RunShell(
+        Cli("smooth " + Quote(file) + " --out " + Quote(std::string(c.name) + " smooth")), false);
+    ASSERT_EQ(smoothed.status, 0) << smoothed.out;
+    EXPECT_NE(smoothed.out.find("(fitted to the recorded revolution times)"), std::string::npos)
+        << smoothed.out;
+    const auto losses = [&](const std::string& path) {
+      return testing::RunShell("mdb-export -H " + Quote(path) + " Losses", false).out;
+    };
+    EXPECT_EQ(losses(folder.File("Custom Cal") + "/" + c.name + " smooth.Frixa"),
+              losses(folder.File("Torvex2.005")));
   }
 }
 
