@@ -16,10 +16,13 @@ constexpr double kBandZ = 1.959964;     // 95 % two-sided
 constexpr int kMaxIterations = 100;
 constexpr std::size_t kMinRevolutions = 8;
 // Bounded timing errors (a coarse timer's rounding): the residuals' kurtosis below which they
-// are taken as such (an even spread has 1.8, a normal one 3), the powers of |e| the fit then
-// minimises in turn, and the residual, in half-widths of the spread, beyond which a time is a
-// left-over fault and counts no more.
+// are taken as such (an even spread has 1.8, a normal one 3) when they do not follow each other
+// either (lag-one correlation below 0.5: a timer rounds each stamp on its own, while a sensor's
+// jitter in every count adds up along the stamps to a wandering residual of any spread), the
+// powers of |e| the fit then minimises in turn, and the residual, in half-widths of the spread,
+// beyond which a time is a left-over fault and counts no more.
 constexpr double kBoundedKurtosis = 2.2;
+constexpr double kBoundedCorrelation = 0.5;
 constexpr double kBoundedPowers[] = {4, 16, 64};
 constexpr double kBoundedOutlier = 2;
 
@@ -397,17 +400,24 @@ TimeFit Fitter::Run(std::vector<double> start) {
   // further. Least squares then leaves the friction as uncertain as normal errors of that RMS
   // would; a fit that weighs the largest residuals the most (ever higher powers of |e|, towards
   // the one that keeps the greatest residual least) is pinned by the stamps at the edges of the
-  // spread and comes far closer. Taken when the residuals of the Huber fit are so spread.
+  // spread and comes far closer. Taken when the residuals of the Huber fit are so spread and
+  // independent.
   Evaluate(p, INFINITY, current);
   if (observed >= 4 * kMinRevolutions) {
-    double m2 = 0, m4 = 0;
+    double m2 = 0, m4 = 0, lagged = 0;
     for (const double e : residuals_) {
       m2 += e * e;
       m4 += e * e * e * e;
     }
+    std::size_t at = 0;
+    for (const auto& list : observations_) {
+      for (std::size_t i = 1; i < list.size(); ++i) lagged += residuals_[at + i] * residuals_[at + i - 1];
+      at += list.size();
+    }
+    const double correlation = m2 > 0 ? lagged / m2 : 1.0;
     m2 /= static_cast<double>(observed);
     m4 /= static_cast<double>(observed);
-    if (m2 > 0 && m4 / (m2 * m2) < kBoundedKurtosis) {
+    if (m2 > 0 && m4 / (m2 * m2) < kBoundedKurtosis && correlation < kBoundedCorrelation) {
       halfWidth_ = std::sqrt(3 * m2);  // of an even spread of that RMS
       const std::vector<double> leastSquares = p;
       for (const double power : kBoundedPowers) {
