@@ -25,6 +25,9 @@ constexpr double kBoundedKurtosis = 2.2;
 constexpr double kBoundedCorrelation = 0.5;
 constexpr double kBoundedPowers[] = {4, 16, 64};
 constexpr double kBoundedOutlier = 2;
+// Those refinements stop when an iteration lowers the loss by less than this share: the
+// parameters move by far less than their band then.
+constexpr double kBoundedConvergence = 1e-6;
 
 // The motion and its sensitivities, integrated in the angle: y = (w, t, dw/dq, dt/dq) for the
 // parameters q = A, B, C, w0.
@@ -391,7 +394,7 @@ TimeFit Fitter::Run(std::vector<double> start) {
         }
         lambda *= 4;
       }
-      if (!stepped || change < 1e-10) break;
+      if (!stepped || change < (huber ? 1e-10 : kBoundedConvergence)) break;
     }
   };
   minimise(true);
@@ -421,8 +424,7 @@ TimeFit Fitter::Run(std::vector<double> start) {
       halfWidth_ = std::sqrt(3 * m2);  // of an even spread of that RMS
       const std::vector<double> leastSquares = p;
       for (const double power : kBoundedPowers) {
-        power_ = power;
-        lambda = 1e-3;
+        power_ = power;  // each from where the last left the parameters and the damping
         minimise(false);
       }
       power_ = 0;
