@@ -130,8 +130,9 @@ bool SolveSpd(std::vector<double> m, std::vector<double> r, int n, std::vector<d
 
 class Fitter {
  public:
-  Fitter(std::vector<std::span<const double>> rundowns, double inertia)
-      : rundowns_(std::move(rundowns)), inertia_(inertia),
+  Fitter(std::vector<std::span<const double>> rundowns, double inertia,
+         std::span<const std::vector<std::int64_t>> doubtful)
+      : rundowns_(std::move(rundowns)), doubtful_(doubtful), inertia_(inertia),
         size_(kShared + kPerRundown * static_cast<int>(rundowns_.size())) {}
 
   // Fits from `start` (the parameters A, B, C, then each rundown's w0, t0), or from the block
@@ -161,6 +162,7 @@ class Fitter {
   void Sample();
 
   std::vector<std::span<const double>> rundowns_;
+  std::span<const std::vector<std::int64_t>> doubtful_;  // per rundown; may be empty
   std::vector<std::vector<Observation>> observations_;
   double inertia_;
   int size_;
@@ -303,15 +305,22 @@ constexpr std::size_t kMaxObservations = 20000;
 
 void Fitter::Sample() {
   observations_.clear();
-  for (const auto& periods : rundowns_) {
+  for (std::size_t r = 0; r < rundowns_.size(); ++r) {
+    const auto& periods = rundowns_[r];
     const std::size_t n = periods.size();
     const std::size_t stride = (n + kMaxObservations - 1) / kMaxObservations;
     std::vector<Observation> list;
     list.reserve(n / stride + 2);
     double time = 0;
     list.push_back({0, 0});
+    // A time the repair could not take for the timer's stamp is not observed.
+    const std::span<const std::int64_t> guessed =
+        r < doubtful_.size() ? std::span<const std::int64_t>(doubtful_[r]) : std::span<const std::int64_t>();
+    std::size_t next = 0;
     for (std::size_t k = 1; k <= n; ++k) {
       time += periods[k - 1];
+      while (next < guessed.size() && guessed[next] < static_cast<std::int64_t>(k)) ++next;
+      if (next < guessed.size() && guessed[next] == static_cast<std::int64_t>(k) && k != n) continue;
       if (k % stride == 0 || k == n) list.push_back({static_cast<long>(k), time});
     }
     observations_.push_back(std::move(list));
@@ -502,7 +511,8 @@ double TimeFit::BandPctAt(double omega) const {
   return kBandZ * std::sqrt(std::max(variance, 0.0)) / std::fabs(torque) * 100.0;
 }
 
-TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double inertia) {
+TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double inertia,
+                           std::span<const std::vector<std::int64_t>> doubtful) {
   if (!(inertia > 0)) {
     TimeFit fit;
     fit.problem = "no inertia: no friction model can be fitted";
@@ -531,10 +541,10 @@ TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double
   // start that is a little off meets that wall before it finds the minimum: a rundown that runs
   // on towards the stop is fitted on its head first, then whole from there.
   if (toStop) {
-    Fitter first(head, inertia);
-    if (first.Run().fitted) return Fitter(whole, inertia).Run(first.Parameters());
+    Fitter first(head, inertia, doubtful);
+    if (first.Run().fitted) return Fitter(whole, inertia, doubtful).Run(first.Parameters());
   }
-  return Fitter(whole, inertia).Run();
+  return Fitter(whole, inertia, doubtful).Run();
 }
 
 }  // namespace frixa
