@@ -11,11 +11,13 @@
 //
 // A second table takes rundowns with the faults of real timing (a coarse timer, sensor bounces,
 // missed pulses, a driven start) on a bare 10 kg m^2 drum coasting from 380 RPM to a stop and on
-// two of the rigs: per case the faults put in against the repairs the record repair made, the
-// worst error of the curve Create stores (from the repaired revolutions, as the run pass feeds
-// them to the physics processor), over the whole range and over the RPMs where the same rig's
-// run without faults stores a curve within 5 %, and the worst error, 95 % band and time residual of the
-// friction fitted to the repaired revolutions' times.
+// two of the rigs, each through the product's own path: Create of the simulated run, the file's
+// recorded fit as analyze computes it (its counts repaired and the model fitted to the
+// revolutions' times), and Apply's fitted choice, whose host file is read back. Per case: the
+// faults put in against the repairs made; the worst error of the stored curve (over the whole
+// range and over the RPMs where the same rig's run without faults stores a curve within 5 %),
+// of the fitted model and of the host's curve, at the middle of every whole RPM of the file's
+// range; the fit's 95 % band, time residual and verdict.
 //
 // A plain program: it prints the tables (Markdown) and exits 1 if any step failed.
 //   build/native/bench/accuracy_bench
@@ -30,13 +32,12 @@
 
 #include "calfile/create_command.h"
 #include "calfile/friction_fit.h"
+#include "calfile/recorded_fit.h"
 #include "calfile/smoothed_file.h"
 #include "cli/console_frontend.h"
 #include "common/app.h"
 #include "graphs/preview.h"
-#include "run/record_repair.h"
-#include "run/run_file.h"
-#include "run/time_fit.h"
+#include "host/apply_command.h"
 #include "sim/rundown_simulator.h"
 
 namespace {
@@ -96,27 +97,26 @@ std::vector<FaultCase> FaultCases() {
     m.drivenRevolutions = driven;
     return m;
   };
+  frixa::RundownModel rough = drum;  // a drum in rougher bearings, to the same stop
+  rough.frictionA = 1.0;
+  rough.frictionB = 0.01;
+  rough.frictionC = 0.0005;
   const frixa::RundownModel kart = frixa::ReferenceRigs()[0].model;
   const frixa::RundownModel bike = frixa::ReferenceRigs()[2].model;
   return {
       {"drum, clean", drum},
       {"drum, 1 ms timer", with(drum, 1000, 0, 0, 0)},
       {"drum, 70 ms logger", with(drum, 70000, 0, 0, 0)},
+      {"rougher drum, 70 ms logger", with(rough, 70000, 0, 0, 0)},
       {"drum, 2 % double triggers", with(drum, 0, 0.02, 0, 0)},
       {"drum, 1 % missed pulses", with(drum, 0, 0, 0.01, 0)},
       {"drum, 150-revolution driven start", with(drum, 0, 0, 0, 150)},
       {"drum, all at once on the 70 ms logger", with(drum, 70000, 0.02, 0.01, 150)},
+      {"kart, clean", kart},
       {"kart, all at once on a 1 ms timer", with(kart, 1000, 0.02, 0.01, 150)},
+      {"bike rig, clean", bike},
       {"bike rig, all at once on a 1 ms timer", with(bike, 1000, 0.02, 0.01, 150)},
   };
-}
-
-std::vector<std::uint32_t> ReadCounts(const std::string& path) {
-  std::vector<std::uint32_t> counts;
-  frixa::RunFileReader reader;
-  reader.Open(path);
-  while (!reader.AtEnd()) counts.push_back(reader.ReadRecord().Count());
-  return counts;
 }
 
 }  // namespace
@@ -176,10 +176,11 @@ int main() {
                 smooth.power);
   }
 
-  std::printf("\n| Rundown with faults | records | put in: bounces / missed / driven | repaired: "
-              "merged / split / left out | stored curve: torque | stored curve where the clean run's is "
-              "within 5 %% | time fit: torque | band | time RMS |\n");
-  std::printf("|---|---|---|---|---|---|---|---|---|\n");
+  std::printf("\n| Rundown | records | put in: bounces / missed / driven | repaired: merged / "
+              "split / left out | stored curve: torque / power | stored where the clean run's is "
+              "within 5 %% | fit: torque / power | host curve (apply --fitted): torque / power | "
+              "band | time RMS | verdict |\n");
+  std::printf("|---|---|---|---|---|---|---|---|---|---|---|\n");
   for (const FaultCase& c : FaultCases()) {
     frixa::cli::ConsoleFrontend ui;
     ui.quiet = true;
@@ -187,73 +188,76 @@ int main() {
     app.VersionText = frixa::kVersionText;
     app.InertiaFactor = static_cast<float>(c.model.inertia);
     app.SensorMassRatio = static_cast<float>(c.model.ratio);
-    frixa::InjectedFaults faults;
     const std::string runFile = app.ProgramFile(frixa::kRunFileName);
-
-    // The curve Create stores, from the revolutions as repaired, against the true torque per
-    // RPM; and the same rig's run without faults beside it.
-    const auto storedErrors = [&](const frixa::RundownModel& model, const char* name) {
-      std::map<std::int32_t, double> errors;
-      frixa::WriteRundownFile(model, runFile);
+    const auto create = [&](const char* name) {
       frixa::PreviewRun(app);
       const std::string file = (folder / frixa::kCalibrationFolderName / name).string();
       ui.fileNames.push_back(file);
       frixa::DataControls dc;
-      frixa::CreateCalibrationFile(app, dc, frixa::PreviewedRange(app));
-      for (const auto& row : frixa::ReadLossCurve(file)) {
-        const double w = frixa::OmegaOfRpm(row.rpm + 0.5);
-        const double t = frixa::FrictionTorque(model, w);
+      return std::pair(file, frixa::CreateCalibrationFile(app, dc, frixa::PreviewedRange(app)));
+    };
+    // Per whole RPM of a curve, its torque's error against the true friction.
+    const auto curveErrors = [&](const std::vector<frixa::LossCurveRow>& rows, Worst& worst) {
+      std::map<std::int32_t, double> errors;
+      for (const auto& row : rows) {
+        const double t = frixa::FrictionTorque(c.model, frixa::OmegaOfRpm(row.rpm + 0.5));
         errors[row.rpm] = std::fabs(row.nm - t) / t * 100.0;
+        worst.Add(c.model, row.rpm + 0.5, row.kw, row.nm);
       }
       return errors;
     };
-    std::string storedText = "failed", whereCleanText = "failed";
     try {
+      // The same rig's run without faults: where its stored curve is within 5 %.
       frixa::RundownModel clean = c.model;
       clean.timerUs = clean.doubleTriggerRate = clean.missedPulseRate = 0;
       clean.drivenRevolutions = 0;
-      const auto cleanErrors = storedErrors(clean, "clean.Frixa");
-      frixa::WriteRundownFile(c.model, runFile, &faults);
-      const auto errors = storedErrors(c.model, "faults.Frixa");
-      double worst = 0, whereClean = 0;
-      for (const auto& [rpm, error] : errors) {
-        worst = std::max(worst, error);
+      frixa::WriteRundownFile(clean, runFile);
+      Worst unused;
+      const auto cleanErrors = curveErrors(frixa::ReadLossCurve(create("clean.Frixa").first), unused);
+
+      // The run with its faults: Create, the file's recorded fit as analyze computes it, and
+      // the curve Apply's fitted choice writes to the host file, read back from there.
+      frixa::InjectedFaults faults;
+      const std::int64_t records = frixa::WriteRundownFile(c.model, runFile, &faults);
+      const auto [file, created] = create("faults.Frixa");
+      if (created.failureShown) throw std::runtime_error("Create failed");
+      Worst stored, fitted, host;
+      double whereClean = 0;
+      for (const auto& [rpm, error] : curveErrors(frixa::ReadLossCurve(file), stored)) {
         const auto at = cleanErrors.find(rpm);
         if (at != cleanErrors.end() && at->second <= 5.0) whereClean = std::max(whereClean, error);
       }
-      char text[32];
-      std::snprintf(text, sizeof text, "%.1f %%", worst);
-      storedText = text;
-      std::snprintf(text, sizeof text, "%.2f %%", whereClean);
-      whereCleanText = text;
-    } catch (const std::exception&) {
-    }
-
-    // The repair and the fit to the repaired revolutions' times.
-    const std::vector<std::uint32_t> counts = ReadCounts(runFile);
-    const frixa::RecordRepair repair = frixa::RepairRecords(counts);
-    std::vector<std::vector<double>> rundowns(1);
-    for (const auto count : repair.Revolutions(counts)) rundowns[0].push_back(count * c.model.ratio / 1e6);
-    const frixa::TimeFit fit = frixa::FitRevolutionTimes(rundowns, c.model.inertia);
-    if (!fit.fitted) {
-      std::fprintf(stderr, "%s: %s\n", c.name, fit.problem.c_str());
+      const frixa::RecordedFit fit = frixa::ReadRecordedFit(file);
+      if (!fit.time.fitted) throw std::runtime_error(fit.reason);
+      for (const auto& row : frixa::ModelLossRows(fit.model, static_cast<std::int32_t>(fit.model.rpmLow),
+                                                  static_cast<std::int32_t>(fit.model.rpmHigh))) {
+        const double middle = row.rpm + 0.5;
+        fitted.Add(c.model, middle, fit.model.PowerAt(middle), fit.model.TorqueAt(middle));
+      }
+      const std::string hostFile = app.ProgramFile(frixa::kHostLossFileName);
+      std::filesystem::remove(hostFile);
+      ui.fileNames.push_back(file);
+      frixa::DataControls dc;
+      const frixa::CommandOutcome applied = frixa::ApplyCommand(app, dc, frixa::ApplyCurve::Fitted);
+      char hostText[64] = "refused";
+      if (!applied.failureShown && fs::exists(hostFile)) {
+        curveErrors(frixa::ReadLossCurve(hostFile), host);
+        std::snprintf(hostText, sizeof hostText, "%.4f %% / %.4f %%", host.torque, host.power);
+      }
+      std::printf("| %s | %lld | %lld / %lld / %lld | %lld / %lld / %lld | %.1f %% / %.1f %% | "
+                  "%.2f %% | %.4f %% / %.4f %% | %s | %.4f %% | %.0f us | %s |\n",
+                  c.name, static_cast<long long>(records),
+                  static_cast<long long>(faults.doubleTriggers),
+                  static_cast<long long>(faults.missedPulses),
+                  static_cast<long long>(faults.drivenRevolutions),
+                  static_cast<long long>(fit.merged), static_cast<long long>(fit.split),
+                  static_cast<long long>(fit.leftOut), stored.torque, stored.power, whereClean,
+                  fitted.torque, fitted.power, hostText, fit.time.bandPct, fit.time.timeRmsUs,
+                  fit.sound ? "sound" : "unsound");
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s: %s\n", c.name, e.what());
       ++failures;
-      continue;
     }
-    double worst = 0;
-    for (int i = 0; i <= 1000; ++i) {
-      const double w = fit.omegaLow + (fit.omegaHigh - fit.omegaLow) * i / 1000;
-      const double truth = frixa::FrictionTorque(c.model, w);
-      worst = std::max(worst, std::fabs(fit.TorqueAt(w) - truth) / truth * 100.0);
-    }
-    std::printf("| %s | %zu | %lld / %lld / %lld | %lld / %lld / %lld | %s | %s | %.4f %% | %.4f %% | "
-                "%.0f us |\n",
-                c.name, counts.size(), static_cast<long long>(faults.doubleTriggers),
-                static_cast<long long>(faults.missedPulses),
-                static_cast<long long>(faults.drivenRevolutions),
-                static_cast<long long>(repair.merged), static_cast<long long>(repair.split),
-                static_cast<long long>(repair.leftOut), storedText.c_str(), whereCleanText.c_str(), worst, fit.bandPct,
-                fit.timeRmsUs);
   }
   fs::remove_all(folder);
   return failures == 0 ? 0 : 1;

@@ -49,7 +49,9 @@ RecordedFit FitRecordedCounts(std::vector<RecordedCounts> rundowns, double inert
   double totalSeconds = 0;
   std::size_t revolutionCount = 0;
   std::vector<std::vector<double>> periods;
+  std::vector<std::vector<std::int64_t>> doubtful;
   periods.reserve(rundowns.size());
+  doubtful.reserve(rundowns.size());
   for (RecordedCounts& recorded : rundowns) {
     std::vector<std::uint32_t> counts(recorded.begin(), recorded.end());
     RecordedCounts().swap(recorded);  // one copy of a rundown at a time
@@ -69,6 +71,7 @@ RecordedFit FitRecordedCounts(std::vector<RecordedCounts> rundowns, double inert
     for (const double p : seconds) totalSeconds += p;
     revolutionCount += seconds.size();
     periods.push_back(std::move(seconds));
+    doubtful.push_back(repair.doubtful);
   }
   out.timerStepUs = static_cast<double>(std::max<std::uint32_t>(granularity, 1)) *
                     static_cast<double>(sensorMassRatio);
@@ -79,7 +82,7 @@ RecordedFit FitRecordedCounts(std::vector<RecordedCounts> rundowns, double inert
       std::max(kResidualTimesResolution * std::max(out.timerStepUs / std::sqrt(12.0), kResolutionFloorUs),
                kResidualShareOfPeriod * out.meanPeriodUs);
 
-  out.time = FitRevolutionTimes(periods, inertia);
+  out.time = FitRevolutionTimes(periods, inertia, doubtful);
   if (!out.time.fitted) {
     out.reason = out.time.problem;
     return out;

@@ -187,7 +187,8 @@ constexpr std::int64_t kMaxFaultStreak = 8;
 // out, missed pulses put in), the first pulse at 0, and counts both; `longStreak` tells of
 // kMaxFaultStreak records in a row that were all faults.
 void NumberPulses(std::span<const std::uint32_t> counts, PulseList& kept,
-                  std::int64_t& merged, std::int64_t& split, bool& longStreak) {
+                  std::int64_t& merged, std::int64_t& split, std::vector<std::int64_t>& doubtful,
+                  bool& longStreak) {
   double first[kStartRecords + 1];
   first[0] = 0;
   const std::size_t head = std::min(counts.size(), kStartRecords);
@@ -210,17 +211,25 @@ void NumberPulses(std::span<const std::uint32_t> counts, PulseList& kept,
       const double lo = kept.Back() + 1, hi = pendingStamp - 1;
       if (lo > hi || !(whole > 0)) break;
       const double share = (tracker.Position(static_cast<double>(m)) - tracker.Position(0)) / whole;
+      doubtful.push_back(static_cast<std::int64_t>(kept.Size()));
       kept.Push(std::clamp(std::round(from + share * (pendingStamp - from)), lo, hi));
       ++split;
     }
     for (long m = 1; m < pendingStep; ++m) tracker.Advance();
   };
+  bool pendingChosen = false;  // the pending stamp was chosen of a bounce's pair
+  auto markDoubtful = [&](std::size_t stamp) {
+    if (doubtful.empty() || doubtful.back() != static_cast<std::int64_t>(stamp)) {
+      doubtful.push_back(static_cast<std::int64_t>(stamp));
+    }
+  };
   auto commit = [&] {
     if (pendingStep > 1) [[unlikely]] putBackMissed();
     tracker.Advance();
     tracker.Correct(pendingStamp);
+    if (pendingChosen) [[unlikely]] markDoubtful(kept.Size());
     kept.Push(pendingStamp);
-    pending = false;
+    pending = pendingChosen = false;
   };
 
   double s = 0;
@@ -244,10 +253,12 @@ void NumberPulses(std::span<const std::uint32_t> counts, PulseList& kept,
     if (pending && step == pendingStep) {
       ++merged;  // two pulses for one revolution: keep the one nearer the trend
       kept.Write();
+      pendingChosen = true;
       if (tracker.Miss(s, step) < tracker.Miss(pendingStamp, pendingStep)) pendingStamp = s;
     } else if (step <= 0) {
       ++merged;  // falls on the last numbered pulse
       kept.Write();
+      markDoubtful(kept.Size() - 1);
     } else {
       pending = true;
       pendingStamp = s;
@@ -515,13 +526,14 @@ RecordRepair RepairRecords(std::span<const std::uint32_t> counts, bool smooth) {
   if (smooth) {
     pulses.Keep(counts.size() + 1);
   } else {
-    NumberPulses(counts, pulses, out.merged, out.split, longStreak);
+    NumberPulses(counts, pulses, out.merged, out.split, out.doubtful, longStreak);
   }
   out.tooManyFaults = static_cast<double>(out.merged + out.split) >
                       kMaxFaultShare * static_cast<double>(counts.size());
   if (longStreak || out.tooManyFaults) {
     // More faults than a sensor in working order gives: no trend to trust, nothing changed.
     out.merged = out.split = 0;
+    out.doubtful.clear();
     out.untrusted = true;
     return out;
   }
@@ -541,6 +553,11 @@ RecordRepair RepairRecords(std::span<const std::uint32_t> counts, bool smooth) {
   }
   const std::size_t start = CoastStart(first);
   out.leftOut = static_cast<std::int64_t>(start);
+  // Numbered from the coast's first pulse on.
+  std::erase_if(out.doubtful, [&](std::int64_t& k) {
+    k -= out.leftOut;
+    return k <= 0;
+  });
 
   if (!pulses.Written()) {
     if (start > 0) out.counts.assign(counts.begin() + static_cast<std::ptrdiff_t>(start), counts.end());

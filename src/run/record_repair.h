@@ -39,6 +39,11 @@ struct RecordRepair {
   std::int64_t merged = 0;   // bounces merged (records taken away)
   std::int64_t split = 0;    // missed pulses put back (records added)
   std::int64_t leftOut = 0;  // revolutions before the coast, left out at the front
+  // The pulses whose time is not surely the timer's stamp of that revolution's end: put back
+  // for a missed one (the trend's time), or kept of a bounce's pair (the one nearer the trend,
+  // which on a coarse timer may be the bounce). By the number of the revolution they end (1 the
+  // first of `counts`), ascending.
+  std::vector<std::int64_t> doubtful;
   // True when the records hold more faults than kMaxFaultShare of them, or a streak of records
   // that all look faulty: the run is passed through unrepaired, since no trend can be trusted.
   bool untrusted = false;

@@ -15,6 +15,19 @@ constexpr double kHuberK = 1.345;       // robust deviations within which a resi
 constexpr double kBandZ = 1.959964;     // 95 % two-sided
 constexpr int kMaxIterations = 100;
 constexpr std::size_t kMinRevolutions = 8;
+// Bounded timing errors (a coarse timer's rounding): the residuals' kurtosis below which they
+// are taken as such (an even spread has 1.8, a normal one 3) when they do not follow each other
+// either (lag-one correlation below 0.5: a timer rounds each stamp on its own, while a sensor's
+// jitter in every count adds up along the stamps to a wandering residual of any spread), the
+// powers of |e| the fit then minimises in turn, and the residual, in half-widths of the spread,
+// beyond which a time is a left-over fault and counts no more.
+constexpr double kBoundedKurtosis = 2.2;
+constexpr double kBoundedCorrelation = 0.5;
+constexpr double kBoundedPowers[] = {4, 16, 64};
+constexpr double kBoundedOutlier = 2;
+// Those refinements stop when an iteration lowers the loss by less than this share: the
+// parameters move by far less than their band then.
+constexpr double kBoundedConvergence = 1e-6;
 
 // The motion and its sensitivities, integrated in the angle: y = (w, t, dw/dq, dt/dq) for the
 // parameters q = A, B, C, w0.
@@ -117,8 +130,9 @@ bool SolveSpd(std::vector<double> m, std::vector<double> r, int n, std::vector<d
 
 class Fitter {
  public:
-  Fitter(std::vector<std::span<const double>> rundowns, double inertia)
-      : rundowns_(std::move(rundowns)), inertia_(inertia),
+  Fitter(std::vector<std::span<const double>> rundowns, double inertia,
+         std::span<const std::vector<std::int64_t>> doubtful)
+      : rundowns_(std::move(rundowns)), doubtful_(doubtful), inertia_(inertia),
         size_(kShared + kPerRundown * static_cast<int>(rundowns_.size())) {}
 
   // Fits from `start` (the parameters A, B, C, then each rundown's w0, t0), or from the block
@@ -148,10 +162,15 @@ class Fitter {
   void Sample();
 
   std::vector<std::span<const double>> rundowns_;
+  std::span<const std::vector<std::int64_t>> doubtful_;  // per rundown; may be empty
   std::vector<std::vector<Observation>> observations_;
   double inertia_;
   int size_;
   std::vector<double> residuals_;  // of the last evaluation, all rundowns in order
+  // The loss of bounded timing errors (see Run): 0 for the Huber loss, else the power of |e|,
+  // the residuals measured in `halfWidth_`.
+  double power_ = 0;
+  double halfWidth_ = 0;
   std::vector<double> parameters_;
 };
 
@@ -241,14 +260,28 @@ bool Fitter::Evaluate(const std::vector<double>& p, double delta, Evaluation& ou
       const double e = o.time - (t0 + y[1]);
       residuals_[at++] = e;
       const double size = std::fabs(e);
-      const double weight = size <= delta ? 1 : delta / size;
-      out.cost += size <= delta ? 0.5 * e * e : delta * (size - 0.5 * delta);
+      double weight, curvature;  // the loss's slope over e, and its second derivative
+      if (power_ > 0) {
+        const double u = size / halfWidth_;
+        if (u > kBoundedOutlier) {
+          weight = curvature = 0;
+          out.cost += halfWidth_ * halfWidth_ * std::pow(kBoundedOutlier, power_) / power_;
+        } else {
+          const double g = std::pow(u, power_ - 2);
+          weight = g;
+          curvature = (power_ - 1) * g;
+          out.cost += halfWidth_ * halfWidth_ * g * u * u / power_;
+        }
+      } else {
+        weight = curvature = size <= delta ? 1 : delta / size;
+        out.cost += size <= delta ? 0.5 * e * e : delta * (size - 0.5 * delta);
+      }
       // The row of d(time)/d(parameter): A, B, C, then this rundown's w0 and t0.
       const double row[5] = {y[6], y[7], y[8], y[9], 1};
       for (int i = 0; i < 5; ++i) {
-        const double wr = weight * row[i];
-        gradient[i] += wr * e;
-        for (int j = 0; j <= i; ++j) normal[i][j] += wr * row[j];
+        gradient[i] += weight * row[i] * e;
+        const double cr = curvature * row[i];
+        for (int j = 0; j <= i; ++j) normal[i][j] += cr * row[j];
       }
     }
     const int index[5] = {0, 1, 2, wIndex, wIndex + 1};
@@ -272,15 +305,22 @@ constexpr std::size_t kMaxObservations = 20000;
 
 void Fitter::Sample() {
   observations_.clear();
-  for (const auto& periods : rundowns_) {
+  for (std::size_t r = 0; r < rundowns_.size(); ++r) {
+    const auto& periods = rundowns_[r];
     const std::size_t n = periods.size();
     const std::size_t stride = (n + kMaxObservations - 1) / kMaxObservations;
     std::vector<Observation> list;
     list.reserve(n / stride + 2);
     double time = 0;
     list.push_back({0, 0});
+    // A time the repair could not take for the timer's stamp is not observed.
+    const std::span<const std::int64_t> guessed =
+        r < doubtful_.size() ? std::span<const std::int64_t>(doubtful_[r]) : std::span<const std::int64_t>();
+    std::size_t next = 0;
     for (std::size_t k = 1; k <= n; ++k) {
       time += periods[k - 1];
+      while (next < guessed.size() && guessed[next] < static_cast<std::int64_t>(k)) ++next;
+      if (next < guessed.size() && guessed[next] == static_cast<std::int64_t>(k) && k != n) continue;
       if (k % stride == 0 || k == n) list.push_back({static_cast<long>(k), time});
     }
     observations_.push_back(std::move(list));
@@ -338,29 +378,67 @@ TimeFit Fitter::Run(std::vector<double> start) {
   }
   double lambda = 1e-3;
   int iteration = 0;
-  for (; iteration < kMaxIterations; ++iteration) {
-    const double delta = std::max(kHuberK * RobustDeviation(), 1e-9);
-    Evaluate(p, delta, current);
-    bool stepped = false;
-    double change = 0;
-    while (lambda < 1e12) {
-      std::vector<double> damped = current.normal;
-      for (int i = 0; i < size_; ++i) damped[i * size_ + i] *= 1 + lambda;
-      std::vector<double> step;
-      if (SolveSpd(damped, current.gradient, size_, step)) {
-        std::vector<double> next = p;
-        for (int i = 0; i < size_; ++i) next[i] += step[i];
-        if (Evaluate(next, delta, trial) && trial.cost < current.cost) {
-          change = (current.cost - trial.cost) / current.cost;
-          p = std::move(next);
-          lambda = std::max(lambda / 3, 1e-12);
-          stepped = true;
-          break;
+  // Levenberg-Marquardt from p; `huber`: the Huber threshold taken afresh from the residuals at
+  // every iteration.
+  const auto minimise = [&](bool huber) {
+    for (int round = 0; round < kMaxIterations; ++round, ++iteration) {
+      const double delta = huber ? std::max(kHuberK * RobustDeviation(), 1e-9) : INFINITY;
+      Evaluate(p, delta, current);
+      bool stepped = false;
+      double change = 0;
+      while (lambda < 1e12) {
+        std::vector<double> damped = current.normal;
+        for (int i = 0; i < size_; ++i) damped[i * size_ + i] *= 1 + lambda;
+        std::vector<double> step;
+        if (SolveSpd(damped, current.gradient, size_, step)) {
+          std::vector<double> next = p;
+          for (int i = 0; i < size_; ++i) next[i] += step[i];
+          if (Evaluate(next, delta, trial) && trial.cost < current.cost) {
+            change = (current.cost - trial.cost) / current.cost;
+            p = std::move(next);
+            lambda = std::max(lambda / 3, 1e-12);
+            stepped = true;
+            break;
+          }
         }
+        lambda *= 4;
       }
-      lambda *= 4;
+      if (!stepped || change < (huber ? 1e-10 : kBoundedConvergence)) break;
     }
-    if (!stepped || change < 1e-10) break;
+  };
+  minimise(true);
+
+  // A coarse timer rounds every stamp, and its errors spread evenly over one step and no
+  // further. Least squares then leaves the friction as uncertain as normal errors of that RMS
+  // would; a fit that weighs the largest residuals the most (ever higher powers of |e|, towards
+  // the one that keeps the greatest residual least) is pinned by the stamps at the edges of the
+  // spread and comes far closer. Taken when the residuals of the Huber fit are so spread and
+  // independent.
+  Evaluate(p, INFINITY, current);
+  if (observed >= 4 * kMinRevolutions) {
+    double m2 = 0, m4 = 0, lagged = 0;
+    for (const double e : residuals_) {
+      m2 += e * e;
+      m4 += e * e * e * e;
+    }
+    std::size_t at = 0;
+    for (const auto& list : observations_) {
+      for (std::size_t i = 1; i < list.size(); ++i) lagged += residuals_[at + i] * residuals_[at + i - 1];
+      at += list.size();
+    }
+    const double correlation = m2 > 0 ? lagged / m2 : 1.0;
+    m2 /= static_cast<double>(observed);
+    m4 /= static_cast<double>(observed);
+    if (m2 > 0 && m4 / (m2 * m2) < kBoundedKurtosis && correlation < kBoundedCorrelation) {
+      halfWidth_ = std::sqrt(3 * m2);  // of an even spread of that RMS
+      const std::vector<double> leastSquares = p;
+      for (const double power : kBoundedPowers) {
+        power_ = power;  // each from where the last left the parameters and the damping
+        minimise(false);
+      }
+      power_ = 0;
+      if (!Evaluate(p, INFINITY, current)) p = leastSquares;
+    }
   }
 
   const double delta = std::max(kHuberK * RobustDeviation(), 1e-9);
@@ -433,7 +511,8 @@ double TimeFit::BandPctAt(double omega) const {
   return kBandZ * std::sqrt(std::max(variance, 0.0)) / std::fabs(torque) * 100.0;
 }
 
-TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double inertia) {
+TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double inertia,
+                           std::span<const std::vector<std::int64_t>> doubtful) {
   if (!(inertia > 0)) {
     TimeFit fit;
     fit.problem = "no inertia: no friction model can be fitted";
@@ -462,10 +541,10 @@ TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double
   // start that is a little off meets that wall before it finds the minimum: a rundown that runs
   // on towards the stop is fitted on its head first, then whole from there.
   if (toStop) {
-    Fitter first(head, inertia);
-    if (first.Run().fitted) return Fitter(whole, inertia).Run(first.Parameters());
+    Fitter first(head, inertia, doubtful);
+    if (first.Run().fitted) return Fitter(whole, inertia, doubtful).Run(first.Parameters());
   }
-  return Fitter(whole, inertia).Run();
+  return Fitter(whole, inertia, doubtful).Run();
 }
 
 }  // namespace frixa

@@ -13,12 +13,16 @@
 // own w0 and t0. They are found by Levenberg-Marquardt least squares on the times with a Huber
 // loss (a time off the trajectory by more than 1.345 robust deviations counts linearly, so a left-
 // over fault cannot pull the fit), started from a fit of the torques of blocks of revolutions.
+// A coarse timer's stamps, whose errors spread evenly over one step and no further, are then
+// fitted by ever higher powers of the residual, which the stamps at the spread's edges pin far
+// closer than least squares.
 //
 // The fit is judged by the 95 % confidence band of its torque (and power: the same in %) over the
 // range, from the parameters' covariance, and by the time residual against the timer's
 // resolution, not by the R^2 of per-revolution torques, which timing noise makes meaningless.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -49,7 +53,10 @@ struct TimeFit {
 
 // Fits one model to the rundowns of one rig: each rundown the periods of its revolutions in
 // order, in seconds (the sensor's counts times the sensor-to-mass ratio, as the run pass reads
-// them), `inertia` in kg m^2. A rundown needs at least 8 revolutions.
-TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double inertia);
+// them), `inertia` in kg m^2. A rundown needs at least 8 revolutions. `doubtful`, when given,
+// holds for each rundown the revolutions (1 its first, ascending) whose end the record repair
+// could not take for the timer's own stamp (RecordRepair::doubtful): their times are not fitted.
+TimeFit FitRevolutionTimes(std::span<const std::vector<double>> rundowns, double inertia,
+                           std::span<const std::vector<std::int64_t>> doubtful = {});
 
 }  // namespace frixa

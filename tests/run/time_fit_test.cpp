@@ -125,6 +125,74 @@ TEST(TimeFit, FaultedDrumRundownsAfterRepairStayWithinHalfAPerMille) {
   }
 }
 
+// A drum in rougher bearings coasting to a stop in about 790 revolutions, its stamps on a 70 ms
+// logger: least squares leaves the friction 0.01-0.07 % off from run to run (the quantisation's
+// RMS of 20 ms over 790 times); the fit that the evenly spread errors' edges pin stays within
+// 0.025 % at every speed of each run, 0.01 % on average.
+TEST(TimeFit, CoarseLoggerOnARoughDrumPinnedByTheSpreadsEdges) {
+  double sum = 0;
+  for (int seed = 1; seed <= 6; ++seed) {
+    RundownModel model = Drum();
+    model.frictionA = 1.0;
+    model.frictionB = 0.01;
+    model.frictionC = 0.0005;
+    model.startRpm = 380 + 0.37 * seed;  // each run meets the logger's steps differently
+    model.jitterUs = 1;
+    model.seed = static_cast<std::uint64_t>(seed);
+    model.timerUs = 70000;
+    const Prepared p = Prepare(model);
+    ASSERT_EQ(p.repair.merged + p.repair.split + p.repair.leftOut, 0) << seed;
+    ASSERT_EQ(p.periods.size(), 790u + static_cast<std::size_t>(seed)) << seed;
+    const std::vector<std::vector<double>> rundowns = {p.periods};
+    const TimeFit fit = FitRevolutionTimes(rundowns, model.inertia);
+    ASSERT_TRUE(fit.fitted) << fit.problem;
+    EXPECT_NEAR(fit.timeRmsUs, 70000 / std::sqrt(12.0), 1000) << seed;
+    EXPECT_LT(fit.omegaHigh, RadPerSecond(model.startRpm + 0.2)) << seed;
+    EXPECT_GT(fit.omegaHigh, RadPerSecond(model.startRpm - 0.2)) << seed;
+    const double worst = WorstError(fit, model);
+    EXPECT_LT(worst, 0.025) << seed;
+    sum += worst;
+  }
+  EXPECT_LT(sum / 6, 0.011);
+}
+
+// The same drum and logger with bounces, missed pulses and a driven start: of a bounce's pair
+// the repair keeps the stamp nearer the trend, which on a 70 ms logger may be the bounce, and a
+// pulse put back has the trend's time; neither is the timer's stamp, and fitted as one (one such
+// time 40 ms off pulls a fit by the spread's edges) they left 0.045-0.075 % on some runs.
+// Left out, every run stays within 0.005 %.
+TEST(TimeFit, FaultsOnACoarseLoggerLeaveTheirDoubtfulTimesOut) {
+  for (int seed = 1; seed <= 8; ++seed) {
+    RundownModel model = Drum();
+    model.frictionA = 1.0;
+    model.frictionB = 0.01;
+    model.frictionC = 0.0005;
+    model.jitterUs = 1;
+    model.seed = static_cast<std::uint64_t>(seed);
+    model.timerUs = 70000;
+    model.doubleTriggerRate = 0.02;
+    model.missedPulseRate = 0.01;
+    model.drivenRevolutions = 150;
+    const Prepared p = Prepare(model);
+    ASSERT_EQ(p.repair.merged, p.faults.doubleTriggers) << seed;
+    ASSERT_EQ(p.repair.split, p.faults.missedPulses) << seed;
+    ASSERT_NEAR(static_cast<double>(p.repair.leftOut), 150, 2) << seed;
+    // One doubtful time a fault at most (faults in the driven start go with it), in order,
+    // inside the coast.
+    const auto doubts = static_cast<std::int64_t>(p.repair.doubtful.size());
+    ASSERT_LE(doubts, p.repair.merged + p.repair.split) << seed;
+    ASSERT_GE(doubts * 2, p.repair.merged + p.repair.split) << seed;
+    EXPECT_TRUE(std::is_sorted(p.repair.doubtful.begin(), p.repair.doubtful.end()));
+    EXPECT_GE(p.repair.doubtful.front(), 1);
+    EXPECT_LE(p.repair.doubtful.back(), static_cast<std::int64_t>(p.periods.size()));
+    const std::vector<std::vector<double>> rundowns = {p.periods};
+    const std::vector<std::vector<std::int64_t>> doubtful = {p.repair.doubtful};
+    const TimeFit fit = FitRevolutionTimes(rundowns, model.inertia, doubtful);
+    ASSERT_TRUE(fit.fitted) << fit.problem;
+    EXPECT_LT(WorstError(fit, model), 0.005) << seed;
+  }
+}
+
 TEST(TimeFit, TwoRundownsOfOneRigAgreeAndFitJointly) {
   RundownModel first = Drum();
   first.timerUs = 1000;
