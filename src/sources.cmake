@@ -54,6 +54,7 @@ set(FRIXA_RUN_SOURCES
   run/record_repair.cpp
   run/revolution_calculator.cpp
   run/run_file.cpp
+  run/run_pass.cpp
   run/time_fit.cpp)
 
 set(FRIXA_RECORDSET_SOURCES

@@ -15,7 +15,6 @@
 #include "jet/db_builder.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -25,8 +24,6 @@
 #include "jet/build_catalog.h"
 #include "jet/build_encode.h"
 #include "jet/build_pages.h"
-#include "jet/long_value.h"
-#include "jet/properties.h"
 #include "jet/usage_map.h"
 
 namespace frixa::jet {

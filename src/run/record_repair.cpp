@@ -284,7 +284,21 @@ double HingeRss(std::span<const double> y, double c, bool onStamps) {
       basis[2] = h * h;
     }
   };
-  for (std::size_t i = 0; i < n; ++i) {
+  // Up to the hinge h is 0: there only the constant (and on the stamps x) take part, and the
+  // terms left out would each add an exact 0, so the sums come out the same.
+  std::size_t flat = 0;
+  while (flat < n && !(static_cast<double>(flat) / static_cast<double>(n) - c > 0)) ++flat;
+  for (std::size_t i = 0; i < flat; ++i) {
+    r[0] += y[i];
+    m[0][0] += 1;
+    if (onStamps) {
+      const double x = static_cast<double>(i) / static_cast<double>(n);
+      r[1] += x * y[i];
+      m[1][0] += x;
+      m[1][1] += x * x;
+    }
+  }
+  for (std::size_t i = flat; i < n; ++i) {
     fill(i);
     for (int a = 0; a < size; ++a) {
       r[a] += basis[a] * y[i];
@@ -317,7 +331,12 @@ double HingeRss(std::span<const double> y, double c, bool onStamps) {
     beta[a] = sum / l[a][a];
   }
   double rss = 0;  // summed directly: the normal equations' shortcut loses it to cancellation
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = 0; i < flat; ++i) {
+    double e = y[i] - beta[0];
+    if (onStamps) e -= beta[1] * (static_cast<double>(i) / static_cast<double>(n));
+    rss += e * e;
+  }
+  for (std::size_t i = flat; i < n; ++i) {
     fill(i);
     double e = y[i];
     for (int a = 0; a < size; ++a) e -= beta[a] * basis[a];
@@ -454,6 +473,8 @@ std::size_t CoastStart(std::span<const double> pulses) {
   return best + kCornerMargin;
 }
 
+}  // namespace
+
 // True when no record differs from the one before by a fifth of it or more. A bounce splits a
 // revolution into two parts of which one is at most half of it, and a missed pulse doubles one:
 // both leave a step of a half or more beside them. So a smooth run holds neither, and its pulses
@@ -461,36 +482,44 @@ std::size_t CoastStart(std::span<const double> pulses) {
 // without a branch per record, so that the compiler can vectorise it). Timing noise on a fast
 // timer is far inside the fifth; a coarse timer or the last revolutions before the stop are not
 // smooth and are numbered.
-bool Smooth(std::span<const std::uint32_t> counts) {
+bool RecordsAreSmooth(std::span<const std::uint32_t> counts, std::uint32_t previous) {
+  if (counts.empty()) return true;
+  if (previous != 0) {
+    const std::int64_t change = static_cast<std::int64_t>(counts[0]) - previous;
+    if (5 * change >= previous || -5 * change >= previous) return false;
+  }
   constexpr std::size_t kBlock = 1024;
   for (std::size_t from = 1; from < counts.size(); from += kBlock) {
     const std::size_t to = std::min(counts.size(), from + kBlock);
     bool steps = false;
     for (std::size_t i = from; i < to; ++i) {
-      const std::int64_t previous = counts[i - 1];
-      const std::int64_t change = static_cast<std::int64_t>(counts[i]) - previous;
-      steps |= 5 * change >= previous || -5 * change >= previous;
+      const std::int64_t before = counts[i - 1];
+      const std::int64_t change = static_cast<std::int64_t>(counts[i]) - before;
+      steps |= 5 * change >= before || -5 * change >= before;
     }
     if (steps) return false;
   }
   return true;
 }
 
-}  // namespace
-
 RecordRepair RepairRecords(std::span<const std::uint32_t> counts) {
+  return RepairRecords(counts, counts.size() >= kMinRepairRecords && RecordsAreSmooth(counts));
+}
+
+RecordRepair RepairRecords(std::span<const std::uint32_t> counts, bool smooth) {
   RecordRepair out;
   if (counts.size() < kMinRepairRecords || counts[0] == 0) return out;
   // The pulses' stamps (exact in a double up to 2^53 counts), as numbered.
   PulseList pulses(counts);
   bool longStreak = false;
-  if (Smooth(counts)) {
+  if (smooth) {
     pulses.Keep(counts.size() + 1);
   } else {
     NumberPulses(counts, pulses, out.merged, out.split, longStreak);
   }
-  if (longStreak ||
-      static_cast<double>(out.merged + out.split) > kMaxFaultShare * static_cast<double>(counts.size())) {
+  out.tooManyFaults = static_cast<double>(out.merged + out.split) >
+                      kMaxFaultShare * static_cast<double>(counts.size());
+  if (longStreak || out.tooManyFaults) {
     // More faults than a sensor in working order gives: no trend to trust, nothing changed.
     out.merged = out.split = 0;
     out.untrusted = true;

@@ -42,6 +42,9 @@ struct RecordRepair {
   // True when the records hold more faults than kMaxFaultShare of them, or a streak of records
   // that all look faulty: the run is passed through unrepaired, since no trend can be trusted.
   bool untrusted = false;
+  // For an untrusted run: true when it was the share of faults (not a streak alone) that made it
+  // so, i.e. the records are mostly faults rather than one stretch the trend cannot follow.
+  bool tooManyFaults = false;
   bool Changed() const { return merged != 0 || split != 0 || leftOut != 0; }
   // The revolutions to go on with: the repaired ones, or `recorded` when nothing was repaired.
   std::span<const std::uint32_t> Revolutions(std::span<const std::uint32_t> recorded) const {
@@ -58,5 +61,13 @@ inline constexpr double kMaxFaultShare = 0.2;
 // Repairs the records of one rundown, `counts` as recorded (e.g. microseconds of the sensor).
 // O(n); a run without faults costs no copy of its records.
 RecordRepair RepairRecords(std::span<const std::uint32_t> counts);
+// The same, for a caller that has already looked at every record as it read them: `smooth` says
+// that no count differs from the one before by a fifth of it or more (RecordsAreSmooth), so no
+// bounce or missed pulse can hide among them and only the start is examined.
+RecordRepair RepairRecords(std::span<const std::uint32_t> counts, bool smooth);
+
+// True when no count differs from the one before it by a fifth of that one or more. `previous`
+// is the count before counts[0] (0 when there is none: no step is taken before the first).
+bool RecordsAreSmooth(std::span<const std::uint32_t> counts, std::uint32_t previous = 0);
 
 }  // namespace frixa

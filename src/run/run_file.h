@@ -8,8 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace frixa {
 
@@ -53,6 +55,18 @@ using RunRecordBytes = std::array<std::uint8_t, kRunRecordSize>;
 RunRecord DecodeRunRecord(const std::uint8_t* bytes);
 RunRecordBytes EncodeRunRecord(const RunRecord& record);
 
+// What RunFileReader::GatherCounts found.
+struct GatheredCounts {
+  // The counts before the first count of 0, or all of them: the records a repair may touch.
+  std::size_t repairable = 0;
+  // No gathered count differs from the one before by a fifth of it or more (RecordsAreSmooth).
+  bool smooth = true;
+  // A rejected record ended the gathering (the counts are those of the records before it).
+  bool rejected = false;
+  // A read failure after the gathered counts, to be raised once they have been processed.
+  std::exception_ptr failure;
+};
+
 // Reads a run file record by record through a large buffer. One reader per run pass; the file is
 // released by Close or, on any way out of the pass, by the destructor.
 //
@@ -78,6 +92,10 @@ class RunFileReader {
   // 0 at the end of the file). Consume(count) then moves past `count` of them.
   std::size_t Available(const std::uint8_t** records);
   void Consume(std::size_t count) { begin_ += count * kRunRecordSize; }
+  // Reads the rest of the file into `counts` (cleared first, its memory kept): the count of every
+  // record up to the first rejected one, taken in the same look at each buffered block that
+  // tests the records, with the smoothness of the counts and the first count of 0.
+  GatheredCounts GatherCounts(std::vector<std::uint32_t>& counts);
   void Close();
 
   // A record is rejected only when its marker is not '#' and none of its count bytes is 0.

@@ -2,7 +2,9 @@
 // files they write: simulate, create, apply, remove, info.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -197,6 +199,52 @@ TEST_F(CalibrationCli, AnalyzeAndSmoothOfAOneRpmRunSayWhyAndWriteNothing) {
             std::string::npos)
       << smooth.out;
   EXPECT_FALSE(std::filesystem::exists(Cal("S.Frixa")));
+}
+
+// A drum rundown with every fault of real timing: create logs the repairs it made once, right
+// after the run pass's summary lines, counted as simulate put the faults in; one made of faults
+// only is processed as recorded and says so, and the file is still complete.
+TEST_F(CalibrationCli, CreateOfAFaultedRunLogsItsRepairsAndOneOfFaultsOnlySaysSo) {
+  const std::string drum = " --inertia 10 --friction 0.6,0.004,0.0003 --start-rpm 380 --end-rpm 0";
+  const Output sim = Shell(Cli("simulate --out " + Quote(folder.File("Torvex2.000")) + drum +
+                               " --double-trigger-rate 0.02 --missed-pulse-rate 0.01 --driven-revs 150"));
+  ASSERT_EQ(sim.status, 0);
+  long bounces = 0, missed = 0, driven = 0;
+  ASSERT_EQ(std::sscanf(Lines(sim.out).at(1).c_str(),
+                        "faults: %ld double triggers, %ld missed pulses, %ld driven revolutions",
+                        &bounces, &missed, &driven),
+            3)
+      << sim.out;
+  const Output create =
+      Shell(Cli("create --folder " + Quote(dir) + " --inertia 10 --ratio 1 --out Drum"));
+  ASSERT_EQ(create.status, 0) << create.out;
+  const std::vector<std::string> lines = Lines(create.out);
+  const auto at = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.rfind("Repaired Records :", 0) == 0;
+  });
+  ASSERT_NE(at, lines.end()) << create.out;
+  EXPECT_EQ((at - 1)->rfind("Rundown Duration  ", 0), 0u);
+  long merged = 0, split = 0, leftOut = 0;
+  ASSERT_EQ(std::sscanf(at->c_str(), "Repaired Records : %ld merged, %ld split, %ld left out",
+                        &merged, &split, &leftOut),
+            3);
+  EXPECT_LE(std::labs(merged - bounces), bounces / 10);
+  EXPECT_LE(std::labs(split - missed), missed / 10);
+  EXPECT_LE(std::labs(leftOut - driven), driven / 10);
+  EXPECT_EQ(MdbRows(Cal("Drum.Frixa"), "Info").size(), 1u);
+
+  ASSERT_EQ(Shell(Cli("simulate --out " + Quote(folder.File("Torvex2.000")) + drum +
+                      " --double-trigger-rate 0.5 --missed-pulse-rate 0.2"))
+                .status,
+            0);
+  const Output faults =
+      Shell(Cli("create --folder " + Quote(dir) + " --inertia 10 --ratio 1 --out Faults"));
+  ASSERT_EQ(faults.status, 0) << faults.out;
+  EXPECT_NE(faults.out.find("\nRepaired Records : none - too many faults to repair, processed as "
+                            "recorded\n\nData Processor\n"),
+            std::string::npos)
+      << faults.out;
+  EXPECT_EQ(MdbRows(Cal("Faults.Frixa"), "Info").size(), 1u);
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ TEST(RecordedCounts, ADamagedTableIsReportedNamingIt) {
   EXPECT_NE(why.find("RunCounts: a count after a null"), std::string::npos) << why;
 
   // A row's first revolution that does not follow the row before.
-  std::filesystem::copy_file(file, changed, std::filesystem::copy_options::overwrite_existing);
+  testing::WriteBytes(changed, testing::FileBytes(file));
   Bind(rs, changed, std::string("Select * From ") + kRecordedCountsTable);
   rs.MoveNext();
   rs.Edit();

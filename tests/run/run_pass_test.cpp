@@ -212,5 +212,34 @@ TEST_F(RunPassTest, FailureOfTheCallersStepPropagatesWithTheFileClosed) {
   EXPECT_TRUE(std::filesystem::remove(RunFile()));
 }
 
+// The reader hands the records over in blocks of 65536; a bounce whose two parts straddle the
+// border between two blocks is merged all the same, the caller sees the revolution whole, and
+// the repair's line follows the summary.
+TEST_F(RunPassTest, ABounceAcrossTheReadersBlockBorderIsMergedForTheCaller) {
+  constexpr std::size_t kBorder = 65536;
+  std::vector<std::uint32_t> counts;
+  for (std::uint32_t i = 0; i < 70000; ++i) counts.push_back(20000 + i / 8);
+  const std::uint32_t whole = counts[kBorder - 1];
+  counts[kBorder - 1] = whole / 4;
+  counts.insert(counts.begin() + kBorder, whole - whole / 4);
+  WriteRunFile(RunFile(), RecordsWithCounts(counts));
+
+  const auto outcome = Pass(WindowPrecision::Double);
+
+  EXPECT_TRUE(outcome.completed);
+  EXPECT_EQ(outcome.repair.merged, 1);
+  EXPECT_EQ(outcome.repair.split, 0);
+  EXPECT_EQ(outcome.repair.leftOut, 0);
+  EXPECT_EQ(outcome.revolutions, 70000);
+  ASSERT_EQ(seen.size(), 70000u);
+  EXPECT_DOUBLE_EQ(seen[kBorder - 1].period, whole / 1e6);
+  EXPECT_DOUBLE_EQ(seen[kBorder].period, counts[kBorder + 1] / 1e6);
+  const std::vector<std::string> lines = ui.StatusLines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1], "Rocessed  70000 Revolutions");
+  EXPECT_EQ(lines[3], "Repaired Records : 1 merged, 0 split, 0 left out");
+  EXPECT_EQ(lines[4], "");
+}
+
 }  // namespace
 }  // namespace frixa
