@@ -118,6 +118,7 @@ CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange&
     StoreRecordedCounts(building, {ReadRunFileCounts(app.ProgramFile(kRunFileName))});
 
     CompleteCalibrationFile(dc, building, name);
+    app.lastCalibrationFile = name;
 
     ui.AppendStatusLine("");
     ui.AppendStatusLine("Minimum Mass RPM : " + SignedNumberText(range.MinMassRPM));
