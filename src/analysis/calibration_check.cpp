@@ -30,6 +30,8 @@ CalibrationCheck CheckRecorded(const RecordedFit& fit, const std::vector<LossCur
   c.recorded = true;
   c.sound = fit.sound;
   c.bandPct = fit.time.bandPct;
+  c.model = fit.model;
+  c.verdict = !fit.sound ? "UNSOUND" : "SOUND";
   if (fit.model.fitted) {
     c.strayPct = Worst(CurveDeviation(curve, fit.model, false),
                        CurveDeviation(curve, fit.model, true));
@@ -44,6 +46,7 @@ CalibrationCheck CheckRecorded(const RecordedFit& fit, const std::vector<LossCur
                  : std::string("Fit unsound: the model does not describe the run");
   } else if (c.strayPct > fit.time.bandPct) {
     c.offersFitted = true;
+    c.verdict = "SOUND, STRAYS";
     c.text = "Stored curve strays " + Percent(c.strayPct) +
              " % from the fitted friction: Apply offers the fitted curve";
   } else {
@@ -57,20 +60,26 @@ CalibrationCheck CheckOlder(const FrictionFit& fit, const std::vector<LossCurveR
   CalibrationCheck c;
   if (!fit.fitted) {
     c.text = "Older file: too few revolutions to fit";
+    c.verdict = "NO FIT";
     return c;
   }
+  c.model = fit;
   c.strayPct = Worst(CurveDeviation(curve, fit, false), CurveDeviation(curve, fit, true));
   if (fit.notPhysical) {
     c.text = "Older file: fit not physical";
+    c.verdict = "NOT PHYSICAL";
   } else if (fit.poor) {
     c.text = "Older file: fit poor";
+    c.verdict = "POOR";
   } else if (c.strayPct > kNoisyCurvePercent) {
     c.sound = true;
     c.offersFitted = true;
+    c.verdict = "NOISY";
     c.text = "Older file: stored curve strays " + Percent(c.strayPct) +
              " % from today's fit: Apply offers the fitted curve";
   } else {
     c.sound = true;
+    c.verdict = "GOOD";
     c.text = "Older file: stored curve within " + Percent(c.strayPct) + " % of today's fit";
   }
   return c;

@@ -20,6 +20,10 @@ struct CalibrationCheck {
   double strayPct = 0;        // the stored curve's largest deviation from the fitted friction
   double bandPct = 0;         // recorded: the fit's 95 % band of the torque
   std::string text;           // the few words the user reads
+  // The verdict in a word or two, for a list: "SOUND", "SOUND, STRAYS", "UNSOUND" by the
+  // recorded times; "GOOD", "NOISY", "POOR", "NOT PHYSICAL", "NO FIT" by today's fit.
+  std::string verdict;
+  FrictionFit model;  // the fitted friction judged by; `fitted` false for none
 };
 
 // The check of a file from the fit of its recorded times (`recorded.recorded` true) or, for an
