@@ -9,6 +9,7 @@
 #include "calfile/create_command.h"
 #include "calfile/file_names.h"
 #include "calfile/processing_phases.h"
+#include "calfile/recorded_fit.h"
 #include "common/error.h"
 #include "recordset/data_controls.h"
 
@@ -83,12 +84,12 @@ SmoothedFile SmoothCalibrationFile(Frontend& ui, const std::string& source,
     raw.ForEachNumberRow([&](std::span<const RowNumber> row) { dc.RD.AppendRow(row); });
     Release(raw);
     for (const auto& row : points) AppendRow(dc.PD, row);
-    for (std::int64_t r = first; r <= last; ++r) {
-      const double middle = static_cast<double>(r) + 0.5;
+    for (const LossCurveRow& row : ModelLossRows(fit, static_cast<std::int32_t>(first),
+                                                 static_cast<std::int32_t>(last))) {
       dc.LD.AddNew();
-      dc.LD.SetField(0, FieldValue::Integer(static_cast<std::int32_t>(r)));
-      dc.LD.SetField(1, FieldValue::Single(static_cast<float>(fit.PowerAt(middle))));
-      dc.LD.SetField(2, FieldValue::Single(static_cast<float>(fit.TorqueAt(middle))));
+      dc.LD.SetField(0, FieldValue::Integer(row.rpm));
+      dc.LD.SetField(1, FieldValue::Single(static_cast<float>(row.kw)));
+      dc.LD.SetField(2, FieldValue::Single(static_cast<float>(row.nm)));
       dc.LD.Update();
       ++out.lossRows;
     }

@@ -175,6 +175,26 @@ TEST_F(AnalysisCli, AnalyzeOfAFileMadeRowByRowGivesItsNumbersToTheLastDigit) {
                                (1.5 + 0.004 * 605 + 2e-6 * 605 * 605) * (1 + 0.004 * (605 % 11 - 5)))));
 }
 
+TEST_F(AnalysisCli, ApplyFittedOfAFileWithoutRecordedTimesTakesItsPerRevolutionFit) {
+  // An older file: the model of the settled revolutions (the figures pinned above) at the middle
+  // of every RPM of its range, as Singles; the stored curve (off the fit by a wave) is not taken.
+  const std::string file = MadeCalibrationFile(folder);
+  const Output applied = Shell(Cli("apply --folder " + Quote(dir) + " " + Quote(file) + " --fitted"));
+  ASSERT_EQ(applied.status, 0) << applied.out;
+  const auto host = MdbLosses(folder.File("Torvex2.005"));
+  ASSERT_EQ(host.size(), 1101u);
+  EXPECT_EQ(host.begin()->first, 600);
+  EXPECT_EQ(host.rbegin()->first, 1700);
+  FrictionFit fit;
+  fit.a = 1.4977478007693787;
+  fit.b = 0.03819184910583287;
+  fit.c = 0.00018227855631440063;
+  for (const auto& [rpm, loss] : host) {
+    EXPECT_FLOAT_EQ(static_cast<float>(loss.nm), static_cast<float>(fit.TorqueAt(rpm + 0.5))) << rpm;
+    EXPECT_FLOAT_EQ(static_cast<float>(loss.kw), static_cast<float>(fit.PowerAt(rpm + 0.5))) << rpm;
+  }
+}
+
 TEST_F(AnalysisCli, CompareAgainstItselfItsSmoothedVersionAndTheHostCurve) {
   Rundown("Rig", 7, 2000, 500);
   const std::string rig = Cal("Rig.Frixa");

@@ -222,6 +222,32 @@ TEST_F(RecordedFitCli, AnUnsoundFitIsRefusedAndTheHostFileStaysAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(folder.File("Torvex2.005.new")));
 }
 
+TEST_F(RecordedFitCli, ACombinedFileIsFittedJointlyFromEachRundownsTimes) {
+  const Injected one = Rundown("One", "--double-trigger-rate 0.02");
+  const Injected two = Rundown("Two", "--missed-pulse-rate 0.01 --start-rpm 2500");
+  const std::string cal = folder.File("Custom Cal") + "/";
+  ASSERT_EQ(testing::RunShell(Cli("combine --out " + Quote(cal + "Both") + " " + Quote(cal + "One.Frixa") +
+                                  " " + Quote(cal + "Two.Frixa")))
+                .status,
+            0);
+  const std::string json = Analyze("Both");
+  EXPECT_EQ(JsonValue(json, "rundowns"), "2");
+  EXPECT_EQ(JsonValue(json, "sound"), "true");
+  // Each rundown's repairs, summed: within 10 % of the faults put in.
+  EXPECT_NEAR(JsonDouble(json, "merged"), static_cast<double>(one.doubleTriggers), 0.1 * static_cast<double>(one.doubleTriggers));
+  EXPECT_NEAR(JsonDouble(json, "split"), static_cast<double>(two.missedPulses), 0.1 * static_cast<double>(two.missedPulses));
+  EXPECT_GT(one.doubleTriggers, 20);
+  EXPECT_GT(two.missedPulses, 10);
+  EXPECT_EQ(JsonValue(json, "left_out"), "0");
+  const double a = JsonDouble(json, "a"), b = JsonDouble(json, "b"), c = JsonDouble(json, "c");
+  double worst = 0;
+  for (int r = static_cast<int>(JsonDouble(json, "rpm_low")); r <= static_cast<int>(JsonDouble(json, "rpm_high")); ++r) {
+    const double w = OmegaOfRpm(r + 0.5);
+    worst = std::max(worst, Pct(a + w * (b + w * c), FrictionTorque(truth, w)));
+  }
+  EXPECT_LT(worst, 0.05);
+}
+
 TEST(FitVerdictReader, EachVerdictNamesItsReadersWay) {
   FrictionFit fit;
   fit.fitted = true;
