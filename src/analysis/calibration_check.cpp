@@ -14,10 +14,11 @@ namespace {
 
 constexpr const char* kApplyTitle = "Frixa - Torvex Interface";
 
-// A percentage in as few figures as it needs: 0.42, 2.3, 23.
+// A percentage in as few figures as it needs: 0.002, 0.42, 2.3, 23.
 std::string Percent(double pct) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, pct < 0.995 ? "%.2f" : pct < 9.95 ? "%.1f" : "%.0f", pct);
+  std::snprintf(buf, sizeof buf,
+                pct < 0.0095 ? "%.1g" : pct < 0.995 ? "%.2f" : pct < 9.95 ? "%.1f" : "%.0f", pct);
   return buf;
 }
 
@@ -122,6 +123,10 @@ ApplyCurve OfferFittedCurve(Frontend& ui, const std::string& chosen, Calibration
         MessageAnswer::Yes) {
       curve = ApplyCurve::Fitted;
     }
+  }
+  if (curve == ApplyCurve::Fitted) {
+    check.text = "Fitted curve applied: the stored curve strays " + Percent(check.strayPct) +
+                 " % from it";
   }
   if (checked) *checked = std::move(check);
   return curve;

@@ -41,7 +41,7 @@ CalibrationCheck CheckCalibrationFile(const std::string& path);
 // Apply's fitted choice as the program offers it, for the calibration file `chosen`: when its
 // check offers the fitted curve, a question (Yes the fitted curve, No the stored one, as plain
 // Apply hands it); otherwise the stored curve and no question. `checked`, when given, receives
-// the check.
+// the check, its text saying so when the fitted curve was taken.
 ApplyCurve OfferFittedCurve(Frontend& ui, const std::string& chosen,
                             CalibrationCheck* checked = nullptr);
 

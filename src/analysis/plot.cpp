@@ -112,17 +112,7 @@ PlotDescription DescribeAnalysisPlot(const std::vector<AnalysedFile>& files,
     }
     plot.series.push_back(std::move(s));
   }
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    if (!hasLine(*shown[i])) continue;
-    const FrictionFit& fit = ModelOf(*shown[i]);
-    PlotSeries s;
-    s.kind = PlotSeries::Kind::Fit;
-    s.label = shown[i]->title;
-    s.color = kPlotFileColors[i];
-    s.width = kFitWidth;
-    s.points = fit.Line(fit.rpmLow, fit.rpmHigh, kFitPoints, options.power);
-    plot.series.push_back(std::move(s));
-  }
+  // The host's curve under the fit lines, which it would hide where it follows one.
   if (host && !host->empty()) {
     PlotSeries s;
     s.kind = PlotSeries::Kind::Host;
@@ -134,6 +124,17 @@ PlotDescription DescribeAnalysisPlot(const std::vector<AnalysedFile>& files,
     plot.series.push_back(std::move(s));
   }
 
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (!hasLine(*shown[i])) continue;
+    const FrictionFit& fit = ModelOf(*shown[i]);
+    PlotSeries s;
+    s.kind = PlotSeries::Kind::Fit;
+    s.label = shown[i]->title;
+    s.color = kPlotFileColors[i];
+    s.width = kFitWidth;
+    s.points = fit.Line(fit.rpmLow, fit.rpmHigh, kFitPoints, options.power);
+    plot.series.push_back(std::move(s));
+  }
   ValueRange rpm, loss;
   for (const PlotSeries& s : plot.series) {
     for (const GraphPoint& p : s.points) {

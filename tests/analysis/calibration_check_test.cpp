@@ -122,10 +122,12 @@ TEST_F(OfferedApply, YesWritesTheFittedChoiceAndNoThePlainApply) {
   EXPECT_TRUE(check.recorded && check.sound && check.offersFitted) << check.text;
   EXPECT_GT(check.strayPct, check.bandPct);
   EXPECT_EQ(Bytes(HostFile()), fitted);
+  EXPECT_EQ(check.text.rfind("Fitted curve applied: the stored curve strays ", 0), 0u) << check.text;
 
   EXPECT_EQ(Apply(MessageAnswer::No), CommandOutcome::Completed());
   EXPECT_EQ(p.ui.messages.size(), 1u);
   EXPECT_EQ(Bytes(HostFile()), stored);
+  EXPECT_EQ(check.text.rfind("Stored curve strays ", 0), 0u) << check.text;
   EXPECT_EQ(p.app.lastCalibrationFile, p.CalFile("Noisy.Frixa"));
 }
 

@@ -55,12 +55,12 @@ TEST(PlotCli, ThreeFilesAndTheHostCurveAsSvg) {
   const auto plot = RunShell(CliCommand("plot " + files + " --host " + folder + " --out " + ShellQuote(svg)));
   ASSERT_EQ(plot.status, 0) << plot.out;
   EXPECT_EQ(plot.out, "Plot of 3 file(s) and Torvex2.005: " + svg + "\n");
-  // Each file's 887 points as light dots under its fit line, a solid path in its own colour;
-  // the host's dashed; the legend names all four.
+  // Each file's 887 points as light dots, the host's curve dashed over them, each file's fit
+  // line a solid path in its own colour over both; the legend names all four, the host last.
   EXPECT_EQ(PathsOf(svg),
-            "dots #a5b8e9 887\ndots #ecaca6 887\ndots #a3d3ac 887\n"
+            "dots #a5b8e9 887\ndots #ecaca6 887\ndots #a3d3ac 887\n#202020 1.5 dashed\n"
             "#1f4ec8 1.5 solid\n#d03020 1.5 solid\n#189030 1.5 solid\n#202020 1.5 dashed\n"
-            "#202020 1.5 dashed\ntexts 4\n");
+            "texts 4\n");
 
   // Power, no host: the dots and three lines; a missing file is an error and writes nothing.
   const std::string power = dir.File("power.svg");

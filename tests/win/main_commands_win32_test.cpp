@@ -315,7 +315,9 @@ TEST_F(MainCommandsTest, CalibrationCheckAfterCreateAndApplysFittedChoice) {
   }
   Release(host);
   EXPECT_EQ(rows, fitted.size());
-  EXPECT_EQ(testing::Text(check), created);
+  EXPECT_EQ(testing::Text(check), "Fitted curve applied: the stored curve strays " +
+                                       created.substr(20, created.find(" % from") - 20) +
+                                       " % from it");
   EXPECT_EQ(Log().back(), "********");
 }
 
