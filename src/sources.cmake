@@ -101,6 +101,7 @@ set(FRIXA_HOST_SOURCES
 
 set(FRIXA_ANALYSIS_SOURCES
   analysis/analysed_file.cpp
+  analysis/calibration_check.cpp
   analysis/analysis_view.cpp
   analysis/combine.cpp
   analysis/compare.cpp

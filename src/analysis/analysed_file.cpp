@@ -1,6 +1,8 @@
 // The analysed calibration file, the host's curve and curve differences: see analysed_file.h.
 #include "analysis/analysed_file.h"
 
+#include "calfile/recorded_fit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -54,6 +56,9 @@ AnalysedFile ReadAnalysedFile(const std::string& path) {
   f.curve = ReadLossCurve(bound.rs);
   f.fit = FitSettledRawData(ReadSettledRawData(bound.rs));
   Release(bound.rs);
+  f.check = CheckCalibration(
+      FitRecordedCounts(ReadRecordedCounts(path), f.inertia, f.ratio, f.rpmLow, f.rpmHigh), f.fit,
+      f.curve);
   return f;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/calibration_check.h"
 #include "calfile/friction_fit.h"
 
 namespace frixa {
@@ -25,6 +26,8 @@ struct AnalysedFile {
   double rpmHigh = 0;
   std::vector<LossCurveRow> curve;  // Losses in stored order
   FrictionFit fit;                  // `fitted` false, with its reason, when none fits
+  // Its verdict: by the fit of its recorded revolution times, or `fit` for an older file.
+  CalibrationCheck check;
 };
 
 // Reads `path` (frixa::Error with the engine's number when it cannot be read).

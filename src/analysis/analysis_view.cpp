@@ -50,6 +50,9 @@ std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state) {
         row.push_back(Format("%.2f", state.power ? d.kwMaxPct : d.nmMaxPct));
       }
     }
+    row.push_back(f.check.verdict);
+    row.push_back(f.check.recorded && f.check.model.fitted ? Format("%.2g", f.check.bandPct)
+                                                           : "-");
     rows.push_back(std::move(row));
   }
   return rows;

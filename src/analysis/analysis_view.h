@@ -21,13 +21,15 @@ struct AnalysisState {
 };
 
 // The list's column headers (UTF-8).
-inline constexpr std::array<const char*, 13> kAnalysisColumns{
+inline constexpr std::array<const char*, 15> kAnalysisColumns{
     "Title", "Date Processed", "Inertia", "Ratio", "RPM Range", "Rows", "A", "B", "C",
-    "R\xC2\xB2", "Residual RMS", "Mean Diff %", "Max Diff %"};
+    "R\xC2\xB2", "Residual RMS", "Mean Diff %", "Max Diff %", "Verdict", "Band %"};
 
 // The list's texts of each file (one row each, in kAnalysisColumns order): its information
 // record, its model ("-" without one) and how far its curve lies from the reference, in % of
-// the torque (or power) ("reference" on the reference's own row, "-" with nothing to compare).
+// the torque (or power) ("reference" on the reference's own row, "-" with nothing to compare);
+// then its verdict (CalibrationCheck::verdict) and the 95 % band of its fit of the recorded
+// times ("-" for an older file or when none was fitted).
 std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state);
 // "Reference: ..." above the list.
 std::string ReferenceText(const AnalysisState& state);

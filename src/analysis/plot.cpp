@@ -9,8 +9,25 @@ namespace frixa {
 namespace {
 
 constexpr double kFileWidth = 1.5;
-constexpr double kFitWidth = 0.75;
+constexpr double kFitWidth = 1.5;
+constexpr double kFileDot = 1.5;
 constexpr int kFitPoints = 64;
+// A file's own points in its colour, this share of the way to white: under its fit line and the
+// spread band's edges, a noisy curve's scatter shows without hiding them.
+constexpr double kFileLightening = 0.6;
+
+PlotColor Lighter(PlotColor c) {
+  const auto toWhite = [](std::uint8_t v) {
+    return static_cast<std::uint8_t>(std::lround(v + (255 - v) * kFileLightening));
+  };
+  return {toWhite(c.r), toWhite(c.g), toWhite(c.b)};
+}
+
+// The friction a file is drawn with: the fit of its recorded times when it has one, else the
+// fit of its settled revolutions.
+const FrictionFit& ModelOf(const AnalysedFile& f) {
+  return f.check.recorded && f.check.model.fitted ? f.check.model : f.fit;
+}
 
 double ValueOf(const LossCurveRow& row, bool power) { return power ? row.kw : row.nm; }
 
@@ -74,27 +91,28 @@ PlotDescription DescribeAnalysisPlot(const std::vector<AnalysedFile>& files,
     PlotBand band = SpreadBand(shown, options.power);
     if (!band.rpm.empty()) plot.bands.push_back(std::move(band));
   }
+  // A file with a fit line shows its curve as light dots under it, the line in full colour
+  // carrying its legend entry; without one, its curve is the line.
+  const auto hasLine = [&](const AnalysedFile& f) {
+    const FrictionFit& fit = ModelOf(f);
+    return options.fits && fit.fitted && fit.rpmHigh > fit.rpmLow;
+  };
   for (std::size_t i = 0; i < shown.size(); ++i) {
     PlotSeries s;
     s.kind = PlotSeries::Kind::File;
-    s.label = shown[i]->title;
-    s.color = kPlotFileColors[i];
-    s.width = kFileWidth;
     s.points = CurvePoints(shown[i]->curve, options.power);
+    if (hasLine(*shown[i])) {
+      s.style = PlotSeries::Style::Dots;
+      s.color = Lighter(kPlotFileColors[i]);
+      s.width = kFileDot;
+    } else {
+      s.label = shown[i]->title;
+      s.color = kPlotFileColors[i];
+      s.width = kFileWidth;
+    }
     plot.series.push_back(std::move(s));
   }
-  if (options.fits) {
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-      const FrictionFit& fit = shown[i]->fit;
-      if (!fit.fitted || !(fit.rpmHigh > fit.rpmLow)) continue;
-      PlotSeries s;
-      s.kind = PlotSeries::Kind::Fit;
-      s.color = kPlotFileColors[i];
-      s.width = kFitWidth;
-      s.points = fit.Line(fit.rpmLow, fit.rpmHigh, kFitPoints, options.power);
-      plot.series.push_back(std::move(s));
-    }
-  }
+  // The host's curve under the fit lines, which it would hide where it follows one.
   if (host && !host->empty()) {
     PlotSeries s;
     s.kind = PlotSeries::Kind::Host;
@@ -106,6 +124,17 @@ PlotDescription DescribeAnalysisPlot(const std::vector<AnalysedFile>& files,
     plot.series.push_back(std::move(s));
   }
 
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (!hasLine(*shown[i])) continue;
+    const FrictionFit& fit = ModelOf(*shown[i]);
+    PlotSeries s;
+    s.kind = PlotSeries::Kind::Fit;
+    s.label = shown[i]->title;
+    s.color = kPlotFileColors[i];
+    s.width = kFitWidth;
+    s.points = fit.Line(fit.rpmLow, fit.rpmHigh, kFitPoints, options.power);
+    plot.series.push_back(std::move(s));
+  }
   ValueRange rpm, loss;
   for (const PlotSeries& s : plot.series) {
     for (const GraphPoint& p : s.points) {

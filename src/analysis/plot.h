@@ -12,7 +12,7 @@ namespace frixa {
 
 struct AnalysisPlotOptions {
   bool power = false;  // power loss (kW) instead of torque loss (N m)
-  bool fits = true;    // each file's fitted model as a thin line
+  bool fits = true;    // each file's fitted model as a line over its points, drawn lighter
   bool band = true;    // the spread, with two files or more
 };
 

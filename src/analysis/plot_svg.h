@@ -1,5 +1,6 @@
 // The analysis graph as an SVG document: a PlotCanvas that writes each line as a <path>, each
-// filled area as a <rect> or <polygon> and each text as a <text>, in points.
+// filled area as a <rect> or <polygon>, each series of dots as one <path> and each text as a
+// <text>, in points.
 #pragma once
 
 #include <string>
@@ -13,6 +14,7 @@ class SvgCanvas : public PlotCanvas {
   SvgCanvas(double width, double height);
   void FillRect(double x, double y, double w, double h, PlotColor color) override;
   void FillPolygon(const std::vector<PlotPoint>& points, PlotColor color) override;
+  void Dots(const std::vector<PlotPoint>& centres, PlotColor color, double size) override;
   void Polyline(const std::vector<PlotPoint>& points, PlotColor color, double width,
                 bool dashed) override;
   void Text(double x, double y, std::string_view utf8, double size, Align align,

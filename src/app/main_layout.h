@@ -20,6 +20,7 @@ enum class MainControl : int {
   Picture3,        // picture box: the right part of the top band
   Image1,          //   the 104 x 28 picture
   CompensationStatus,  // the host's loss compensation, beside the picture
+  CalibrationCheck,    // the last calibration file's check, under the compensation status
   Picture2,        // picture box holding the graphs
   NMGraph,         //   torque losses
   KWGraph,         //   power losses
@@ -51,7 +52,8 @@ inline constexpr std::array<MainPlacement, kMainControlCount> kMainPlacements{{
     {MainControl::Label3, MainControl::ProcessedRPM, {180, 360, 855, 255}},
     {MainControl::Picture3, MainControl::None, {4560, 0, 6675, 675}},
     {MainControl::Image1, MainControl::Picture3, {4920, 120, 1560, 420}},
-    {MainControl::CompensationStatus, MainControl::Picture3, {120, 60, 4680, 555}},
+    {MainControl::CompensationStatus, MainControl::Picture3, {120, 15, 4680, 270}},
+    {MainControl::CalibrationCheck, MainControl::Picture3, {120, 285, 4680, 390}},
     {MainControl::Picture2, MainControl::None, {3300, 720, 7875, 5955}},
     {MainControl::NMGraph, MainControl::Picture2, {-60, 2760, 7995, 3255}},
     {MainControl::KWGraph, MainControl::Picture2, {0, 0, 7875, 3315}},

@@ -120,6 +120,7 @@ CommandOutcome CreateCalibrationFile(App& app, DataControls& dc, const RpmRange&
     StoreRecordedCounts(building, std::span<const std::uint32_t>(recorded));
 
     CompleteCalibrationFile(dc, building, name);
+    app.lastCalibrationFile = name;
 
     ui.AppendStatusLine("");
     ui.AppendStatusLine("Minimum Mass RPM : " + SignedNumberText(range.MinMassRPM));

@@ -47,6 +47,9 @@ struct App {
   // start a second one (see CommandGuard).
   bool commandRunning = false;
 
+  // The calibration file Create made or Apply was given last; empty before either.
+  std::string lastCalibrationFile;
+
   // A file in the program folder: AppPath, the separator, then the name.
   std::string ProgramFile(std::string_view name) const {
     std::string path = AppPath;

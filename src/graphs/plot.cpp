@@ -33,8 +33,13 @@ struct LegendEntry {
 
 std::vector<LegendEntry> LegendOf(const PlotDescription& plot) {
   std::vector<LegendEntry> entries;
-  for (const PlotSeries& s : plot.series) {
-    if (!s.label.empty()) entries.push_back({s.label, s.color, s.dashed, false});
+  // The files first, the host's curve after them, whatever order they are drawn in.
+  for (const bool host : {false, true}) {
+    for (const PlotSeries& s : plot.series) {
+      if (!s.label.empty() && (s.kind == PlotSeries::Kind::Host) == host) {
+        entries.push_back({s.label, s.color, s.dashed, false});
+      }
+    }
   }
   for (const PlotBand& b : plot.bands) {
     if (!b.label.empty()) entries.push_back({b.label, b.color, false, true});

@@ -23,6 +23,11 @@ constexpr const char* kLossesStatement = "Select * from Losses";
 }  // namespace
 
 CommandOutcome ApplyCommand(App& app, DataControls& dc, ApplyCurve curve) {
+  return ApplyCommand(app, dc, [curve](Frontend&, const std::string&) { return curve; });
+}
+
+CommandOutcome ApplyCommand(App& app, DataControls& dc, const ApplyCurveChoice& choose) {
+  ApplyCurve curve = ApplyCurve::Stored;
   CommandGuard guard(app);
   if (!guard.Acquired()) return CommandOutcome::Refused(0, false);
   Frontend& ui = app.ui;
@@ -40,6 +45,8 @@ CommandOutcome ApplyCommand(App& app, DataControls& dc, ApplyCurve curve) {
                         kCalibrationExtension);
     ui.AppendStatusLine("");
     ui.RepaintStatus();
+    app.lastCalibrationFile = chosen;
+    curve = choose(ui, chosen);
 
     // The fitted curve is made (or refused) before anything is written.
     std::vector<LossCurveRow> fitted;

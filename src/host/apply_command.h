@@ -9,6 +9,9 @@
 // the new complete one.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "common/app.h"
 #include "common/command_outcome.h"
 #include "recordset/data_controls.h"
@@ -27,5 +30,10 @@ enum class ApplyCurve { Stored, Fitted };
 // Completed, cancelled when no file was chosen, refused while another command runs, failed with
 // the number of the error it reported.
 CommandOutcome ApplyCommand(App& app, DataControls& dc, ApplyCurve curve = ApplyCurve::Stored);
+
+// The same, the curve chosen once the file is: `choose` is given the chosen calibration file
+// (after its name is logged, before anything is read or written) and may ask the user.
+using ApplyCurveChoice = std::function<ApplyCurve(Frontend& ui, const std::string& chosen)>;
+CommandOutcome ApplyCommand(App& app, DataControls& dc, const ApplyCurveChoice& choose);
 
 }  // namespace frixa

@@ -174,11 +174,11 @@ void AnalysisWindow::CreateControls() {
                WS_EX_CLIENTEDGE, WS_TABSTOP);
   list_.SetFont(fonts_.regular());
   static constexpr int kColumnTwips[] = {1500, 1110, 660, 540, 1050, 540, 780, 780, 780,
-                                         660, 900, 900, 900};
+                                         660, 900, 900, 900, 1200, 660};
   for (std::size_t i = 0; i < kAnalysisColumns.size(); ++i) {
     // The list speaks the ANSI code page.
     list_.AddColumn(i == 9 ? "R\xB2" : kAnalysisColumns[i], TwipsToPixels(kColumnTwips[i], dpi_),
-                    i < 2 ? LVCFMT_LEFT : LVCFMT_RIGHT);
+                    i < 2 || i == 13 ? LVCFMT_LEFT : LVCFMT_RIGHT);
   }
 }
 

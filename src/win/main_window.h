@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "analysis/calibration_check.h"
 #include "app/main_layout.h"
 #include "common/app.h"
 #include "host/compensation_status.h"
@@ -104,6 +105,10 @@ class MainWindow : public PaintedWindow {
   void RefreshCompensationStatus();
   const CompensationStatus& compensationStatus() const { return compensation_; }
   CompensationStatusCache& compensationCache() { return compensationCache_; }
+  // Shows the check of a calibration file under the compensation status: after Create of the
+  // file it made, after Apply of the file chosen.
+  void ShowCalibrationCheck(const CalibrationCheck& check);
+  const CalibrationCheck& calibrationCheck() const { return check_; }
 
   // The controls the front end writes to.
   StatusLog& status() { return status_; }
@@ -153,9 +158,10 @@ class MainWindow : public PaintedWindow {
 
   PictureBox processedRpm_, picture3_, image1_, picture2_, picture1_;
   DigitDisplay rpm_;
-  Label processMessage_, label3_, compensationLabel_;
+  Label processMessage_, label3_, compensationLabel_, checkLabel_;
   CompensationStatusCache compensationCache_;
   CompensationStatus compensation_;
+  CalibrationCheck check_;
   GraphControl nmGraph_, kwGraph_;
   StatusLog status_;
   PictureButton showFrixa_, applyDc_, helpDisp_, delete005_, go_, quit_;

@@ -83,7 +83,29 @@ bool MainWindow::Create(App& app, MainCommands commands) {
   app_ = &app;
   commands_ = std::move(commands);
   if (!commands_.create) commands_.create = [this] { CreateCalibrationFile(*app_, dc_, PreviewedRange(*app_)); };
-  if (!commands_.apply) commands_.apply = [this] { ApplyCommand(*app_, dc_); };
+  // Apply offers the fitted curve when the chosen file's check says so (OfferFittedCurve).
+  if (!commands_.apply) {
+    commands_.apply = [this] {
+      CalibrationCheck check;
+      bool checked = false;
+      ApplyCommand(*app_, dc_, [&](Frontend& ui, const std::string& chosen) {
+        checked = true;
+        return OfferFittedCurve(ui, chosen, &check);
+      });
+      if (checked) ShowCalibrationCheck(check);
+    };
+  }
+  // Create shows the check of the file it made.
+  commands_.create = [this, command = std::move(commands_.create)] {
+    const std::string before = app_->lastCalibrationFile;
+    app_->lastCalibrationFile.clear();
+    command();
+    if (!app_->lastCalibrationFile.empty()) {
+      ShowCalibrationCheck(CheckCalibrationFile(app_->lastCalibrationFile));
+    } else {
+      app_->lastCalibrationFile = before;
+    }
+  };
   if (!commands_.remove) commands_.remove = [this] { RemoveCommand(*app_); };
   // The host's loss compensation may have changed with each of them.
   for (std::function<void()>* hook : {&commands_.create, &commands_.apply, &commands_.remove}) {
@@ -161,6 +183,8 @@ void MainWindow::CreateControls() {
   compensationLabel_.Create(picture3_.hwnd(), at(MC::CompensationStatus), "", fonts_.bold(),
                             RGB(0, 0, 0), Label::Align::Left, id(MC::CompensationStatus));
   compensationLabel_.SetVerticalCentre(true);
+  checkLabel_.Create(picture3_.hwnd(), at(MC::CalibrationCheck), "", fonts_.regular(),
+                     RGB(0, 0, 0), Label::Align::Left, id(MC::CalibrationCheck));
 
   picture2_.Create(hwnd(), at(MC::Picture2), nullptr, id(MC::Picture2));
   const PixelRect nm = at(MC::NMGraph), kw = at(MC::KWGraph);
@@ -208,6 +232,7 @@ HWND MainWindow::Control(MainControl c) const {
     case MainControl::Picture3: return picture3_.hwnd();
     case MainControl::Image1: return image1_.hwnd();
     case MainControl::CompensationStatus: return compensationLabel_.hwnd();
+    case MainControl::CalibrationCheck: return checkLabel_.hwnd();
     case MainControl::Picture2: return picture2_.hwnd();
     case MainControl::NMGraph: return nmGraph_.hwnd();
     case MainControl::KWGraph: return kwGraph_.hwnd();
@@ -267,6 +292,17 @@ void MainWindow::RefreshCompensationStatus() {
                                                                   : RGB(200, 0, 0);
   compensationLabel_.SetColour(colour);
   compensationLabel_.SetCaption(compensation_.Text());
+}
+
+void MainWindow::ShowCalibrationCheck(const CalibrationCheck& check) {
+  check_ = check;
+  // Green when the stored curve can go as it is, amber when Apply offers a better one, red when
+  // the fit cannot be trusted.
+  const COLORREF colour = check.offersFitted ? RGB(150, 90, 0)
+                          : check.sound      ? RGB(0, 110, 0)
+                                             : RGB(200, 0, 0);
+  checkLabel_.SetColour(colour);
+  checkLabel_.SetCaption(check.text);
 }
 
 void MainWindow::OpenBrowser() {

@@ -39,6 +39,14 @@ AnalysisState Rig() {
   // 10 and 20 % more torque, 5 and 25 % more power than Rig 1; no model.
   s.files.push_back(File("Rig 2", {{1000, 1.05, 11}, {2000, 2.5, 12}}));
   s.files.push_back(File("Far", {{5000, 9.0, 20}}));  // no RPM in common
+  // Rig 1 judged by the fit of its recorded times, the others (older files) by today's fit.
+  CalibrationCheck& sound = s.files[0].check;
+  sound.recorded = true;
+  sound.model.fitted = true;
+  sound.bandPct = 0.01234;
+  sound.verdict = "SOUND";
+  s.files[1].check.verdict = "NOT PHYSICAL";
+  s.files[2].check.verdict = "NO FIT";
   s.host = std::vector<LossCurveRow>{{1000, 1.0, 8}, {2000, 2.0, 8}};
   return s;
 }
@@ -48,11 +56,12 @@ TEST(AnalysisView, RowsAgainstTheFirstFileInTorqueAndPower) {
   std::vector<Row> rows = AnalysisRows(s);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0], (Row{"Rig 1", "10/12/2026", "1.25", "1", "500 - 3000", "2", "6.1235",
-                          "0.0012346", "1e-06", "0.9876", "0.01234", "reference", "reference"}));
+                          "0.0012346", "1e-06", "0.9876", "0.01234", "reference", "reference", "SOUND",
+                          "0.012"}));
   EXPECT_EQ(rows[1], (Row{"Rig 2", "10/12/2026", "1.25", "1", "500 - 3000", "2", "-", "-", "-",
-                          "-", "-", "15.00", "20.00"}));
+                          "-", "-", "15.00", "20.00", "NOT PHYSICAL", "-"}));
   EXPECT_EQ(rows[2], (Row{"Far", "10/12/2026", "1.25", "1", "500 - 3000", "1", "-", "-", "-",
-                          "-", "-", "-", "-"}));
+                          "-", "-", "-", "-", "NO FIT", "-"}));
   for (const Row& r : rows) EXPECT_EQ(r.size(), kAnalysisColumns.size());
   EXPECT_EQ(ReferenceText(s), "Reference: Rig 1");
 

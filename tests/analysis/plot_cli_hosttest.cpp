@@ -14,7 +14,8 @@ using testing::CliCommand;
 using testing::RunShell;
 using testing::ShellQuote;
 
-// The stroke colours and widths of the SVG's paths, one "colour width dashed" line each.
+// The stroke colours and widths of the SVG's paths, one "colour width dashed" line each; a path
+// of dots as "dots fill count".
 std::string PathsOf(const std::string& svg) {
   const std::string script =
       "import sys, xml.etree.ElementTree as ET\n"
@@ -22,7 +23,9 @@ std::string PathsOf(const std::string& svg) {
       "root = ET.parse(sys.argv[1]).getroot()\n"
       "assert root.tag == ns + 'svg'\n"
       "for p in root.iter(ns + 'path'):\n"
-      "    if float(p.get('stroke-width')) >= 1.5:\n"
+      "    if p.get('stroke') is None:\n"
+      "        print('dots', p.get('fill'), p.get('d').count('z'))\n"
+      "    elif float(p.get('stroke-width')) >= 1.5:\n"
       "        print(p.get('stroke'), p.get('stroke-width'), 'dashed' if p.get('stroke-dasharray') else 'solid')\n"
       "print('texts', sum(1 for t in root.iter(ns + 'text') if t.text in ('Rig 1', 'Rig 2', 'Rig 3', 'Torvex2.005')))\n";
   return RunShell("python3 -c " + ShellQuote(script) + " " + ShellQuote(svg)).out;
@@ -52,15 +55,18 @@ TEST(PlotCli, ThreeFilesAndTheHostCurveAsSvg) {
   const auto plot = RunShell(CliCommand("plot " + files + " --host " + folder + " --out " + ShellQuote(svg)));
   ASSERT_EQ(plot.status, 0) << plot.out;
   EXPECT_EQ(plot.out, "Plot of 3 file(s) and Torvex2.005: " + svg + "\n");
-  // One solid path per file in its own colour, the host's dashed; the legend names all four.
+  // Each file's 887 points as light dots, the host's curve dashed over them, each file's fit
+  // line a solid path in its own colour over both; the legend names all four, the host last.
   EXPECT_EQ(PathsOf(svg),
+            "dots #a5b8e9 887\ndots #ecaca6 887\ndots #a3d3ac 887\n#202020 1.5 dashed\n"
             "#1f4ec8 1.5 solid\n#d03020 1.5 solid\n#189030 1.5 solid\n#202020 1.5 dashed\n"
-            "#202020 1.5 dashed\ntexts 4\n");
+            "texts 4\n");
 
-  // Power, no host: three paths; a missing file is an error and writes nothing.
+  // Power, no host: the dots and three lines; a missing file is an error and writes nothing.
   const std::string power = dir.File("power.svg");
   ASSERT_EQ(RunShell(CliCommand("plot " + files + " --power --out " + ShellQuote(power))).status, 0);
-  EXPECT_EQ(PathsOf(power), "#1f4ec8 1.5 solid\n#d03020 1.5 solid\n#189030 1.5 solid\ntexts 3\n");
+  EXPECT_EQ(PathsOf(power), "dots #a5b8e9 887\ndots #ecaca6 887\ndots #a3d3ac 887\n"
+                            "#1f4ec8 1.5 solid\n#d03020 1.5 solid\n#189030 1.5 solid\ntexts 3\n");
   const auto missing = RunShell(CliCommand("plot " + ShellQuote(cal + "None.Frixa") + " --out " +
                                            ShellQuote(dir.File("none.svg"))));
   EXPECT_EQ(missing.status, 1);

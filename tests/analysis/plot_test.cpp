@@ -44,6 +44,10 @@ TEST(AnalysisPlot, FilesFitsHostAndTheSpreadOverTheCommonRpms) {
                                   FileOf("Run B", 3, 0, 1200, 3000),
                                   FileOf("Run C", 4, 0, 1200, 2900)};
   files[2].fit.fitted = false;  // no model for the third
+  // The second drawn by the fit of its recorded times rather than of its settled revolutions.
+  files[1].check.recorded = true;
+  files[1].check.model = files[1].fit;
+  files[1].check.model.a = 3.3;
   const std::vector<LossCurveRow> host{{1000, 0.5, 5}, {2000, 1.0, 5}, {3000, 1.5, 5}};
 
   const PlotDescription torque = DescribeAnalysisPlot(files, &host, {});
@@ -58,15 +62,22 @@ TEST(AnalysisPlot, FilesFitsHostAndTheSpreadOverTheCommonRpms) {
   ASSERT_EQ(fits.size(), 2u);
   ASSERT_EQ(hosts.size(), 1u);
   EXPECT_EQ(torque.series.size(), 6u);
-  EXPECT_EQ(fileSeries[0]->label, "Run A");
+  // A file with a model: its points light dots under the model's line, which carries its
+  // legend entry; the one without: its curve as the line.
+  EXPECT_EQ(fits[0]->label, "Run A");
+  EXPECT_TRUE(fileSeries[0]->label.empty());
+  EXPECT_EQ(fileSeries[0]->style, PlotSeries::Style::Dots);
+  EXPECT_EQ(fileSeries[0]->color, (PlotColor{165, 184, 233}));  // the blue, 60 % to white
+  EXPECT_EQ(fits[0]->color, kPlotFileColors[0]);
   EXPECT_EQ(fileSeries[2]->label, "Run C");
+  EXPECT_EQ(fileSeries[2]->style, PlotSeries::Style::Line);
+  EXPECT_EQ(fileSeries[2]->color, kPlotFileColors[2]);
   EXPECT_EQ(fileSeries[0]->points.size(), 2001u);
   EXPECT_DOUBLE_EQ(fileSeries[1]->points.front().x, 1200);
   EXPECT_DOUBLE_EQ(fileSeries[1]->points.front().y, 3);
-  EXPECT_EQ(fits[1]->color, fileSeries[1]->color);
-  EXPECT_LT(fits[0]->width, fileSeries[0]->width);
-  EXPECT_TRUE(fits[0]->label.empty());
+  EXPECT_EQ(fits[1]->color, kPlotFileColors[1]);
   EXPECT_NEAR(fits[0]->points.front().y, 2, 1e-9);
+  EXPECT_NEAR(fits[1]->points.front().y, 3.3, 1e-9);
   EXPECT_TRUE(hosts[0]->dashed);
   EXPECT_EQ(hosts[0]->label, "Torvex2.005");
   EXPECT_FALSE(fileSeries[0]->dashed);
@@ -108,7 +119,7 @@ TEST(AnalysisPlot, EightColoursAtMostAndNoBandForOneFile) {
   std::set<std::tuple<int, int, int>> colours;
   for (const PlotSeries* s : fileSeries) colours.insert({s->color.r, s->color.g, s->color.b});
   EXPECT_EQ(colours.size(), std::size_t{kMaxPlotFiles});
-  EXPECT_EQ(fileSeries.back()->label, "F7");
+  EXPECT_EQ(OfKind(p, PlotSeries::Kind::Fit).back()->label, "F7");
   ASSERT_EQ(p.bands.size(), 1u);
   EXPECT_EQ(p.bands[0].rpm.size(), 101u);
 
@@ -140,6 +151,9 @@ class RecordingCanvas : public PlotCanvas {
   void Polyline(const std::vector<PlotPoint>& p, PlotColor c, double w, bool d) override {
     lines.push_back({p, c, w, d});
   }
+  void Dots(const std::vector<PlotPoint>& p, PlotColor c, double size) override {
+    dots.push_back({p, c, size, false});
+  }
   void Text(double x, double y, std::string_view t, double, Align, bool v) override {
     texts.push_back({std::string(t), x, y, v});
   }
@@ -148,6 +162,7 @@ class RecordingCanvas : public PlotCanvas {
   int rects = 0;
   std::vector<std::vector<PlotPoint>> polygons;
   std::vector<Line> lines;
+  std::vector<Line> dots;
   std::vector<Label> texts;
 };
 
@@ -177,7 +192,7 @@ TEST(AnalysisPlot, RenderDrawsEverySeriesInsideTheAreaWithItsTexts) {
   // Each series drawn once with its own colour, width and dashes; every point inside the area.
   for (const PlotSeries& s : plot.series) {
     int found = 0;
-    for (const auto& l : canvas.lines) {
+    for (const auto& l : s.style == PlotSeries::Style::Dots ? canvas.dots : canvas.lines) {
       if (l.color == s.color && l.width == s.width && l.dashed == s.dashed &&
           l.points.size() == s.points.size()) {
         ++found;
@@ -193,10 +208,10 @@ TEST(AnalysisPlot, RenderDrawsEverySeriesInsideTheAreaWithItsTexts) {
   }
   // The higher torque lies higher on the page (smaller y).
   const auto& lineA = *std::find_if(canvas.lines.begin(), canvas.lines.end(), [&](const auto& l) {
-    return l.color == plot.series[0].color && l.width == plot.series[0].width;
+    return l.color == kPlotFileColors[0];
   });
   const auto& lineB = *std::find_if(canvas.lines.begin(), canvas.lines.end(), [&](const auto& l) {
-    return l.color == plot.series[1].color && l.width == plot.series[1].width;
+    return l.color == kPlotFileColors[1];
   });
   EXPECT_LT(lineB.points[0].y, lineA.points[0].y);
   EXPECT_DOUBLE_EQ(lineB.points[0].x, lineA.points[0].x);
@@ -215,8 +230,13 @@ TEST(AnalysisPlot, SvgHoldsOnePathPerFileAndEscapesTexts) {
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
   EXPECT_NE(svg.find("viewBox=\"0 0 600 360\""), std::string::npos);
   EXPECT_NE(svg.find(">A &amp; B &lt;1&gt;</text>"), std::string::npos);
+  // The first file's model line in its colour, its 101 points as one path of light squares.
   EXPECT_NE(svg.find("stroke=\"#1f4ec8\" stroke-width=\"1.5\""), std::string::npos);
-  EXPECT_NE(svg.find("stroke=\"#1f4ec8\" stroke-width=\"0.75\""), std::string::npos);
+  const auto dots = svg.find("\" fill=\"#a5b8e9\"/>");
+  ASSERT_NE(dots, std::string::npos);
+  const std::string path = svg.substr(svg.rfind("<path d=\"", dots), dots - svg.rfind("<path d=\"", dots));
+  EXPECT_EQ(std::count(path.begin(), path.end(), 'z'), 101);
+  EXPECT_NE(path.find("h1.5v1.5h-1.5z"), std::string::npos);
   EXPECT_NE(svg.find("<polygon"), std::string::npos);
   EXPECT_EQ(svg.find("stroke-dasharray"), std::string::npos);  // no host curve
 }

@@ -44,8 +44,12 @@ TEST(MainLayout, AtNinetySixDpiEveryRectIsItsDesignedTwipsOverFifteen) {
               (std::array<int, 4>{d.left, d.top, d.width, d.height}))
         << "control " << static_cast<int>(d.control);
   }
-  // The compensation status, beside the picture in the top band: 120, 60, 4680 x 555 twips.
-  EXPECT_EQ(layout[MainControl::CompensationStatus], (PixelRect{8, 4, 312, 37}));
+  // Beside the picture in the top band: the compensation status on one line (120, 15, 4680 x
+  // 270 twips), the calibration check on two under it (120, 285, 4680 x 390), down to its foot.
+  EXPECT_EQ(layout[MainControl::CompensationStatus], (PixelRect{8, 1, 312, 18}));
+  EXPECT_EQ(layout[MainControl::CalibrationCheck], (PixelRect{8, 19, 312, 26}));
+  EXPECT_EQ(layout[MainControl::CalibrationCheck].top + layout[MainControl::CalibrationCheck].height,
+            layout[MainControl::Picture3].height);
   // Line3 from (1200, 480) to (1620, 480) in the RPM panel.
   EXPECT_EQ(layout.line3From, (PixelPoint{80, 32}));
   EXPECT_EQ(layout.line3To, (PixelPoint{108, 32}));

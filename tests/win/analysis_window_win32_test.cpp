@@ -160,7 +160,23 @@ TEST_F(AnalysisWindowTest, AddRemoveReferenceSwitchAndResize) {
   EXPECT_GT(largest, 0);
   EXPECT_GE(largest, mean);
   EXPECT_LT(largest, 20);
+  // Each row's verdict and band after the differences: three clean runs, their recorded times
+  // fitted within a small band; the header as the list shows it.
+  for (int r = 0; r < 3; ++r) {
+    EXPECT_EQ(Cell(r, 13).rfind("SOUND", 0), 0u) << Cell(r, 13);
+    EXPECT_EQ(Cell(r, 13), window_->state().files[r].check.verdict);
+    EXPECT_GT(std::stod(Cell(r, 14)), 0);
+    EXPECT_LT(std::stod(Cell(r, 14)), kSoundBandPct);
+  }
+  char header[32] = "";
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = header;
+  column.cchTextMax = sizeof header;
+  SendMessageA(window_->Control(AC::List), LVM_GETCOLUMNA, 14, reinterpret_cast<LPARAM>(&column));
+  EXPECT_STREQ(header, "Band %");
   EXPECT_EQ(SeriesOf(PlotSeries::Kind::File), 3);
+  EXPECT_EQ(SeriesOf(PlotSeries::Kind::Fit), 3);  // each file's line over its dots
   EXPECT_EQ(window_->graph().plot().bands.size(), 1u);
 
   // Rig 2 removed; Rig 3 takes its row and stays selected.

@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "calfile/recorded_fit.h"
 #include "common/error.h"
 #include "recordset/data_controls.h"
+#include "sim/rundown_simulator.h"
 #include "support/fake_registry.h"
 #include "support/run_files.h"
 #include "support/win32_messages.h"
@@ -212,7 +214,9 @@ TEST_F(MainCommandsTest, ApplyButtonAndMenuWriteTheHostFileAndRemoveDeletesIt) {
   ui_.answers = {MessageAnswer::Yes};
   Click(MainControl::Delete005);
   EXPECT_EQ(Log().back(), "Already inactive....");
-  EXPECT_EQ(ui_.messages.size(), 5u) << Messages();  // the preview's and Remove's questions
+  // The preview's and Remove's questions, and Apply's two offers of the fitted curve (this run's
+  // stored curve strays from its fit), answered No: the stored curve, as plain Apply.
+  EXPECT_EQ(ui_.messages.size(), 7u) << Messages();
 }
 
 TEST_F(MainCommandsTest, CompensationStatusFollowsApplyRemoveAndTheFolderOnActivation) {
@@ -261,6 +265,62 @@ TEST_F(MainCommandsTest, CompensationStatusFollowsApplyRemoveAndTheFolderOnActiv
 // While Create serves the event loop, every other command is refused, whether its button is
 // clicked, its menu item chosen or the close box pressed; the clicks that reach the window
 // meanwhile are dropped, not served once Create has ended.
+TEST_F(MainCommandsTest, CalibrationCheckAfterCreateAndApplysFittedChoice) {
+  // A noisy rundown: bounces, missed pulses and a driven start.
+  RundownModel model;
+  model.startRpm = 1500;
+  model.endRpm = 600;
+  model.frictionA = 6.0;
+  model.frictionB = 0.02;
+  model.doubleTriggerRate = 0.02;
+  model.missedPulseRate = 0.01;
+  model.drivenRevolutions = 150;
+  WriteRundownFile(model, app_.ProgramFile(kRunFileName));
+  HWND check = main_.Control(MainControl::CalibrationCheck);
+  ASSERT_EQ(GetParent(check), main_.Control(MainControl::Picture3));
+  Start("1.25      1        ");
+  EXPECT_EQ(testing::Text(check), "");
+  const std::size_t before = ui_.messages.size();
+  CreateRig();
+  ASSERT_EQ(ui_.messages.size(), before) << Messages();
+  // Under the compensation status, inside the top band, left of the picture.
+  const std::string created = testing::Text(check);
+  EXPECT_EQ(created.rfind("Stored curve strays ", 0), 0u) << created;
+  EXPECT_NE(created.find(" % from the fitted friction: Apply offers the fitted curve"),
+            std::string::npos) << created;
+  EXPECT_EQ(created, main_.calibrationCheck().text);
+  RECT text, status, logo;
+  GetWindowRect(check, &text);
+  GetWindowRect(main_.Control(MainControl::CompensationStatus), &status);
+  GetWindowRect(main_.Control(MainControl::Image1), &logo);
+  EXPECT_EQ(text.top, status.bottom);
+  EXPECT_LE(text.right, logo.left);
+
+  // Apply asks; Yes hands the host the fitted curve, as apply --fitted writes it.
+  ui_.answers = {MessageAnswer::Yes};
+  ui_.fileNames.push_back(CalFolder() + "\\Rig.Frixa");
+  Click(MainControl::ApplyDC);
+  ASSERT_EQ(ui_.messages.size(), before + 1) << Messages();
+  EXPECT_EQ(ui_.messages.back().rfind("The loss curve stored in Rig.Frixa strays up to ", 0), 0u)
+      << Messages();
+  EXPECT_EQ(ui_.titles.back(), "Frixa - Torvex Interface");
+  const std::vector<LossCurveRow> fitted = FittedLossCurve(CalFolder() + "\\Rig.Frixa");
+  RecordSet host;
+  Bind(host, HostFile(), "Select * from Losses");
+  std::size_t rows = 0;
+  for (; !host.Eof(); host.MoveNext(), ++rows) {
+    ASSERT_LT(rows, fitted.size());
+    EXPECT_EQ(host.Fields(0).AsDouble(), fitted[rows].rpm);
+    EXPECT_EQ(host.Fields(2).AsDouble(), static_cast<double>(static_cast<float>(fitted[rows].nm)));
+  }
+  Release(host);
+  EXPECT_EQ(rows, fitted.size());
+  EXPECT_EQ(testing::Text(check), "Fitted curve applied: the stored curve strays " +
+                                       created.substr(20, created.find(" % from") - 20) +
+                                       " % from it");
+  EXPECT_EQ(Log().back(), "********");
+}
+
 TEST_F(MainCommandsTest, WhileCreateRunsNothingElseStartsAndItsClicksAreDropped) {
   Start("1.25      1        ");
   testing::WriteBytes(HostFile(), {1, 2, 3});
