@@ -56,9 +56,8 @@ AnalysedFile ReadAnalysedFile(const std::string& path) {
   f.curve = ReadLossCurve(bound.rs);
   f.fit = FitSettledRawData(ReadSettledRawData(bound.rs));
   Release(bound.rs);
-  f.check = CheckCalibration(
-      FitRecordedCounts(ReadRecordedCounts(path), f.inertia, f.ratio, f.rpmLow, f.rpmHigh), f.fit,
-      f.curve);
+  f.recorded = FitRecordedCounts(ReadRecordedCounts(path), f.inertia, f.ratio, f.rpmLow, f.rpmHigh);
+  f.check = CheckCalibration(f.recorded, f.fit, f.curve);
   return f;
 }
 

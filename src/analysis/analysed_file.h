@@ -26,6 +26,8 @@ struct AnalysedFile {
   double rpmHigh = 0;
   std::vector<LossCurveRow> curve;  // Losses in stored order
   FrictionFit fit;                  // `fitted` false, with its reason, when none fits
+  // The fit of its recorded revolution times (`recorded.recorded` false for an older file).
+  RecordedFit recorded;
   // Its verdict: by the fit of its recorded revolution times, or `fit` for an older file.
   CalibrationCheck check;
 };

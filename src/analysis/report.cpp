@@ -102,7 +102,34 @@ PdfPage CalibrationReportPage(const AnalysedFile& file, const std::vector<LossCu
   page.Text(kLeft, y, "Friction model", 11, PdfFont::Bold);
   y += kLine + 2;
   const FrictionFit& fit = file.fit;
-  if (!fit.fitted) {
+  const RecordedFit& recorded = file.recorded;
+  if (recorded.recorded && recorded.time.fitted) {
+    // The model fitted to the revolution times the file kept, as analyze shows it.
+    const FrictionFit& model = recorded.model;
+    y = Paragraph(page, kLeft, y, kWidth,
+                  "T(w) = A + B w + C w\u00B2 (torque loss in N m, w in rad/s), fitted to the times of " +
+                      std::to_string(recorded.time.revolutions) + " revolutions (repaired: " +
+                      std::to_string(recorded.merged) + " merged, " + std::to_string(recorded.split) +
+                      " split, " + std::to_string(recorded.leftOut) + " left out) from " +
+                      Printf("%.1f", file.rpmLow) + " to " + Printf("%.1f", file.rpmHigh) + " RPM",
+                  PdfFont::Regular);
+    page.Text(kLeft, y, Printf("A = %.9g N m", model.a), kBodySize, PdfFont::Regular);
+    page.Text(kLeft + 150, y, Printf("B = %.9g N m s/rad", model.b), kBodySize, PdfFont::Regular);
+    page.Text(kLeft + 320, y, Printf("C = %.9g N m s\u00B2/rad\u00B2", model.c), kBodySize,
+              PdfFont::Regular);
+    y += kLine;
+    page.Text(kLeft, y, Printf("95 %% band = %.4f %%", recorded.time.bandPct), kBodySize,
+              PdfFont::Regular);
+    page.Text(kLeft + 150, y,
+              Printf("time residual RMS = %.1f us", recorded.time.timeRmsUs) +
+                  Printf(" (limit %.1f us)", recorded.residualLimitUs),
+              kBodySize, PdfFont::Regular);
+    y += kLine;
+    page.Text(kLeft, y, "Verdict", kBodySize, PdfFont::Bold);
+    y = Paragraph(page, kLeft + 45, y, kWidth - 45,
+                  JudgeRecordedFit(recorded, file.curve, VerdictReader::Program).text,
+                  PdfFont::Regular, 3);
+  } else if (!fit.fitted) {
     y = Paragraph(page, kLeft, y, kWidth, "No model: " + fit.problem + ".", PdfFont::Regular);
   } else {
     y = Paragraph(page, kLeft, y, kWidth,

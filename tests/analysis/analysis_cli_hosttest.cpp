@@ -434,9 +434,11 @@ TEST_F(AnalysisCli, ReportReadsBackInPopplerAndPassesQpdf) {
   // The texts: title, path, information record, coefficients and verdict as analyze gives
   // them, and the difference to the curve in use as compare gives it.
   const std::string text = Shell("pdftotext -layout " + Quote(pdf) + " -").out;
-  // The report shows the per-revolution fit the analysis window reads, its verdict worded for
-  // the program's user.
+  // The report shows the fit of the revolution times the file kept, as analyze does, its verdict
+  // worded for the program's user.
   const AnalysedFile analysed = ReadAnalysedFile(rig);
+  ASSERT_TRUE(analysed.recorded.recorded);
+  const FrictionFit& model = analysed.recorded.model;
   const auto coefficient = [&](const char* format, double value) {
     char buf[80];
     std::snprintf(buf, sizeof buf, format, value);
@@ -449,19 +451,23 @@ TEST_F(AnalysisCli, ReportReadsBackInPopplerAndPassesQpdf) {
     std::snprintf(buf, sizeof buf, "%.3f %%", std::stod(JsonValue(compare, key)));
     return std::string(buf);
   };
-  const std::string verdict = JudgeFit(analysed.fit, analysed.curve, VerdictReader::Program).text;
+  const std::string verdict =
+      JudgeRecordedFit(analysed.recorded, analysed.curve, VerdictReader::Program).text;
+  const std::string json = Shell(Cli("analyze --format json " + Quote(rig))).out;
   for (const std::string& want :
        {std::string("Calibration report: Rig 1"), rig, std::string("Version : 1.1.0"),
         std::string("01.2500000 Kg/M^2"), std::string("1.0000000"),
-        coefficient("A = %.9g N m", analysed.fit.a), coefficient("B = %.9g N m s/rad", analysed.fit.b),
-        coefficient("C = %.9g N m s\u00B2/rad\u00B2", analysed.fit.c),
-        coefficient("R\u00B2 = %.6f", analysed.fit.r2), verdict.substr(0, verdict.find(';')), std::string("Curve in use (Torvex2.005)"),
+        coefficient("A = %.9g N m", model.a), coefficient("B = %.9g N m s/rad", model.b),
+        coefficient("C = %.9g N m s\u00B2/rad\u00B2", model.c),
+        coefficient("A = %.9g N m", std::stod(JsonValue(json, "a"))),
+        coefficient("95 %% band = %.4f %%", std::stod(JsonValue(json, "band_pct"))),
+        verdict.substr(0, verdict.find(';')), std::string("Curve in use (Torvex2.005)"),
         "torque loss mean " + percent("nm_mean_pct"), "largest " + percent("nm_max_pct"),
         "power loss mean " + percent("kw_mean_pct"), std::string("Rundown Torque Losses"),
         std::string("Rundown Power Losses")}) {
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
   }
-  EXPECT_EQ(verdict.rfind("GOOD", 0), 0u) << verdict;
+  EXPECT_EQ(verdict.rfind("SOUND", 0), 0u) << verdict;
   EXPECT_EQ(text.find("frixa-cli"), std::string::npos) << text;
 
   // Without the host: no comparison. A folder that does not exist: nothing written.
