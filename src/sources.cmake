@@ -51,6 +51,7 @@ set(FRIXA_JET_SOURCES
   jet/writer_placement.cpp)
 
 set(FRIXA_RUN_SOURCES
+  run/friction_fitter.cpp
   run/record_repair.cpp
   run/revolution_calculator.cpp
   run/run_file.cpp

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "calfile/friction_fit.h"
+#include "run/friction_fitter.h"
 #include "common/error.h"
 #include "common/number_text.h"
 #include "common/status_log.h"
