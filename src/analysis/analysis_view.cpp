@@ -30,12 +30,20 @@ std::vector<std::vector<std::string>> AnalysisRows(const AnalysisState& state) {
                                  Format("%g", f.ratio),
                                  Format("%.0f", f.rpmLow) + " - " + Format("%.0f", f.rpmHigh),
                                  std::to_string(f.curve.size())};
+    // A, B and C of the friction the verdict judges (the fit of the recorded times where the file
+    // kept them, as analyze shows them); R^2 and the residual are the per-revolution fit's.
+    const bool recordedModel = f.check.recorded && f.check.model.fitted;
+    const FrictionFit& model = recordedModel ? f.check.model : f.fit;
+    if (model.fitted) {
+      for (double v : {model.a, model.b, model.c}) row.push_back(Format("%.5g", v));
+    } else {
+      row.insert(row.end(), 3, "-");
+    }
     if (f.fit.fitted) {
-      for (double v : {f.fit.a, f.fit.b, f.fit.c}) row.push_back(Format("%.5g", v));
       row.push_back(Format("%.4f", f.fit.r2));
       row.push_back(Format("%.4g", f.fit.rms));
     } else {
-      row.insert(row.end(), 5, "-");
+      row.insert(row.end(), 2, "-");
     }
     if (!state.hostReference && i == 0) {
       row.insert(row.end(), {"reference", "reference"});

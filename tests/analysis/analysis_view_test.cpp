@@ -43,6 +43,9 @@ AnalysisState Rig() {
   CalibrationCheck& sound = s.files[0].check;
   sound.recorded = true;
   sound.model.fitted = true;
+  sound.model.a = 1.4999;
+  sound.model.b = 0.0040026;
+  sound.model.c = 2.0001e-05;
   sound.bandPct = 0.01234;
   sound.verdict = "SOUND";
   s.files[1].check.verdict = "NOT PHYSICAL";
@@ -55,9 +58,10 @@ TEST(AnalysisView, RowsAgainstTheFirstFileInTorqueAndPower) {
   AnalysisState s = Rig();
   std::vector<Row> rows = AnalysisRows(s);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0], (Row{"Rig 1", "10/12/2026", "1.25", "1", "500 - 3000", "2", "6.1235",
-                          "0.0012346", "1e-06", "0.9876", "0.01234", "reference", "reference", "SOUND",
-                          "0.012"}));
+  // A, B, C of the recorded times' fit the verdict judges; R^2 and the residual per revolution.
+  EXPECT_EQ(rows[0], (Row{"Rig 1", "10/12/2026", "1.25", "1", "500 - 3000", "2", "1.4999",
+                          "0.0040026", "2.0001e-05", "0.9876", "0.01234", "reference", "reference",
+                          "SOUND", "0.012"}));
   EXPECT_EQ(rows[1], (Row{"Rig 2", "10/12/2026", "1.25", "1", "500 - 3000", "2", "-", "-", "-",
                           "-", "-", "15.00", "20.00", "NOT PHYSICAL", "-"}));
   EXPECT_EQ(rows[2], (Row{"Far", "10/12/2026", "1.25", "1", "500 - 3000", "1", "-", "-", "-",
