@@ -81,13 +81,7 @@ struct FaultCase {
 };
 
 std::vector<FaultCase> FaultCases() {
-  frixa::RundownModel drum;
-  drum.inertia = 10;
-  drum.frictionA = 0.6;
-  drum.frictionB = 0.004;
-  drum.frictionC = 0.0003;
-  drum.startRpm = 380;
-  drum.endRpm = 0;
+  frixa::RundownModel drum = frixa::BareDrum();
   drum.seed = 5;
   auto with = [](frixa::RundownModel m, double timer, double bounces, double missed,
                  std::int64_t driven) {

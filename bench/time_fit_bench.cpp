@@ -47,13 +47,7 @@ void BM_FitBikeRigAllFaults(benchmark::State& state) {
 }
 
 void BM_FitDrumLogger(benchmark::State& state) {
-  frixa::RundownModel m;
-  m.inertia = 10;
-  m.frictionA = 0.6;
-  m.frictionB = 0.004;
-  m.frictionC = 0.0003;
-  m.startRpm = 380;
-  m.endRpm = 0;
+  frixa::RundownModel m = frixa::BareDrum();
   m.timerUs = 70000;
   Fit(state, m);
 }

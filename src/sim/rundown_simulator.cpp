@@ -264,6 +264,17 @@ RundownModel Rig(double inertia, double a, double b, double c, double startRpm, 
 
 }  // namespace
 
+RundownModel BareDrum() {
+  RundownModel m;
+  m.inertia = 10;
+  m.frictionA = 0.6;
+  m.frictionB = 0.004;
+  m.frictionC = 0.0003;
+  m.startRpm = 380;
+  m.endRpm = 0;
+  return m;
+}
+
 std::vector<ReferenceRig> ReferenceRigs() {
   return {
       {"kart, 1.25 kg m^2 from 3,000 RPM", Rig(1.25, 1.5, 0.004, 0.00002, 3000, 300, 1, 3)},

@@ -137,6 +137,11 @@ struct ReferenceRig {
 };
 std::vector<ReferenceRig> ReferenceRigs();
 
+// A bare 10 kg m^2 drum coasting from 380 RPM to a stop (about 1,400 revolutions in 7 minutes):
+// the slow rig on which timing faults weigh most, as the fault cases of the tests and benches
+// simulate it.
+RundownModel BareDrum();
+
 // Writes the rundown as the whole file `path` (replacing it) and returns the number of records,
 // and with `faults` what faults the simulator put in. Raises 75 (path/file access) or 70 as
 // WriteWholeFile does; an older file then stays.

@@ -16,6 +16,7 @@
 #include "run/record_repair.h"
 #include "run/revolution_calculator.h"
 #include "run/run_file.h"
+#include "sim/rundown_simulator.h"
 #include "support/calibration_fixture.h"
 #include "support/jet_test_files.h"
 
@@ -27,13 +28,7 @@ using testing::ReadTable;
 
 // A bare drum coasting from 380 RPM to a stop, as the accuracy bench's fault cases.
 RundownModel Drum() {
-  RundownModel m;
-  m.inertia = 10;
-  m.frictionA = 0.6;
-  m.frictionB = 0.004;
-  m.frictionC = 0.0003;
-  m.startRpm = 380;
-  m.endRpm = 0;
+  RundownModel m = BareDrum();
   m.seed = 5;
   return m;
 }

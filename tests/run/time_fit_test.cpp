@@ -19,17 +19,7 @@ namespace {
 
 double RadPerSecond(double rpm) { return rpm * 2 * std::numbers::pi / 60; }
 
-// A bare 10 kg m^2 drum coasting from 380 RPM to a stop, about 1,400 revolutions in 7 minutes.
-RundownModel Drum() {
-  RundownModel m;
-  m.inertia = 10;
-  m.frictionA = 0.6;
-  m.frictionB = 0.004;
-  m.frictionC = 0.0003;
-  m.startRpm = 380;
-  m.endRpm = 0;
-  return m;
-}
+RundownModel Drum() { return BareDrum(); }
 
 struct Prepared {
   std::vector<double> periods;  // s, repaired
